@@ -1,0 +1,26 @@
+# The two commands of the README. Both install what is missing first.
+.PHONY: run test bench deps format
+
+deps:
+	@bash scripts/install-deps.sh
+
+# Builds the program (release) and starts it.
+run: deps
+	cmake --preset release
+	cmake --build --preset release --target tilvane
+	./build/release/src/app/tilvane
+
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+test: deps
+	cmake --preset debug
+	cmake --build --preset debug
+	ctest --preset debug
+
+# Builds the benchmarks (release) and runs each of them.
+bench: deps
+	cmake --preset release
+	cmake --build --preset release
+	@for b in build/release/bench/bench_*; do echo "== $$b"; "$$b"; done
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

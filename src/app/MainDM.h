@@ -1,0 +1,109 @@
+#pragma once
+
+#include "common/IniFile.h"
+#include "game/FSVersion.h"
+#include "modfolders/ModFolder.h"
+
+#include <QPoint>
+#include <QString>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace tilvane {
+
+namespace platform {
+class IPlatform;
+}
+class IPromptService;
+
+// Receives an error that escaped a start-up step (the crash report, in the
+// program; tests record it).
+using TErrorReporter = std::function<void(std::exception_ptr)>;
+
+using TModFolderList = std::vector<std::unique_ptr<TModFolder>>;
+
+// The program's central object: it owns the settings files, the per-game files
+// and the mod folder list of the generation last loaded. Every window and the
+// update task reach settings, mod folders, game paths and the game's files
+// through it. It reaches the operating system and the user only through the
+// platform and prompt service given at creation.
+class TdmMain {
+public:
+  // Runs DataModuleCreate. An error in one of its steps skips the remaining
+  // steps and goes to `reporter`; the object is usable all the same.
+  TdmMain(platform::IPlatform& platform, IPromptService& prompts, TErrorReporter reporter = {});
+  // Runs DataModuleDestroy.
+  ~TdmMain();
+
+  TdmMain(const TdmMain&) = delete;
+  TdmMain& operator=(const TdmMain&) = delete;
+
+  platform::IPlatform& Platform() { return FPlatform; }
+  IPromptService& Prompts() { return FPrompts; }
+
+  // ---- Start-up and settings folder -------------------------------------
+  // The documents folder joined with "My Games\Tilvane", no trailing separator.
+  QString GetIniFilePath() const;
+  // Null only when start-up stopped before the settings file was opened.
+  TIniFile* Ini() { return FIni.get(); }
+  const QString& IniFileName() const { return FIniFileName; }
+  // Default folder of the dialog that saves a fetched server page.
+  const QString& SaveModPageFolder() const { return FSaveModPageFolder; }
+
+  // ---- Application settings ---------------------------------------------
+  QString GetModManagerModFolders() const;
+  void SetModManagerModFolders(const QString& Value);
+  QString GetTheme() const;
+  void SetTheme(const QString& Value);
+
+  // ---- Remembered window state (section Form, key class + "-" + value) ---
+  // -999999 means that nothing was saved.
+  static constexpr int NotSaved = -999999;
+  QString GetFormString(const QString& AClassName, const QString& AValueName,
+                        const QString& ADefaultValue) const;
+  void SetFormString(const QString& AClassName, const QString& AValueName, const QString& AValue);
+  int GetFormInteger(const QString& AClassName, const QString& AValueName, int ADefaultValue) const;
+  void SetFormInteger(const QString& AClassName, const QString& AValueName, int AValue);
+  bool GetFormBoolean(const QString& AClassName, const QString& AValueName, bool ADefaultValue) const;
+  void SetFormBoolean(const QString& AClassName, const QString& AValueName, bool AValue);
+  QPoint GetFormPos(const QString& AClassName) const;
+  void SetFormPos(const QString& AClassName, const QPoint& Point);
+  QPoint GetFormSize(const QString& AClassName) const; // x = width, y = height
+  void SetFormSize(const QString& AClassName, const QPoint& Point);
+  bool GetFormIsMaximized(const QString& AClassName) const;
+  void SetFormIsMaximized(const QString& AClassName, bool IsMaximized);
+
+  // ---- Mod folders and per-game files -----------------------------------
+  // (filled in with the mod folder operations)
+  TModFolderList& ModFolderList() { return FModFolderList; }
+
+  // ---- Game generations, locations, settings files, process -------------
+  // (filled in with the game operations)
+
+  // ---- Dedicated server --------------------------------------------------
+  // (filled in with the server operations)
+
+  // ---- Mod archives -------------------------------------------------------
+  // (filled in with the archive operations)
+
+private:
+  void DataModuleCreate();
+  void DataModuleDestroy();
+  // The application settings file; raises when start-up could not open it.
+  TIniFile& AppIni() const;
+
+  platform::IPlatform& FPlatform;
+  IPromptService& FPrompts;
+  TErrorReporter FReporter;
+
+  QString FIniFileName;
+  std::unique_ptr<TIniFile> FIni;
+  TModFolderList FModFolderList;
+  std::vector<std::unique_ptr<TIniFile>> FFSIniList;
+  QString FSaveModPageFolder;
+};
+
+} // namespace tilvane

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tilvane::platform {
+
+// A platform for tests: every folder lies below one root folder (normally a
+// temporary directory), the process list is whatever the test sets, and
+// shell, mail and attribute requests are recorded instead of carried out.
+class FakePlatform : public IPlatform {
+public:
+  // Creates <root>/Documents, <root>/Desktop, <root>/LocalAppData, <root>/Temp
+  // and <root>/ProgramFiles. Steam is absent until SetSteamFolder is called.
+  explicit FakePlatform(std::filesystem::path root);
+
+  std::string DocumentsFolder() override;
+  std::string GameDocumentsFolder() override;
+  std::string DesktopFolder() override;
+  std::string LocalAppDataFolder() override;
+  std::string TempFolder() override;
+  std::string ProgramFilesFolder() override;
+  std::string SteamFolder() override;
+  std::vector<std::string> RunningProcessNames() override;
+  bool ShellOpen(const std::string& target) override;
+  bool IsHidden(const std::string& path) override;
+  bool SetHidden(const std::string& path, bool hidden) override;
+  bool SendMail(const MailMessage& message) override;
+
+  const std::filesystem::path& Root() const { return FRoot; }
+
+  void SetDocumentsFolder(std::string folder) { FDocuments = std::move(folder); }
+  void SetGameDocumentsFolder(std::string folder) { FGameDocuments = std::move(folder); }
+  void SetProgramFilesFolder(std::string folder) { FProgramFiles = std::move(folder); }
+  void SetSteamFolder(std::string folder) { FSteam = std::move(folder); }
+  void SetRunningProcesses(std::vector<std::string> names) { FProcesses = std::move(names); }
+  // Makes RunningProcessNames throw PlatformError with this text (empty: works again).
+  void SetProcessListError(std::string message) { FProcessListError = std::move(message); }
+  void SetShellOpenResult(bool result) { FShellOpenResult = result; }
+  void SetSendMailResult(bool result) { FSendMailResult = result; }
+
+  const std::vector<std::string>& OpenedTargets() const { return FOpened; }
+  const std::vector<MailMessage>& SentMails() const { return FMails; }
+
+private:
+  std::filesystem::path FRoot;
+  std::string FDocuments;
+  std::string FGameDocuments; // empty: same as FDocuments
+  std::string FDesktop;
+  std::string FLocalAppData;
+  std::string FTemp;
+  std::string FProgramFiles;
+  std::string FSteam;
+  std::vector<std::string> FProcesses;
+  std::string FProcessListError;
+  bool FShellOpenResult = true;
+  bool FSendMailResult = true;
+  std::vector<std::string> FOpened;
+  std::vector<MailMessage> FMails;
+  std::vector<std::string> FHidden; // canonical paths marked hidden
+};
+
+} // namespace tilvane::platform

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Everything Tilvane needs from the operating system goes through IPlatform.
+// This layer is free of Qt on purpose: paths and texts are UTF-8 std::strings,
+// so the Windows implementation can be built and tested on its own.
+namespace tilvane::platform {
+
+// Raised when the operating system refuses a request whose failure the caller
+// must hear about (the process list, for instance). Carries the system's text.
+class PlatformError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+struct MailMessage {
+  std::string Subject;
+  std::string Body;
+  std::vector<std::string> Attachments; // full paths
+};
+
+class IPlatform {
+public:
+  virtual ~IPlatform() = default;
+
+  // The user's documents folder: the program keeps its settings below it.
+  virtual std::string DocumentsFolder() = 0;
+  // The documents folder the game uses for "My Games". Equal to DocumentsFolder()
+  // where the game runs natively; inside a Wine/Proton prefix elsewhere.
+  virtual std::string GameDocumentsFolder() = 0;
+  virtual std::string DesktopFolder() = 0;
+  virtual std::string LocalAppDataFolder() = 0;
+  virtual std::string TempFolder() = 0;
+  // The system's folder for installed programs; empty where there is none.
+  virtual std::string ProgramFilesFolder() = 0;
+  // Steam's install folder; empty when Steam is not installed.
+  virtual std::string SteamFolder() = 0;
+
+  // File names (no folder) of the executables of the running processes.
+  // Throws PlatformError when the system refuses to list them.
+  virtual std::vector<std::string> RunningProcessNames() = 0;
+
+  // Hands a file, folder or URL to the desktop's "open" action. False when the
+  // request could not be handed over.
+  virtual bool ShellOpen(const std::string& target) = 0;
+
+  // The hidden file attribute. On file systems without one, IsHidden is false
+  // and SetHidden succeeds without doing anything.
+  virtual bool IsHidden(const std::string& path) = 0;
+  virtual bool SetHidden(const std::string& path, bool hidden) = 0;
+
+  // Hands a message to the user's mail program. False when no mail program
+  // took it.
+  virtual bool SendMail(const MailMessage& message) = 0;
+};
+
+// The implementation for the operating system the program was built for.
+std::unique_ptr<IPlatform> CreateSystemPlatform();
+
+// The separator between folder names on this operating system ('/' or '\\').
+extern const char kPathDelimiter;
+
+} // namespace tilvane::platform

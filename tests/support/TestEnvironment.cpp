@@ -1,0 +1,39 @@
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace tilvane::test {
+
+TestEnvironment::TestEnvironment() : FPlatform(FDir.path().toStdString()) {
+  if (!FDir.isValid())
+    ADD_FAILURE() << "Cannot create a temporary folder";
+}
+
+QString TestEnvironment::PathOf(const QString& relative) const { return FDir.filePath(relative); }
+
+QString TestEnvironment::Documents() const {
+  return QString::fromStdString(const_cast<platform::FakePlatform&>(FPlatform).DocumentsFolder());
+}
+
+void WriteFile(const QString& path, const QByteArray& content) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    ADD_FAILURE() << "Cannot write " << path.toStdString();
+    return;
+  }
+  file.write(content);
+}
+
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return {};
+  return file.readAll();
+}
+
+} // namespace tilvane::test

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/FakePlatform.h"
+#include "support/ScriptedPromptService.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tilvane::test {
+
+// A temporary folder with a fake platform rooted in it and a scripted prompt
+// service: what most tests of the program's logic stand on. Nothing outside
+// the temporary folder is read or written.
+class TestEnvironment {
+public:
+  TestEnvironment();
+
+  QString Root() const { return FDir.path(); }
+  // A path below the temporary folder ('/'-separated relative name).
+  QString PathOf(const QString& relative) const;
+  QString Documents() const;
+
+  platform::FakePlatform& Platform() { return FPlatform; }
+  ScriptedPromptService& Prompts() { return FPrompts; }
+
+private:
+  QTemporaryDir FDir;
+  platform::FakePlatform FPlatform;
+  ScriptedPromptService FPrompts;
+};
+
+// Small file helpers for fixtures.
+void WriteFile(const QString& path, const QByteArray& content); // creates missing folders
+QByteArray ReadFile(const QString& path);                       // empty when missing
+
+} // namespace tilvane::test
