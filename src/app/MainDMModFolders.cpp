@@ -1,0 +1,1 @@
+#include "app/MainDM.h"
