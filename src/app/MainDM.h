@@ -76,18 +76,53 @@ public:
   bool GetFormIsMaximized(const QString& AClassName) const;
   void SetFormIsMaximized(const QString& AClassName, bool IsMaximized);
 
-  // ---- Mod folders and per-game files -----------------------------------
-  // (filled in with the mod folder operations)
+  // ---- Mod folders and per-game files (MainDMModFolders.cpp) -------------
+  // The mod folders of the generation last loaded, in button order.
   TModFolderList& ModFolderList() { return FModFolderList; }
+  TIniFile& GetIniFileForFS(TFSVersion FSVersion);
+  void LoadModFolders(TFSVersion FSVersion);
+  void SaveModFolders(TFSVersion FSVersion);
+  void MoveToFirst(TFSVersion AFSVersion, TModFolder* AModFolder);
+  void MoveUp(TFSVersion AFSVersion, TModFolder* AModFolder);
+  void MoveDown(TFSVersion AFSVersion, TModFolder* AModFolder);
+  void MoveToLast(TFSVersion AFSVersion, TModFolder* AModFolder);
+  void DeleteModFolder(TFSVersion AFSVersion, TModFolder* AModFolder, bool ADeleteFolder);
+  bool GetFSShowTab(TFSVersion FSVersion);
+  void SetFSShowTab(TFSVersion FSVersion, bool Value);
 
-  // ---- Game generations, locations, settings files, process -------------
-  // (filled in with the game operations)
+  // ---- Game generations and locations (MainDMGame.cpp) -----------------
+  // The game's documents folder; empty when the game never ran on this account.
+  QString GetFSMyGamesFolder(TFSVersion FSVersion) const;
+  QString GetFSProgramLocation(TFSVersion FSVersion);
+  void SetFSProgramLocation(TFSVersion FSVersion, const QString& Value);
 
-  // ---- Dedicated server --------------------------------------------------
-  // (filled in with the server operations)
+  // ---- The game's settings files (MainDMGame.cpp) ------------------------
+  bool GetFSEnableDevConsole(TFSVersion FSVersion);
+  void SetFSEnableDevConsole(TFSVersion FSVersion, bool Value);
+  QString GetFSInGameName(TFSVersion FSVersion);
+  void SetFSInGameName(TFSVersion FSVersion, const QString& Value);
+  QString GetFSModFolder(TFSVersion FSVersion);
+  void SetFSModFolder(TFSVersion FSVersion, const QString& AFolder);
+  void GetFSJoinGame(TFSVersion FSVersion, QString& GameNameFilter, QString& GamePassword);
+  void SetFSJoinGame(TFSVersion FSVersion, const QString& GameNameFilter,
+                     const QString& GamePassword);
 
-  // ---- Mod archives -------------------------------------------------------
-  // (filled in with the archive operations)
+  // ---- The game process (MainDMGame.cpp) ---------------------------------
+  bool IsFSRunning(TFSVersion FSVersion);
+  void RunFS(TFSVersion FSVersion);
+  void DeleteLogFile(TFSVersion FSVersion);
+  void DeleteShaderCache(TFSVersion FSVersion);
+
+  // ---- Dedicated server (MainDMServer.cpp) -------------------------------
+  static QString CreateServerURL(const QString& AServerURL, const QString& AWebUsername,
+                                 const QString& AWebPassword);
+  bool ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
+                         const QString& AWebUsername, const QString& AWebPassword);
+  QString GetModPageHTML(TFSVersion FSVersion, const QString& AServerURL,
+                         const QString& AWebUsername, const QString& AWebPassword);
+
+  // ---- Mod archives (MainDMArchives.cpp) ---------------------------------
+  // Declared with the archive inspection: TModInfo GetModFileInfo(const QString& AFileName);
 
 private:
   void DataModuleCreate();
