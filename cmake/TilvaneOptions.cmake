@@ -3,14 +3,22 @@
 add_library(tilvane_options INTERFACE)
 
 target_compile_options(tilvane_options INTERFACE -Wall -Wextra -Wno-missing-field-initializers)
+# The program's version in four parts; parts the project version leaves out are 0.
+foreach(part MAJOR MINOR PATCH TWEAK)
+  set(TILVANE_VERSION_${part} "${PROJECT_VERSION_${part}}")
+  if(TILVANE_VERSION_${part} STREQUAL "")
+    set(TILVANE_VERSION_${part} 0)
+  endif()
+endforeach()
+
 target_compile_definitions(tilvane_options INTERFACE
   QT_NO_CAST_FROM_ASCII
   QT_NO_CONTEXTLESS_CONNECT
   QT_NO_URL_CAST_FROM_STRING
-  TILVANE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
-  TILVANE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
-  TILVANE_VERSION_PATCH=${PROJECT_VERSION_PATCH}
-  TILVANE_VERSION_BUILD=${PROJECT_VERSION_TWEAK})
+  TILVANE_VERSION_MAJOR=${TILVANE_VERSION_MAJOR}
+  TILVANE_VERSION_MINOR=${TILVANE_VERSION_MINOR}
+  TILVANE_VERSION_PATCH=${TILVANE_VERSION_PATCH}
+  TILVANE_VERSION_BUILD=${TILVANE_VERSION_TWEAK})
 
 if(TILVANE_SANITIZE)
   target_compile_options(tilvane_options INTERFACE

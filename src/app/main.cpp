@@ -1,7 +1,39 @@
-#include <QApplication>
+#include "app/MainDM.h"
+#include "app/TilvaneApplication.h"
+#include "common/CommonUtilities.h"
+#include "common/QtPromptService.h"
+#include "platform/Platform.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+#include <QWidget>
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Tilvane"));
-  return 0;
+  tilvane::TApplication app(argc, argv);
+  tilvane::TApplication::setApplicationName(QStringLiteral("Tilvane"));
+  tilvane::TApplication::setApplicationVersion(tilvane::GetBuildInfoAsString());
+
+  std::unique_ptr<tilvane::platform::IPlatform> platform =
+      tilvane::platform::CreateSystemPlatform();
+  tilvane::QtPromptService prompts;
+  // Until the crash report exists, an escaped error is shown as an error box.
+  auto report = [&prompts](std::exception_ptr error) {
+    prompts.ShowMessage(tilvane::TApplication::ExceptionMessage(error),
+                        tilvane::TMessageKind::Error);
+  };
+  app.SetExceptionHandler(report);
+
+  tilvane::TdmMain dmMain(*platform, prompts, report);
+
+  // Stands in for the main window until it exists.
+  QWidget window;
+  window.setWindowTitle(QStringLiteral("Tilvane"));
+  auto* layout = new QVBoxLayout(&window);
+  auto* label = new QLabel(QStringLiteral("Tilvane %1\nSettings: %2")
+                               .arg(tilvane::GetBuildInfoAsString(), dmMain.IniFileName()),
+                           &window);
+  layout->addWidget(label);
+  window.resize(480, 160);
+  window.show();
+  return app.exec();
 }

@@ -42,13 +42,21 @@ public:
   void DeleteKey(const QString& section, const QString& key);
   void EraseSection(const QString& section);
 
+  // The file's current content, read once: for callers that read many keys
+  // (a list of hundreds of mod folders) without reading the file for each.
+  // Empty when the file is missing or unreadable.
+  TIniDocument ReadDocument() const;
+
   // Runs many reads and writes against one reading of the file and replaces the
   // file once at the end. The result on disk is what the same calls one by one
   // would give; when the write fails, the old file stays whole and the error
-  // is raised. Nothing is written when `edit` throws.
+  // is raised. Nothing is written when `edit` throws or changes nothing.
   void Update(const std::function<void(TIniDocument&)>& edit);
 
 private:
+  void Save(const QByteArray& bytes);
+  [[noreturn]] void RaiseWriteError() const;
+
   QString FFileName;
   platform::IPlatform& FPlatform;
 };
@@ -62,8 +70,14 @@ public:
   TIniDocument(const TIniDocument&);
   TIniDocument& operator=(const TIniDocument&);
 
+  // Reads UTF-8 (with or without a byte-order mark) and UTF-16 with a
+  // byte-order mark; bytes that are not valid UTF-8 are read as Windows-1252.
+  // Any line break (CR, LF, CR LF) ends a line.
   static TIniDocument FromBytes(const QByteArray& bytes);
-  QByteArray ToBytes() const; // UTF-8, no byte-order mark
+  QByteArray ToBytes() const; // UTF-8, no byte-order mark, CR LF line breaks
+
+  // True once a write, or a deletion that found something, changed the content.
+  bool IsModified() const;
 
   QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
   int ReadInteger(const QString& section, const QString& key, int defaultValue) const;

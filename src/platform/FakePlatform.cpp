@@ -26,15 +26,27 @@ FakePlatform::FakePlatform(fs::path root)
       FDesktop(MakeFolder(FRoot, "Desktop")), FLocalAppData(MakeFolder(FRoot, "LocalAppData")),
       FTemp(MakeFolder(FRoot, "Temp")), FProgramFiles(MakeFolder(FRoot, "ProgramFiles")) {}
 
-std::string FakePlatform::DocumentsFolder() { return FDocuments; }
+std::string FakePlatform::DocumentsFolder() {
+  return FDocuments;
+}
 std::string FakePlatform::GameDocumentsFolder() {
   return FGameDocuments.empty() ? FDocuments : FGameDocuments;
 }
-std::string FakePlatform::DesktopFolder() { return FDesktop; }
-std::string FakePlatform::LocalAppDataFolder() { return FLocalAppData; }
-std::string FakePlatform::TempFolder() { return FTemp; }
-std::string FakePlatform::ProgramFilesFolder() { return FProgramFiles; }
-std::string FakePlatform::SteamFolder() { return FSteam; }
+std::string FakePlatform::DesktopFolder() {
+  return FDesktop;
+}
+std::string FakePlatform::LocalAppDataFolder() {
+  return FLocalAppData;
+}
+std::string FakePlatform::TempFolder() {
+  return FTemp;
+}
+std::string FakePlatform::ProgramFilesFolder() {
+  return FProgramFiles;
+}
+std::string FakePlatform::SteamFolder() {
+  return FSteam;
+}
 
 std::vector<std::string> FakePlatform::RunningProcessNames() {
   if (!FProcessListError.empty())
