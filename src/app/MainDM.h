@@ -90,12 +90,28 @@ public:
   bool GetFSShowTab(TFSVersion FSVersion);
   void SetFSShowTab(TFSVersion FSVersion, bool Value);
 
+private:
+  // Gives a new per-game file its one default mod folder.
+  void DoFirstTimeStart(TFSVersion FSVersion);
+  // The index of `AModFolder` in the list; raises "Argument out of range" when
+  // it is not there.
+  int IndexOfModFolder(const TModFolder* AModFolder) const;
+  void MoveModFolder(TFSVersion AFSVersion, TModFolder* AModFolder, int ANewIndex);
+
+public:
   // ---- Game generations and locations (MainDMGame.cpp) -----------------
   // The game's documents folder; empty when the game never ran on this account.
   QString GetFSMyGamesFolder(TFSVersion FSVersion) const;
   QString GetFSProgramLocation(TFSVersion FSVersion);
   void SetFSProgramLocation(TFSVersion FSVersion, const QString& Value);
 
+private:
+  QString GetSteamFolder();
+  QString GetProgramFilesFolder();
+  // The executable in the usual install folders, or empty.
+  QString SearchFSProgram(TFSVersion FSVersion);
+
+public:
   // ---- The game's settings files (MainDMGame.cpp) ------------------------
   bool GetFSEnableDevConsole(TFSVersion FSVersion);
   void SetFSEnableDevConsole(TFSVersion FSVersion, bool Value);
@@ -113,6 +129,10 @@ public:
   void DeleteLogFile(TFSVersion FSVersion);
   void DeleteShaderCache(TFSVersion FSVersion);
 
+private:
+  bool IsProcessRunning(const QString& sExeName);
+
+public:
   // ---- Dedicated server (MainDMServer.cpp) -------------------------------
   static QString CreateServerURL(const QString& AServerURL, const QString& AWebUsername,
                                  const QString& AWebPassword);

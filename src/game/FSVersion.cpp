@@ -1,6 +1,7 @@
 #include "game/FSVersion.h"
 
 #include "common/AppError.h"
+#include "common/Paths.h"
 
 namespace tilvane {
 
@@ -17,10 +18,44 @@ QString FSVersionName(TFSVersion FSVersion) {
   return QStringLiteral("fsv") + QString::number(static_cast<int>(FSVersion));
 }
 
-QString FSVersionToNumberStr(TFSVersion FSVersion) { return FSVersionName(FSVersion).mid(3); }
+QString FSVersionToNumberStr(TFSVersion FSVersion) {
+  return FSVersionName(FSVersion).mid(3);
+}
 
 void RaiseFSVersionException(TFSVersion FSVersion) {
   throw EAppError(QStringLiteral("Unknown FSVersion: ") + FSVersionName(FSVersion));
+}
+
+QString FSIniFileName(TFSVersion FSVersion) {
+  return QStringLiteral("FS") + FSVersionToNumberStr(FSVersion) + QStringLiteral(".ini");
+}
+
+QString FSMyGamesRelative(TFSVersion FSVersion) {
+  return NativeRelative(QStringLiteral("My Games\\FarmingSimulator20") +
+                        FSVersionToNumberStr(FSVersion));
+}
+
+QString FSExeName(TFSVersion FSVersion) {
+  return QStringLiteral("FarmingSimulator20") + FSVersionToNumberStr(FSVersion) +
+         QStringLiteral(".exe");
+}
+
+QString FSSteamGameRelative(TFSVersion FSVersion) {
+  return NativeRelative(QStringLiteral("steamapps\\common\\Farming Simulator ") +
+                        FSVersionToNumberStr(FSVersion));
+}
+
+QString FSStandAloneGameRelative(TFSVersion FSVersion) {
+  return QStringLiteral("Farming Simulator 20") + FSVersionToNumberStr(FSVersion);
+}
+
+QString FSProcessName(TFSVersion FSVersion) {
+  return QStringLiteral("FarmingSimulator20") + FSVersionToNumberStr(FSVersion) +
+         QStringLiteral("Game.exe");
+}
+
+QString FSTabCaption(TFSVersion FSVersion) {
+  return QStringLiteral("FS") + FSVersionToNumberStr(FSVersion);
 }
 
 } // namespace tilvane

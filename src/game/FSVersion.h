@@ -21,4 +21,22 @@ QString FSVersionToNumberStr(TFSVersion FSVersion);
 // each generation separately when it meets a value it has no branch for.
 [[noreturn]] void RaiseFSVersionException(TFSVersion FSVersion);
 
+// The names that follow from the number string. Relative folder names use the
+// separator of this operating system.
+
+// "FS22.ini": the generation's own settings file in the program's folder.
+QString FSIniFileName(TFSVersion FSVersion);
+// "My Games\FarmingSimulator2022", relative to the game's documents folder.
+QString FSMyGamesRelative(TFSVersion FSVersion);
+// "FarmingSimulator2022.exe": the executable the program starts.
+QString FSExeName(TFSVersion FSVersion);
+// "steamapps\common\Farming Simulator 22", relative to a Steam library.
+QString FSSteamGameRelative(TFSVersion FSVersion);
+// "Farming Simulator 2022", relative to the program-files folder.
+QString FSStandAloneGameRelative(TFSVersion FSVersion);
+// "FarmingSimulator2022Game.exe": the process of the running game (not the launcher).
+QString FSProcessName(TFSVersion FSVersion);
+// "FS22".
+QString FSTabCaption(TFSVersion FSVersion);
+
 } // namespace tilvane
