@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFlags>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QIODevice;
+
+namespace tilvane {
+
+// The secure protocols a client may negotiate. None selected leaves the choice
+// to the TLS library (its defaults, TLS 1.3 included).
+enum class THttpSecureProtocol : unsigned {
+  Tls10 = 0x1,
+  Tls11 = 0x2,
+  Tls12 = 0x4,
+};
+Q_DECLARE_FLAGS(THttpSecureProtocols, THttpSecureProtocol)
+Q_DECLARE_OPERATORS_FOR_FLAGS(THttpSecureProtocols)
+
+// Called on the requesting thread: once when a body begins (AReadCount 0) and
+// after each received block. AContentLength is the length the server announced,
+// -1 when it announced none. Setting AAbort stops receiving; the GET then
+// returns normally with what has arrived so far (no error is raised).
+// The call may block (a paused download waits inside it); the stall time-out
+// does not count the time spent in here.
+using TReceiveDataEvent =
+    std::function<void(qint64 AContentLength, qint64 AReadCount, bool& AAbort)>;
+
+// A blocking HTTP/HTTPS client. One object per call or per window; nothing is
+// shared between objects. Not thread-safe: one request at a time, on the thread
+// that calls Get*.
+//
+// Any HTTP response (404, 500, ...) is a normal result. Transport failures (name
+// resolution, refused connection, time-outs, TLS) raise EAppError with the
+// transfer library's message. Redirects are followed. Certificates are checked.
+// The client sets no request header, cookie or user agent of its own.
+class THttpClient {
+public:
+  THttpClient();
+  ~THttpClient();
+
+  THttpClient(const THttpClient&) = delete;
+  THttpClient& operator=(const THttpClient&) = delete;
+
+  // Time allowed to open the connection (name resolution included), in
+  // milliseconds. 0 or less: the transfer library's default. Default 60000.
+  void SetConnectionTimeout(int AMilliseconds);
+  int ConnectionTimeout() const;
+  // How long the answer may stall: the request fails when no byte arrives for
+  // this long (a long download that keeps flowing is never cut off). Checked
+  // about once a second. 0 or less: no limit. Default 60000.
+  void SetResponseTimeout(int AMilliseconds);
+  int ResponseTimeout() const;
+
+  void SetSecureProtocols(THttpSecureProtocols AProtocols);
+  THttpSecureProtocols SecureProtocols() const;
+
+  void SetOnReceiveData(TReceiveDataEvent AEvent);
+
+  // The body decoded by the charset of the response's Content-Type, UTF-8 when
+  // it names none or one that is not known.
+  QString GetText(const QString& AURL);
+  // The body written to AStream from its current position (never rewound).
+  // Raises when the stream refuses a write.
+  void GetToStream(const QString& AURL, QIODevice& AStream);
+  // The raw body.
+  QByteArray GetBytes(const QString& AURL);
+
+  // Of the last response (after redirects); 0 and empty before the first one
+  // or when the last request got no response.
+  int StatusCode() const;
+  // The reason phrase of the status line ("OK", "Not Found"); empty when the
+  // server sent none (HTTP/2).
+  QString StatusText() const;
+  // The Content-Type header of the last response; empty when none.
+  QString ContentType() const;
+
+private:
+  class TImpl;
+  std::unique_ptr<TImpl> FImpl;
+};
+
+// The charset named in a Content-Type value ("text/html; charset=ISO-8859-1"),
+// without quotes; empty when it names none.
+QString CharsetOfContentType(const QString& AContentType);
+// Decodes ABody by the charset of AContentType (UTF-8 when none or unknown).
+QString DecodeHttpBody(const QByteArray& ABody, const QString& AContentType);
+
+} // namespace tilvane

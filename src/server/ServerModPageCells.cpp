@@ -1,0 +1,126 @@
+#include "server/ParseServerModList.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace tilvane {
+
+QChar SystemDecimalSeparator() {
+  const QString Separator = QLocale::system().decimalPoint();
+  return Separator.size() == 1 ? Separator.front() : QChar(u'.');
+}
+
+namespace servermodpage {
+
+QString ParseTextLine(QStringView AText) {
+  QString Result;
+  Result.reserve(AText.size());
+  bool InTag = false;
+  for (const QChar C : AText) {
+    if (C == u'<') {
+      InTag = true;
+    } else if (C == u'>' && InTag) {
+      InTag = false;
+    } else if (!InTag) {
+      Result.append(C);
+    }
+  }
+  return Result;
+}
+
+QString ParseTitleLine(QStringView AText) {
+  constexpr QStringView Start = u"title=\"";
+  const qsizetype At = AText.indexOf(Start, 0, Qt::CaseSensitive);
+  if (At < 0)
+    return {};
+  const qsizetype ValueStart = At + Start.size();
+  const qsizetype End = AText.indexOf(u"\">", ValueStart, Qt::CaseSensitive);
+  if (End < 0)
+    return {};
+  return AText.sliced(ValueStart, End - ValueStart).toString();
+}
+
+QString ParseDownloadURL(QStringView AText) {
+  constexpr QStringView Start = u"href=\"";
+  const qsizetype At = AText.indexOf(Start, 0, Qt::CaseSensitive);
+  if (At < 0)
+    return {};
+  const qsizetype ValueStart = At + Start.size();
+  const qsizetype End = AText.indexOf(u'"', ValueStart, Qt::CaseSensitive);
+  if (End < 0)
+    return {};
+  return AText.sliced(ValueStart, End - ValueStart).toString();
+}
+
+namespace {
+
+bool IsDigit(QChar C) {
+  return C >= u'0' && C <= u'9';
+}
+
+// A number as the user writes it under their regional settings: optional sign,
+// digits with at most one decimal separator, optional exponent. Anything else
+// (a thousands separator among it) fails.
+bool TryParseLocalFloat(QStringView AText, QChar ADecimalSeparator, double& AValue) {
+  const QStringView Text = AText.trimmed();
+  QString Normalised;
+  Normalised.reserve(Text.size());
+  qsizetype I = 0;
+  const qsizetype N = Text.size();
+  if (I < N && (Text[I] == u'+' || Text[I] == u'-'))
+    Normalised.append(Text[I++]);
+  qsizetype Digits = 0;
+  while (I < N && IsDigit(Text[I])) {
+    Normalised.append(Text[I++]);
+    ++Digits;
+  }
+  if (I < N && Text[I] == ADecimalSeparator) {
+    Normalised.append(u'.');
+    ++I;
+    while (I < N && IsDigit(Text[I])) {
+      Normalised.append(Text[I++]);
+      ++Digits;
+    }
+  }
+  if (Digits == 0)
+    return false;
+  if (I < N && (Text[I] == u'e' || Text[I] == u'E')) {
+    Normalised.append(u'e');
+    ++I;
+    if (I < N && (Text[I] == u'+' || Text[I] == u'-'))
+      Normalised.append(Text[I++]);
+    qsizetype ExponentDigits = 0;
+    while (I < N && IsDigit(Text[I])) {
+      Normalised.append(Text[I++]);
+      ++ExponentDigits;
+    }
+    if (ExponentDigits == 0)
+      return false;
+  }
+  if (I != N)
+    return false;
+  bool Ok = false;
+  AValue = QLocale::c().toDouble(Normalised, &Ok);
+  return Ok && std::isfinite(AValue);
+}
+
+} // namespace
+
+qint64 ParseSizeMB(QStringView AText, QChar ADecimalSeparator) {
+  if (AText.trimmed().isEmpty())
+    return 0;
+  QString Text = AText.toString();
+  Text.remove(QStringLiteral(" MB"), Qt::CaseSensitive);
+  double Value = 0;
+  if (!TryParseLocalFloat(Text, ADecimalSeparator, Value))
+    return 0;
+  // The fixed-point range of ten-thousandths in 64 bits.
+  constexpr double Limit = 922337203685477.0;
+  if (std::fabs(Value) > Limit)
+    return 0;
+  return std::llround(Value * 10000.0);
+}
+
+} // namespace servermodpage
+} // namespace tilvane

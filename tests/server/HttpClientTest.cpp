@@ -1,0 +1,241 @@
+#include "LocalHttpServer.h"
+
+#include "common/AppError.h"
+#include "common/HttpClient.h"
+#include "common/HttpRoutines.h"
+#include "support/TestEnvironment.h"
+
+#include <QBuffer>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace tilvane;
+using namespace tilvane::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+class HttpClientTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    auto& S = Http.Server();
+    S.Get("/page", [](const httplib::Request&, httplib::Response& Res) {
+      Res.set_content("<html>page</html>", "text/html");
+    });
+    S.Get("/error500", [](const httplib::Request&, httplib::Response& Res) {
+      Res.status = 500;
+      Res.set_content("<title>Farming Simulator Dedicated Server | Mods</title>", "text/html");
+    });
+    S.Get("/redirect",
+          [](const httplib::Request&, httplib::Response& Res) { Res.set_redirect("/second"); });
+    S.Get("/second",
+          [](const httplib::Request&, httplib::Response& Res) { Res.set_redirect("/page", 301); });
+    S.Get("/latin1", [](const httplib::Request&, httplib::Response& Res) {
+      Res.set_content("Gr\xFC\xDF"
+                      "e",
+                      "text/html; charset=ISO-8859-1");
+    });
+    S.Get("/utf8-default", [](const httplib::Request&, httplib::Response& Res) {
+      Res.set_content("Gr\xC3\xBC\xC3\x9F"
+                      "e",
+                      "text/html");
+    });
+    S.Get("/big", [](const httplib::Request&, httplib::Response& Res) {
+      Res.set_content(std::string(BigSize, 'x'), "application/zip");
+    });
+    S.Get("/chunked", [](const httplib::Request&, httplib::Response& Res) {
+      Res.set_chunked_content_provider("text/plain", [](size_t AOffset, httplib::DataSink& ASink) {
+        if (AOffset < 3000) {
+          const std::string Block(1000, 'c');
+          ASink.write(Block.data(), Block.size());
+        } else {
+          ASink.done();
+        }
+        return true;
+      });
+    });
+    S.Get("/stall", [this](const httplib::Request&, httplib::Response& Res) {
+      Res.set_chunked_content_provider("text/plain",
+                                       [this](size_t AOffset, httplib::DataSink& ASink) {
+                                         if (AOffset == 0) {
+                                           ASink.write("begin", 5);
+                                           return true;
+                                         }
+                                         // Nothing more until the client gives up or the test ends.
+                                         for (int I = 0; I < 500 && !Http.Stopping; ++I)
+                                           std::this_thread::sleep_for(10ms);
+                                         return false;
+                                       });
+    });
+    S.Get("/empty", [](const httplib::Request&, httplib::Response& Res) {
+      Res.status = 404;
+      Res.set_content("", "text/html");
+    });
+    Http.Start();
+  }
+
+  static constexpr size_t BigSize = 3 * 1024 * 1024;
+  LocalHttpServer Http;
+};
+
+TEST_F(HttpClientTest, AnyStatusIsAResponseWithCodeAndReasonPhrase) {
+  THttpClient Client;
+  EXPECT_EQ(Client.GetText(Http.Url("/page")), QStringLiteral("<html>page</html>"));
+  EXPECT_EQ(Client.StatusCode(), 200);
+  EXPECT_EQ(Client.StatusText(), QStringLiteral("OK"));
+
+  EXPECT_EQ(Client.GetText(Http.Url("/error500")),
+            QStringLiteral("<title>Farming Simulator Dedicated Server | Mods</title>"));
+  EXPECT_EQ(Client.StatusCode(), 500);
+  EXPECT_EQ(Client.StatusText(), QStringLiteral("Internal Server Error"));
+
+  EXPECT_TRUE(Client.GetBytes(Http.Url("/empty")).isEmpty());
+  EXPECT_EQ(Client.StatusCode(), 404);
+  EXPECT_EQ(Client.StatusText(), QStringLiteral("Not Found"));
+}
+
+TEST_F(HttpClientTest, FollowsRedirectChainsAndReportsTheFinalResponse) {
+  THttpClient Client;
+  EXPECT_EQ(Client.GetText(Http.Url("/redirect")), QStringLiteral("<html>page</html>"));
+  EXPECT_EQ(Client.StatusCode(), 200);
+  EXPECT_EQ(Client.StatusText(), QStringLiteral("OK"));
+}
+
+TEST_F(HttpClientTest, DecodesTextByTheResponseCharsetAndUtf8WithoutOne) {
+  THttpClient Client;
+  EXPECT_EQ(Client.GetText(Http.Url("/latin1")), QStringLiteral("Gr\u00FC\u00DFe"));
+  EXPECT_EQ(Client.GetText(Http.Url("/utf8-default")), QStringLiteral("Gr\u00FC\u00DFe"));
+  // Quoted and oddly cased parameters are still understood.
+  EXPECT_EQ(CharsetOfContentType(QStringLiteral("text/html; CharSet=\"iso-8859-1\"")),
+            QStringLiteral("iso-8859-1"));
+  EXPECT_EQ(DecodeHttpBody("\xC3\xA4", QStringLiteral("text/html; charset=no-such-set")),
+            QStringLiteral("\u00E4"));
+}
+
+TEST_F(HttpClientTest, StreamIsWrittenFromItsCurrentPositionAndBytesAreRaw) {
+  THttpClient Client;
+  QByteArray Data("HEAD-OLD-TAIL");
+  QBuffer Buffer(&Data);
+  ASSERT_TRUE(Buffer.open(QIODevice::ReadWrite));
+  Buffer.seek(5);
+  Client.GetToStream(Http.Url("/latin1"), Buffer);
+  EXPECT_EQ(Data, QByteArray("HEAD-Gr\xFC\xDF"
+                             "eAIL"));
+  EXPECT_EQ(Client.GetBytes(Http.Url("/big")).size(), qsizetype(BigSize));
+}
+
+TEST_F(HttpClientTest, ReceiveEventStartsAtZeroAndCountsUpToTheAnnouncedLength) {
+  struct Call {
+    qint64 Length, Count;
+  };
+  for (const char* Path : {"/big", "/chunked"}) {
+    SCOPED_TRACE(Path);
+    std::vector<Call> Calls;
+    THttpClient Client;
+    Client.SetOnReceiveData([&](qint64 ALength, qint64 ACount, bool&) {
+      Calls.push_back({ALength, ACount});
+    });
+    const QByteArray Body = Client.GetBytes(Http.Url(Path));
+    ASSERT_GE(Calls.size(), 2u);
+    EXPECT_EQ(Calls.front().Count, 0);
+    const qint64 Expected = std::string_view(Path) == "/big" ? qint64(BigSize) : -1;
+    for (const Call& C : Calls)
+      EXPECT_EQ(C.Length, Expected);
+    for (size_t I = 1; I < Calls.size(); ++I)
+      EXPECT_GT(Calls[I].Count, Calls[I - 1].Count);
+    EXPECT_EQ(Calls.back().Count, Body.size());
+  }
+  // An empty body still announces its start once.
+  int Starts = 0;
+  THttpClient Client;
+  Client.SetOnReceiveData([&](qint64, qint64 ACount, bool&) { Starts += ACount == 0; });
+  Client.GetBytes(Http.Url("/empty"));
+  EXPECT_EQ(Starts, 1);
+}
+
+TEST_F(HttpClientTest, AbortFlagStopsReceivingAndReturnsWhatArrived) {
+  THttpClient Client;
+  qint64 CountAtAbort = -1;
+  Client.SetOnReceiveData([&](qint64, qint64 ACount, bool& AAbort) {
+    if (ACount > 0 && CountAtAbort < 0) {
+      CountAtAbort = ACount;
+      AAbort = true;
+    }
+  });
+  QByteArray Body;
+  ASSERT_NO_THROW(Body = Client.GetBytes(Http.Url("/big")));
+  EXPECT_EQ(Body.size(), CountAtAbort);
+  EXPECT_LT(Body.size(), qsizetype(BigSize));
+  EXPECT_EQ(Client.StatusCode(), 200);
+
+  // Aborting at the start gives an empty body, again without an error.
+  Client.SetOnReceiveData([](qint64, qint64, bool& AAbort) { AAbort = true; });
+  EXPECT_TRUE(Client.GetBytes(Http.Url("/big")).isEmpty());
+}
+
+TEST_F(HttpClientTest, StalledResponseFailsAfterTheResponseTimeout) {
+  THttpClient Client;
+  Client.SetResponseTimeout(1000);
+  try {
+    Client.GetBytes(Http.Url("/stall"));
+    FAIL() << "no error";
+  } catch (const EAppError& Error) {
+    EXPECT_TRUE(Error.Message().contains(QStringLiteral("too slow"), Qt::CaseInsensitive) ||
+                Error.Message().contains(QStringLiteral("timed out"), Qt::CaseInsensitive))
+        << Error.Message().toStdString();
+  }
+}
+
+TEST(HttpTransportTest, RefusedConnectionRaisesWithTheReason) {
+  ClosedPort Port;
+  THttpClient Client;
+  try {
+    Client.GetText(Port.Url());
+    FAIL() << "no error";
+  } catch (const EAppError& Error) {
+    EXPECT_TRUE(Error.Message().contains(QStringLiteral("Failed to connect")))
+        << Error.Message().toStdString();
+  }
+  EXPECT_EQ(Client.StatusCode(), 0);
+}
+
+TEST(HttpRoutinesTest, HttpGetTriesThreeTimes250MsApartThenRaises) {
+  DroppingServer Server;
+  EXPECT_THROW(HttpGet(Server.Url()), EAppError);
+  const auto Accepted = Server.Accepted();
+  ASSERT_EQ(Accepted.size(), 3u);
+  for (size_t I = 1; I < Accepted.size(); ++I)
+    EXPECT_GE(Accepted[I] - Accepted[I - 1], 240ms);
+}
+
+TEST(HttpRoutinesTest, HttpGetFileWritesTheBodyOrReportsAndKeepsTheFile) {
+  TestEnvironment Env;
+  LocalHttpServer Http;
+  Http.Server().Get("/mod.zip", [](const httplib::Request&, httplib::Response& Res) {
+    Res.status = 404;
+    Res.set_content("missing", "text/plain");
+  });
+  Http.Start();
+  const QString Target = Env.PathOf(QStringLiteral("mod.zip"));
+  WriteFile(Target, "old content that must go");
+  EXPECT_TRUE(HttpGetFile(Http.Url("/mod.zip"), Target, Env.Prompts()));
+  EXPECT_EQ(ReadFile(Target), QByteArray("missing"));
+  EXPECT_TRUE(Env.Prompts().History().empty());
+
+  DroppingServer Dropping;
+  const QString Failed = Env.PathOf(QStringLiteral("failed.zip"));
+  EXPECT_FALSE(HttpGetFile(Dropping.Url(), Failed, Env.Prompts()));
+  EXPECT_EQ(Dropping.Accepted().size(), 3u);
+  EXPECT_TRUE(QFile::exists(Failed));
+  ASSERT_EQ(Env.Prompts().History().size(), 1u);
+  const auto& Shown = Env.Prompts().History().front();
+  EXPECT_EQ(Shown.Kind, TMessageKind::Error);
+  EXPECT_TRUE(Shown.Text.startsWith(QStringLiteral("Unable to download: ") + Dropping.Url() +
+                                    QStringLiteral("\r\nError: ")));
+  EXPECT_GT(Shown.Text.size(), (QStringLiteral("Unable to download: ") + Dropping.Url() +
+                                QStringLiteral("\r\nError: "))
+                                   .size());
+}
+
+} // namespace

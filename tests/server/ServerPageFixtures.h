@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+namespace tilvane::test {
+
+// Dedicated server pages in the layouts of the five server versions, modelled
+// on captured pages, with generated mod rows.
+struct FixtureMod {
+  QString Name;
+  QString Version;
+  QString Author;
+  QString FileName;
+  QString Size;   // as the page writes it, "38.04 MB"
+  QString Issues; // inner HTML of the issues cell
+  QString ModHub;
+  QString Active;
+  QString Link; // empty: the row has no download icon
+};
+
+FixtureMod MakeFixtureMod(int AIndex);
+
+// A table page (8.0, 9.0): header row, the rows, a totals row without a link.
+// ARowAttributes goes into every data row tag ("" gives plain <tr>).
+QString TablePage(const QString& AVersion, const QList<FixtureMod>& AMods,
+                  const QString& ARowAttributes = {});
+// A grid page (9.1 without, 9.2 and 10.0 with the ModHub column).
+QString GridPage(const QString& AVersion, const QList<FixtureMod>& AMods, bool AWithModHub);
+// The page of the layout the version uses.
+QString ServerPage(const QString& AVersion, const QList<FixtureMod>& AMods);
+// Generated rows 0 .. ACount-1.
+QList<FixtureMod> FixtureMods(int ACount);
+
+} // namespace tilvane::test
