@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+
+namespace tilvane {
+
+// The find dialog of the log viewer. It lives as long as the viewer: closing
+// it only hides it, so the options are as they were when it is shown again.
+class TfmSearch : public QDialog {
+  Q_OBJECT
+public:
+  TfmSearch(QWidget* AOwner, QPlainTextEdit* AEditor);
+
+  QComboBox* cbFind;
+  QCheckBox* chkCaseSensitive;
+  QCheckBox* chkWholeWordOnly;
+  QCheckBox* chkRegularExpresions;
+  QRadioButton* rbFoward;
+  QRadioButton* rbBackward;
+  QRadioButton* rbGlobal;
+  QRadioButton* rbSelectedText;
+  QRadioButton* rbFromCursor;
+  QRadioButton* rbEntireScope;
+  QPushButton* btnFindNext;
+  QPushButton* btnClose;
+  QStatusBar* barStatus;
+
+  void btnFindNextClick();
+
+private:
+  QPlainTextEdit* FEditor;
+  // The selection searched with "Selected Text": the user's selection, kept
+  // while Find Next selects the matches inside it.
+  int FScopeStart = 0;
+  int FScopeEnd = 0;
+  int FLastMatchStart = -1;
+  int FLastMatchEnd = -1;
+  // "Entire scope" starts the first search over; the next ones go on from the match.
+  bool FRestartScope = true;
+};
+
+} // namespace tilvane

@@ -1,0 +1,309 @@
+#include "logviewer/LogFollower.h"
+
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace tilvane;
+using Kind = TLogLoadResult::TKind;
+
+namespace {
+
+// A log line as the game writes it.
+QByteArray GameLine(int i) {
+  return QByteArrayLiteral("2026-07-22 17:10:") + QByteArray::number(10 + i % 50) + " line " +
+         QByteArray::number(i) + (i % 7 == 0 ? " Warning (performance): slow mesh" : "") +
+         (i % 11 == 0 ? " Error: Failed to open xml file" : "") + "\r\n";
+}
+
+QByteArray GameLog(int from, int count) {
+  QByteArray log;
+  for (int i = from; i < from + count; ++i)
+    log += GameLine(i);
+  return log;
+}
+
+class LogFollowerTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    FFileName = FEnv.PathOf(QStringLiteral("log.txt"));
+    FFollower.SetLogFileName(FFileName);
+    FFollower.SetOpenRetry(2, 1);
+  }
+
+  void Write(const QByteArray& AContent) { test::WriteFile(FFileName, AContent); }
+
+  // Appends from another thread through a file that stays open for writing,
+  // the way the game keeps its log open.
+  void AppendFromWriter(const QByteArray& AContent) {
+    std::thread writer([&] {
+      QFile file(FFileName);
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Append));
+      file.write(AContent);
+      file.flush();
+      FHeldOpen = file.handle() >= 0;
+    });
+    writer.join();
+  }
+
+  QStringList Lines() const {
+    QStringList lines;
+    for (qsizetype i = 0; i < FFollower.LineCount(); ++i)
+      lines << FFollower.Line(i).toString();
+    return lines;
+  }
+
+  QStringList EntryTexts() const {
+    QStringList texts;
+    for (qsizetype i = 0; i < static_cast<qsizetype>(FFollower.Entries().size()); ++i)
+      texts << FFollower.EntryText(i);
+    return texts;
+  }
+
+  test::TestEnvironment FEnv;
+  QString FFileName;
+  TLogFollower FFollower;
+  bool FHeldOpen = false;
+};
+
+TEST_F(LogFollowerTest, DecodesEncodingsAndLineEnds) {
+  struct Case {
+    const char* Name;
+    QByteArray Bytes;
+    TLogEncoding Encoding;
+    QStringList Lines;
+  };
+  const QString eAcute = QString(QChar(0xE9));
+  const QStringList plain = {QStringLiteral("a"), QStringLiteral("b"), QString(),
+                             QStringLiteral("c")};
+  const Case cases[] = {
+      {"CR LF", "a\r\nb\r\n\r\nc\r\n", TLogEncoding::Utf8, plain},
+      {"LF, no final line end", "a\nb\n\nc", TLogEncoding::Utf8, plain},
+      {"CR only", "a\rb\r\rc\r", TLogEncoding::Utf8, plain},
+      {"mixed", "a\r\nb\n\rc", TLogEncoding::Utf8, plain},
+      {"one empty line", "\r\n", TLogEncoding::Utf8, {QString()}},
+      {"UTF-8", "caf\xC3\xA9\n", TLogEncoding::Utf8, {QStringLiteral("caf") + eAcute}},
+      {"UTF-8 BOM",
+       "\xEF\xBB\xBF"
+       "caf\xC3\xA9\r\nx",
+       TLogEncoding::Utf8,
+       {QStringLiteral("caf") + eAcute, QStringLiteral("x")}},
+      {"Windows-1252",
+       "caf\xE9 \x80\r\n",
+       TLogEncoding::Windows1252,
+       {QStringLiteral("caf") + eAcute + QStringLiteral(" ") + QChar(0x20AC)}},
+      {"UTF-16 LE BOM",
+       QByteArray("\xFF\xFE"
+                  "a\0\r\0\n\0\xE9\0",
+                  10),
+       TLogEncoding::Utf16LE,
+       {QStringLiteral("a"), eAcute}},
+      {"UTF-16 BE BOM",
+       QByteArray("\xFE\xFF\0a\0\r\0\xE9", 8),
+       TLogEncoding::Utf16BE,
+       {QStringLiteral("a"), eAcute}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Write(c.Bytes);
+    EXPECT_EQ(FFollower.LoadLogFile(true).Kind, Kind::Replaced);
+    EXPECT_EQ(FFollower.Encoding(), c.Encoding);
+    EXPECT_EQ(Lines(), c.Lines);
+  }
+}
+
+TEST_F(LogFollowerTest, ClassifiesWholeWordsInAnyCase) {
+  Write("Error: Unsupported mod description version\r\n"
+        "ERROR in savegame\r\n"
+        "an error here\r\n"
+        "Errors: 3\r\n"
+        "ErrorCode 5\r\n"
+        "[Error] texture missing\r\n"
+        "MyError and ErrorHandler\r\n"
+        "  Warning (performance): Foliage lod then Error: bad\r\n"
+        "Warnings and NoWarning\r\n");
+  FFollower.LoadLogFile(true);
+  EXPECT_EQ(EntryTexts(),
+            (QStringList{
+                QStringLiteral("[Error] 1:  Error: Unsupported mod description version"),
+                QStringLiteral("[Error] 2:  ERROR in savegame"),
+                QStringLiteral("[Error] 3:  an error here"),
+                QStringLiteral("[Error] 6:  [Error] texture missing"),
+                QStringLiteral("[Warning] 8:    Warning (performance): Foliage lod "
+                               "then Error: bad"),
+                QStringLiteral("[Error] 8:    Warning (performance): Foliage lod "
+                               "then Error: bad"),
+            }));
+  EXPECT_EQ(FFollower.TotalErrors(), 5);
+  EXPECT_EQ(FFollower.TotalWarnings(), 1);
+
+  FFollower.SetShowErrors(false);
+  FFollower.SetShowWarnings(false);
+  FFollower.ParseLog(0);
+  EXPECT_TRUE(FFollower.Entries().empty());
+  EXPECT_EQ(FFollower.TotalErrors(), 0);
+  EXPECT_EQ(FFollower.TotalWarnings(), 0);
+}
+
+TEST_F(LogFollowerTest, UnchangedFileCostsNothing) {
+  Write(GameLog(1, 50));
+  FFollower.LoadLogFile(true);
+  const auto entries = EntryTexts();
+  for (int tick = 0; tick < 3; ++tick)
+    EXPECT_EQ(FFollower.LoadLogFile(false).Kind, Kind::Unchanged);
+  EXPECT_EQ(EntryTexts(), entries);
+  EXPECT_EQ(FFollower.LineCount(), 50);
+}
+
+TEST_F(LogFollowerTest, AppendedLinesAreClassifiedAlone) {
+  Write(GameLog(1, 1000));
+  FFollower.LoadLogFile(true);
+  const QStringList before = EntryTexts();
+  const qsizetype errorsBefore = FFollower.TotalErrors();
+  ASSERT_FALSE(before.isEmpty());
+
+  // With warnings switched off without a rebuild, re-classifying old lines
+  // would drop their warning entries: they must survive.
+  FFollower.SetShowWarnings(false);
+  AppendFromWriter(GameLog(1001, 10));
+  EXPECT_TRUE(FHeldOpen);
+  const TLogLoadResult result = FFollower.LoadLogFile(false);
+  EXPECT_EQ(result.Kind, Kind::Patched);
+  EXPECT_EQ(result.ReplacedLine, -1);
+  EXPECT_EQ(result.FirstNewLine, 1000);
+  EXPECT_EQ(result.FirstChangedEntry, before.size());
+  EXPECT_EQ(FFollower.LineCount(), 1010);
+  EXPECT_LT(FFollower.LastBytesRead(), 3 * 64 * 1024);
+
+  const QStringList after = EntryTexts();
+  EXPECT_EQ(after.mid(0, before.size()), before);
+  // Line 1001 (7 * 143) has only a warning, 1001 = 11 * 91 an error too.
+  EXPECT_EQ(after.mid(before.size()),
+            (QStringList{QStringLiteral("[Error] 1001:  ") +
+                         QString::fromLatin1(GameLine(1001).chopped(2))}));
+  EXPECT_EQ(FFollower.TotalErrors(), errorsBefore + 1);
+  EXPECT_EQ(FFollower.Line(1009), QString::fromLatin1(GameLine(1010).chopped(2)));
+}
+
+TEST_F(LogFollowerTest, HalfWrittenLastLineIsReplacedAndClassifiedOnce) {
+  Write("first\r\n2026-07-22 Err");
+  FFollower.LoadLogFile(true);
+  AppendFromWriter("or: Failed to o");
+  TLogLoadResult result = FFollower.LoadLogFile(false);
+  EXPECT_EQ(result.Kind, Kind::Patched);
+  EXPECT_EQ(result.ReplacedLine, 1);
+  EXPECT_EQ(FFollower.TotalErrors(), 1);
+
+  AppendFromWriter("pen\r");
+  FFollower.LoadLogFile(false);
+  // The LF of a CR LF split over two writes ends the same line.
+  AppendFromWriter("\nnext line\r\n");
+  result = FFollower.LoadLogFile(false);
+  EXPECT_EQ(result.Kind, Kind::Patched);
+  EXPECT_EQ(result.FirstNewLine, 2);
+  EXPECT_EQ(Lines(), (QStringList{QStringLiteral("first"),
+                                  QStringLiteral("2026-07-22 Error: Failed to open"),
+                                  QStringLiteral("next line")}));
+  EXPECT_EQ(EntryTexts(),
+            QStringList{QStringLiteral("[Error] 2:  2026-07-22 Error: Failed to open")});
+  EXPECT_EQ(FFollower.TotalErrors(), 1);
+}
+
+TEST_F(LogFollowerTest, FirstLineOfAOneLineTextIsClassifiedWhenCompleted) {
+  Write("Warn");
+  FFollower.LoadLogFile(true);
+  AppendFromWriter("ing: x\r\nsecond\r\n");
+  const TLogLoadResult result = FFollower.LoadLogFile(false);
+  EXPECT_EQ(result.ReplacedLine, 0);
+  EXPECT_EQ(EntryTexts(), QStringList{QStringLiteral("[Warning] 1:  Warning: x")});
+}
+
+TEST_F(LogFollowerTest, RestartedOrRewrittenLogIsRebuilt) {
+  struct Case {
+    const char* Name;
+    QByteArray Old;
+    QByteArray New;
+  };
+  const QByteArray big = GameLog(1, 3000); // larger than both compared windows together
+  QByteArray bigEdited = big;
+  bigEdited[bigEdited.size() - 200] = 'X';
+  const Case cases[] = {
+      {"shorter", GameLog(1, 100), GameLog(500, 3)},
+      {"earlier line changed", GameLog(1, 100), GameLog(2, 100) + GameLog(1, 5)},
+      {"restarted and already longer", big, GameLog(3, 6000)},
+      {"line before the last changed", big, bigEdited + GameLog(9000, 1)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Write(c.Old);
+    FFollower.LoadLogFile(true);
+    Write(c.New);
+    EXPECT_EQ(FFollower.LoadLogFile(false).Kind, Kind::Replaced);
+    EXPECT_EQ(FFollower.Text(), QString::fromLatin1(c.New)
+                                    .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                                    .chopped(1));
+    TLogFollower fresh;
+    fresh.SetLogFileName(FFileName);
+    fresh.LoadLogFile(true);
+    EXPECT_EQ(FFollower.TotalErrors(), fresh.TotalErrors());
+    EXPECT_EQ(FFollower.TotalWarnings(), fresh.TotalWarnings());
+  }
+}
+
+TEST_F(LogFollowerTest, GrownFileKeepsDecodingAsTheWholeFileWould) {
+  // A character cut in half by the end of the file is still being written.
+  Write("x \xC3");
+  FFollower.LoadLogFile(true);
+  AppendFromWriter("\xA4\n");
+  FFollower.LoadLogFile(false);
+  EXPECT_EQ(FFollower.Encoding(), TLogEncoding::Utf8);
+  EXPECT_EQ(Lines(), QStringList{QStringLiteral("x ") + QChar(0xE4)});
+
+  // A byte that is not UTF-8 makes the whole file Windows-1252.
+  AppendFromWriter("caf\xE9\n");
+  EXPECT_EQ(FFollower.LoadLogFile(false).Kind, Kind::Replaced);
+  EXPECT_EQ(FFollower.Encoding(), TLogEncoding::Windows1252);
+  EXPECT_EQ(FFollower.Line(1), QStringLiteral("caf") + QChar(0xE9));
+
+  // UTF-16 follows in whole code units.
+  Write(QByteArray("\xFF\xFE"
+                   "a\0\n\0b",
+                   7));
+  FFollower.LoadLogFile(true);
+  AppendFromWriter(QByteArray("\0c\0\n\0", 5));
+  FFollower.LoadLogFile(false);
+  EXPECT_EQ(Lines(), (QStringList{QStringLiteral("a"), QStringLiteral("bc")}));
+}
+
+TEST_F(LogFollowerTest, MissingOrUnreadableFile) {
+  Write(GameLog(1, 20));
+  FFollower.LoadLogFile(true);
+  ASSERT_TRUE(QFile::remove(FFileName));
+  EXPECT_EQ(FFollower.LoadLogFile(false).Kind, Kind::Emptied);
+  EXPECT_EQ(FFollower.LineCount(), 0);
+  EXPECT_TRUE(FFollower.Entries().empty());
+  EXPECT_EQ(FFollower.LoadLogFile(false).Kind, Kind::Unchanged);
+
+  Write(GameLog(1, 20));
+  EXPECT_EQ(FFollower.LoadLogFile(false).Kind, Kind::Replaced);
+  const QString text = FFollower.Text();
+
+  // Something that exists but cannot be read: the view stays, later ticks retry.
+  ASSERT_TRUE(QFile::remove(FFileName));
+  ASSERT_TRUE(QDir().mkdir(FFileName));
+  EXPECT_EQ(FFollower.LoadLogFile(false).Kind, Kind::OpenFailed);
+  EXPECT_EQ(FFollower.LoadLogFile(false).Kind, Kind::OpenFailed);
+  EXPECT_EQ(FFollower.Text(), text);
+  ASSERT_TRUE(QDir().rmdir(FFileName));
+  Write(GameLog(1, 21));
+  EXPECT_EQ(FFollower.LoadLogFile(false).Kind, Kind::Patched);
+  EXPECT_EQ(FFollower.LineCount(), 21);
+}
+
+} // namespace
