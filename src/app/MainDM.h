@@ -3,6 +3,7 @@
 #include "common/IniFile.h"
 #include "game/FSVersion.h"
 #include "modfolders/ModFolder.h"
+#include "update/ModInfo.h"
 
 #include <QPoint>
 #include <QString>
@@ -142,7 +143,9 @@ public:
                          const QString& AWebUsername, const QString& AWebPassword);
 
   // ---- Mod archives (MainDMArchives.cpp) ---------------------------------
-  // Declared with the archive inspection: TModInfo GetModFileInfo(const QString& AFileName);
+  // The author and version of a mod archive's modDesc.xml. Messages go
+  // through the prompt service; raises on an unreadable archive.
+  TModInfo GetModFileInfo(const QString& AFileName);
 
 private:
   void DataModuleCreate();

@@ -1,1 +1,24 @@
-# Update engine.
+# Update engine: archive inspection, the mod-list check and the update task
+# (widget-free), and the window that runs the task.
+set(_update_dir ${CMAKE_CURRENT_LIST_DIR})
+tilvane_add_library(tilvane_update
+  SOURCES
+    ${_update_dir}/ModArchiveInspector.cpp
+    ${_update_dir}/ModListCheck.cpp
+    ${_update_dir}/UpdateProgressModel.cpp
+    ${_update_dir}/UpdateModsTask.cpp
+    ${_update_dir}/UiHandOver.cpp
+    ${_update_dir}/HandOverPromptService.cpp
+  LIBS tilvane_http tilvane_game PkgConfig::LIBZIP pugixml::pugixml Qt6::Core)
+if(TARGET tilvane_server)
+  target_link_libraries(tilvane_update PUBLIC tilvane_server)
+endif()
+
+# The window. tilvane_app links tilvane_update itself, so only this library
+# may depend on the data module.
+tilvane_add_library(tilvane_update_gui
+  SOURCES ${_update_dir}/UpdatingModsFM.cpp ${_update_dir}/UpdatingModsFM.h
+  LIBS tilvane_update tilvane_app tilvane_common_gui Qt6::Widgets)
+if(TARGET tilvane_pagediag_gui)
+  target_link_libraries(tilvane_update_gui PUBLIC tilvane_pagediag_gui)
+endif()

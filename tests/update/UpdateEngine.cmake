@@ -1,1 +1,16 @@
 # Tests of the update engine.
+set(_update_tests ${CMAKE_CURRENT_LIST_DIR})
+tilvane_add_library(tilvane_update_test_support
+  SOURCES ${_update_tests}/UpdateTestSupport.cpp
+  LIBS tilvane_update PkgConfig::HTTPLIB PkgConfig::LIBZIP)
+target_include_directories(tilvane_update_test_support PUBLIC ${_update_tests})
+tilvane_add_test(tilvane_update_tests
+  SOURCES
+    ${_update_tests}/ModArchiveInspectorTest.cpp
+    ${_update_tests}/UpdateProgressModelTest.cpp
+    ${_update_tests}/UpdateModsTaskTest.cpp
+  LIBS tilvane_update tilvane_update_test_support)
+
+tilvane_add_test(tilvane_update_window_tests
+  SOURCES ${_update_tests}/UpdatingModsWindowTest.cpp
+  LIBS tilvane_update_gui tilvane_update_test_support)

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "update/HandOverPromptService.h"
+#include "update/UiHandOver.h"
+#include "update/UpdateModsTask.h"
+#include "update/UpdateProgressModel.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace tilvane {
+
+class TdmMain;
+class TModFolder;
+
+// The modal window that runs the update task of one mod folder and shows its
+// progress. It closes itself when the task has ended: Accepted (the
+// program's mrOk) when every phase was done, Rejected (mrCancel) otherwise —
+// after a cancel, a final message, or an error the task did not handle.
+class TfmUpdatingMods : public QDialog {
+  Q_OBJECT
+
+public:
+  TfmUpdatingMods(QWidget* AOwner, const TModFolder& AModFolder, TdmMain& ADataModule);
+  ~TfmUpdatingMods() override;
+
+  bool DeleteAllFilesFirst() const { return FTask->DeleteAllFilesFirst(); }
+  void SetDeleteAllFilesFirst(bool AValue) { FTask->SetDeleteAllFilesFirst(AValue); }
+  bool FinishedUpdating() const { return FTask->FinishedUpdating(); }
+  TUpdateModsTask& Task() { return *FTask; }
+
+  // The poll of the running task. An error the task did not handle is raised
+  // again from here, on the user-interface thread, after the window has been
+  // told to close with Rejected.
+  void tmrFinishedTimer();
+  void btnCancelClick();
+  void btnPauseClick();
+
+  // Cancel by the user is the Cancel button; closing by other means is refused.
+  void reject() override;
+
+protected:
+  void showEvent(QShowEvent* AEvent) override;
+  void keyPressEvent(QKeyEvent* AEvent) override;
+
+private:
+  void ShowProgress(const TProgressView& AView);
+
+  TdmMain& FDataModule;
+  // Queued hand-overs target this object, so that destroying it releases a
+  // worker that is still waiting for the window.
+  QObject* FBridge;
+  TUiHandOver FHandOver;
+  THandOverPromptService FWorkerPrompts;
+  TUpdateProgressModel FProgress;
+  std::unique_ptr<TUpdateModsTask> FTask;
+
+  QLabel* lblStatus1;
+  QLabel* lblFiles;
+  QLabel* lblSizeMB;
+  QLabel* lblFileName;
+  QLabel* lblFileSizeMB;
+  QLabel* lblSpeed;
+  QProgressBar* pbFilePercent;
+  QProgressBar* pbCompletePercent;
+  QLabel* lblFinishTime;
+  QPushButton* btnCancel;
+  QPushButton* btnPause;
+  QTimer* tmrFinished;
+};
+
+} // namespace tilvane

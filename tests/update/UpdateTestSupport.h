@@ -1,0 +1,114 @@
+#pragma once
+
+#include "update/UpdateProgress.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace httplib {
+class Server;
+}
+
+namespace tilvane::test {
+
+// A zip archive written with libzip; entries are stored under their names as given.
+void MakeZip(const QString& APath, const std::vector<std::pair<QString, QByteArray>>& AEntries);
+// An archive whose root modDesc.xml declares AAuthor and AVersion.
+void MakeModArchive(const QString& APath, const QString& AAuthor, const QString& AVersion);
+QByteArray ModDescXml(const QString& AAuthor, const QString& AVersion);
+
+// One row of a generated mod page.
+struct TPageRow {
+  QString FileName;
+  QString Author = QStringLiteral("Tester");
+  QString Version = QStringLiteral("1.0.0.0");
+  QString DownloadURL; // empty: "mods/" + FileName
+  bool WithLink = true;
+  QString SizeMB = QStringLiteral("0.01");
+};
+
+enum class TPageLayout { Table90, Grid91, Grid92, Grid100 };
+
+// A mod list page as the dedicated server of that layout writes it.
+QString MakeModPage(TPageLayout ALayout, const std::vector<TPageRow>& ARows);
+// The logged-in (admin) view of a 10.0 server: its download link sits in a
+// mobile-only block beside a delete button.
+QString MakeAdminModPage100(const std::vector<TPageRow>& ARows);
+// The admin view of any layout (the table looks the same to an admin).
+QString MakeAdminModPage(TPageLayout ALayout, const std::vector<TPageRow>& ARows);
+
+// A cpp-httplib server on 127.0.0.1 that serves a page at /mods.html and
+// archives below /mods/.
+class TTestServer {
+public:
+  TTestServer();
+  ~TTestServer();
+
+  QString BaseURL() const; // "http://127.0.0.1:port/"
+  QString PageURL() const { return BaseURL() + QStringLiteral("mods.html"); }
+
+  void SetPage(const QString& APage);
+  void SetFile(const QString& AFileName, const QByteArray& AContent);
+  // Status codes answered before the real file, one per request.
+  void SetStatusSequence(const QString& AFileName, std::vector<int> AStatuses);
+  // Sends files in small chunks, sleeping between them (for pause and cancel).
+  void SetSlow(int AChunkBytes, int ASleepMs);
+  // Delays the page answer.
+  void SetPageDelay(int AMilliseconds);
+
+  int Requests(const std::string& APath) const;
+  std::vector<std::string> AllRequests() const;
+  std::int64_t BytesSent() const { return FBytesSent.load(); }
+
+private:
+  std::unique_ptr<httplib::Server> FServer;
+  std::thread FThread;
+  int FPort = 0;
+  mutable std::mutex FMutex;
+  std::string FPage;
+  std::map<std::string, std::string> FFiles;
+  std::map<std::string, std::vector<int>> FStatuses;
+  std::vector<std::string> FRequests;
+  int FChunk = 0;
+  int FSleepMs = 0;
+  int FPageDelayMs = 0;
+  std::atomic<std::int64_t> FBytesSent{0};
+};
+
+// Records what the task reports; safe to call from the worker.
+class TRecordingProgress : public IUpdateProgress {
+public:
+  void StartTimes(bool) override {}
+  void UpdateStatus(const QString& StatusMsg) override;
+  void UpdateDownloadStatus(int OnFile, int TotalFiles, double DownloadedMB, double TotalMB,
+                            const QString& FileName, double FileSizeMB) override;
+  void UpdateFileStatus(int FilePercent, double Speed) override;
+
+  QStringList Statuses() const;
+  QStringList Downloads() const; // "OnFile/TotalFiles FileName"
+  int FileStatusCalls() const;
+
+private:
+  mutable std::mutex FMutex;
+  QStringList FStatuses;
+  QStringList FDownloads;
+  int FFileStatusCalls = 0;
+};
+
+// The login query added the way the server client adds it, for tests that do
+// not need the real one.
+QString TestServerURL(const QString& AServerURL, const QString& AWebUsername,
+                      const QString& AWebPassword);
+
+} // namespace tilvane::test

@@ -1,0 +1,115 @@
+#include "UpdateTestSupport.h"
+
+#include "app/MainDM.h"
+#include "common/AppError.h"
+#include "support/TestEnvironment.h"
+#include "update/UpdatingModsFM.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace tilvane::test {
+namespace {
+
+class UpdatingModsWindowTest : public ::testing::Test {
+protected:
+  UpdatingModsWindowTest() {
+    Folder.Name = QStringLiteral("My Server");
+    Folder.Folder = Env.PathOf(QStringLiteral("mods"));
+    Folder.DedicatedServerURL = Server.PageURL();
+    Server.SetPage(MakeModPage(TPageLayout::Grid100, {{QStringLiteral("A.zip")}}));
+    MakeModArchive(Env.PathOf(QStringLiteral("served/A.zip")), QStringLiteral("Tester"),
+                   QStringLiteral("1.0.0.0"));
+    Server.SetFile(QStringLiteral("A.zip"), ReadFile(Env.PathOf(QStringLiteral("served/A.zip"))));
+  }
+  // Shows the window and waits (without blocking the event loop) until it closes.
+  int ShowAndWait(TfmUpdatingMods& AWindow) {
+    QSignalSpy Finished(&AWindow, &QDialog::finished);
+    AWindow.show();
+    EXPECT_TRUE(Finished.wait(20000));
+    return AWindow.result();
+  }
+
+  TestEnvironment Env;
+  TdmMain DataModule{Env.Platform(), Env.Prompts()};
+  TTestServer Server;
+  TModFolder Folder;
+};
+
+TEST_F(UpdatingModsWindowTest, ControlsCarryTheirNames) {
+  TfmUpdatingMods Window(nullptr, Folder, DataModule);
+  EXPECT_EQ(Window.windowTitle(), QStringLiteral("Update mods for My Server"));
+  for (const char* Name : {"lblStatus1", "lblFiles", "lblSizeMB", "lblFileName", "lblFileSizeMB",
+                           "lblSpeed", "lblFinishTime", "Label14", "lblStatus2", "Label5",
+                           "Label10", "Label11", "Label4", "Label9", "Label1", "Label2"})
+    EXPECT_NE(Window.findChild<QLabel*>(QLatin1String(Name)), nullptr) << Name;
+  for (const char* Name : {"pbFilePercent", "pbCompletePercent"})
+    EXPECT_NE(Window.findChild<QProgressBar*>(QLatin1String(Name)), nullptr) << Name;
+  EXPECT_EQ(Window.findChild<QTimer*>(QStringLiteral("tmrFinished"))->interval(), 250);
+  EXPECT_TRUE(Window.findChild<QLabel*>(QStringLiteral("lblFiles"))->text().isEmpty());
+}
+
+TEST_F(UpdatingModsWindowTest, RunsToOkAndShowsTheLastArchive) {
+  TfmUpdatingMods Window(nullptr, Folder, DataModule);
+  EXPECT_EQ(ShowAndWait(Window), QDialog::Accepted);
+  EXPECT_TRUE(Window.FinishedUpdating());
+  EXPECT_EQ(Window.findChild<QLabel*>(QStringLiteral("lblFileName"))->text(),
+            QStringLiteral("A.zip"));
+  EXPECT_EQ(Window.findChild<QLabel*>(QStringLiteral("lblFiles"))->text(),
+            QStringLiteral("1 of 1"));
+  EXPECT_TRUE(QFile::exists(Env.PathOf(QStringLiteral("mods/A.zip"))));
+}
+
+TEST_F(UpdatingModsWindowTest, PauseAndCancelButtons) {
+  Server.SetFile(QStringLiteral("A.zip"), QByteArray(300 * 1024, 'c'));
+  Server.SetSlow(2048, 5);
+  TfmUpdatingMods Window(nullptr, Folder, DataModule);
+  auto* Pause = Window.findChild<QPushButton*>(QStringLiteral("btnPause"));
+  auto* Cancel = Window.findChild<QPushButton*>(QStringLiteral("btnCancel"));
+  QTimer::singleShot(300, &Window, [&] {
+    Pause->click();
+    EXPECT_EQ(Pause->text(), QStringLiteral("Paused"));
+    EXPECT_TRUE(Window.Task().Paused());
+    Cancel->click();
+    EXPECT_EQ(Cancel->text(), QStringLiteral("Cancelling"));
+    EXPECT_FALSE(Cancel->isEnabled());
+  });
+  EXPECT_EQ(ShowAndWait(Window), QDialog::Rejected);
+  EXPECT_TRUE(Env.Prompts().Messages().isEmpty());
+}
+
+TEST_F(UpdatingModsWindowTest, FinalMessageAndUnhandledError) {
+  Server.SetPage(QStringLiteral("<title>Farming Simulator Dedicated Server | Login</title>"));
+  {
+    TfmUpdatingMods Window(nullptr, Folder, DataModule);
+    EXPECT_EQ(ShowAndWait(Window), QDialog::Rejected);
+    ASSERT_EQ(Env.Prompts().Messages().size(), 1);
+    EXPECT_TRUE(
+        Env.Prompts().Messages().first().endsWith(QStringLiteral("Unable to log into server.")));
+  }
+  // An archive without a description: the error reaches the caller of the
+  // poll and the window closes with Cancel.
+  Server.SetPage(MakeModPage(TPageLayout::Grid100, {{QStringLiteral("A.zip")}}));
+  MakeZip(Env.PathOf(QStringLiteral("mods/A.zip")), {{QStringLiteral("x.txt"), "x"}});
+  TfmUpdatingMods Window(nullptr, Folder, DataModule);
+  Window.findChild<QTimer*>(QStringLiteral("tmrFinished"))->stop();
+  Window.Task().Start();
+  // The worker hands its status lines to this thread: keep it serving them.
+  for (int i = 0; i < 1000 && !Window.Task().Ended(); ++i)
+    QTest::qWait(10);
+  ASSERT_TRUE(Window.Task().Ended());
+  QSignalSpy Finished(&Window, &QDialog::finished);
+  EXPECT_THROW(Window.tmrFinishedTimer(), EAppError);
+  EXPECT_TRUE(Finished.wait(2000));
+  EXPECT_EQ(Window.result(), QDialog::Rejected);
+}
+
+} // namespace
+} // namespace tilvane::test
