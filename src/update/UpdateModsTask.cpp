@@ -127,14 +127,17 @@ void TUpdateModsTask::ReceiveDataEvent(qint64 AContentLength, qint64 AReadCount,
                              static_cast<double>(Speed));
 }
 
-QString TUpdateModsTask::LocalPath(const QString& AFileName) const {
+QString TUpdateModsTask::LocalPath(const QString& AFileName) {
   const QString Exact = JoinPath(FModFolder.Folder, AFileName);
   if (QFileInfo(Exact).isFile())
     return Exact;
   // The game's file system ignores letter case: an archive that differs only
   // in case is the same archive.
-  QDir Dir(FModFolder.Folder);
-  for (const QString& Name : Dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+  if (!FFolderNamesValid) {
+    FFolderNames = QDir(FModFolder.Folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    FFolderNamesValid = true;
+  }
+  for (const QString& Name : FFolderNames) {
     if (SameTextAscii(Name, AFileName))
       return JoinPath(FModFolder.Folder, Name);
   }
@@ -142,6 +145,7 @@ QString TUpdateModsTask::LocalPath(const QString& AFileName) const {
 }
 
 void TUpdateModsTask::DeleteAllArchives() {
+  FFolderNamesValid = false;
   for (const QString& Path : ZipFilesIn(FModFolder.Folder)) {
     QFile File(Path);
     if (!File.remove())
@@ -230,6 +234,8 @@ void TUpdateModsTask::UpdateModsTask() {
       bool OnServer = false;
       for (const TServerMod& Mod : modList)
         OnServer = OnServer || SameTextAscii(Name, Mod.FileName);
+      if (!OnServer)
+        FFolderNamesValid = false;
       if (!OnServer && !QFile::remove(Path)) {
         FFinalMsg = CannotDeleteMessage();
         return;
@@ -250,6 +256,7 @@ void TUpdateModsTask::UpdateModsTask() {
       continue;
     const TModInfo Info = Inspector.GetModFileInfo(Path);
     if (!SameTextAscii(Info.Author, Mod.Author) || !SameTextAscii(Info.Version, Mod.Version)) {
+      FFolderNamesValid = false;
       if (!QFile::remove(Path)) {
         FFinalMsg = CannotDeleteMessage();
         return;
@@ -289,6 +296,7 @@ void TUpdateModsTask::UpdateModsTask() {
         FCreateServerURL(BaseServerURL + Mod.DownloadURL, Folder.WebUsername, Folder.WebPassword);
     const QString Path = JoinPath(Folder.Folder, Mod.FileName);
     QFile DownloadStream(Path);
+    FFolderNamesValid = false;
     if (!DownloadStream.open(QIODevice::WriteOnly | QIODevice::Truncate))
       throw EAppError(QLatin1String("Unable to create ") + Path + QLatin1String("\r\nError: ") +
                       DownloadStream.errorString());

@@ -4,6 +4,7 @@
 #include "modfolders/ModFolder.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <condition_variable>
@@ -80,7 +81,7 @@ private:
   void ReceiveDataEvent(qint64 AContentLength, qint64 AReadCount, bool& AAbort);
   // Sleeps AMilliseconds, or less when cancelled.
   void Wait(int AMilliseconds);
-  QString LocalPath(const QString& AFileName) const;
+  QString LocalPath(const QString& AFileName);
   void DeleteAllArchives();
 
   TModFolder FModFolder;
@@ -95,6 +96,12 @@ private:
   QString FFinalMsg;
   bool FFinishedUpdating = false;
   qint64 FGlobalStart = 0;
+  // The folder's file names, read once and again only after the task has
+  // added or removed a file: rows whose names differ in letter case from the
+  // disk would otherwise read the whole folder each, which grows with the
+  // square of the folder's size.
+  QStringList FFolderNames;
+  bool FFolderNamesValid = false;
 
   std::atomic<bool> FCancelled{false};
   std::atomic<bool> FPaused{false};
