@@ -12,7 +12,7 @@
 
 #include "common/PromptService.h"
 #include "modfolders/ModFolder.h"
-#include "update/ModArchiveInspector.h"
+#include "update/ModArchiveReader.h"
 #include "update/UpdateModsTask.h"
 
 #include <QCoreApplication>
@@ -407,26 +407,26 @@ BENCHMARK(BM_VersionCheck500)
     ->Unit(benchmark::kMillisecond);
 
 // The archive inspector alone over the same 500 archives.
-void BM_InspectArchives500(benchmark::State& state) {
+void BM_ReadArchives500(benchmark::State& state) {
   TCheckSet& Set = CheckSet();
   TSilentPrompts Prompts;
-  TModArchiveInspector Inspector(Set.TempFolder, Prompts);
+  TModArchiveReader Reader(Set.TempFolder, Prompts);
   QStringList Paths;
   for (const QString& Name : Set.Names)
     Paths.append(QDir(Set.Folder).filePath(Name));
   for (const QString& Path : Paths)
-    Inspector.GetModFileInfo(Path);
+    Reader.GetModFileInfo(Path);
   for (auto _ : state) {
     int Read = 0;
     for (const QString& Path : Paths)
-      Read += Inspector.GetModFileInfo(Path).Author.isEmpty() ? 0 : 1;
+      Read += Reader.GetModFileInfo(Path).Author.isEmpty() ? 0 : 1;
     if (Read != CheckCount) {
       state.SkipWithError("an archive did not give its author");
       break;
     }
   }
 }
-BENCHMARK(BM_InspectArchives500)->Repetitions(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadArchives500)->Repetitions(5)->Unit(benchmark::kMillisecond);
 
 void ReleaseDataSets() {
   GDownloadSet.reset();

@@ -2,13 +2,13 @@
 
 #include "common/Paths.h"
 #include "platform/Platform.h"
-#include "update/ModArchiveInspector.h"
+#include "update/ModArchiveReader.h"
 
 namespace tilvane {
 
 TModInfo TdmMain::GetModFileInfo(const QString& AFileName) {
-  TModArchiveInspector Inspector(FromPlatform(FPlatform.TempFolder()), FPrompts);
-  return Inspector.GetModFileInfo(AFileName);
+  TModArchiveReader Reader(FromPlatform(FPlatform.TempFolder()), FPrompts);
+  return Reader.GetModFileInfo(AFileName);
 }
 
 } // namespace tilvane

@@ -3,7 +3,7 @@
 set(_update_dir ${CMAKE_CURRENT_LIST_DIR})
 tilvane_add_library(tilvane_update
   SOURCES
-    ${_update_dir}/ModArchiveInspector.cpp
+    ${_update_dir}/ModArchiveReader.cpp
     ${_update_dir}/ModListCheck.cpp
     ${_update_dir}/UpdateProgressModel.cpp
     ${_update_dir}/UpdateModsTask.cpp

@@ -4,7 +4,7 @@
 #include "common/Paths.h"
 #include "common/PromptService.h"
 #include "server/ParseServerModList.h"
-#include "update/ModArchiveInspector.h"
+#include "update/ModArchiveReader.h"
 #include "update/ModListCheck.h"
 #include "update/UpdateProgress.h"
 
@@ -247,14 +247,14 @@ void TUpdateModsTask::UpdateModsTask() {
   if (IsCancelled())
     return;
   FProgress.UpdateStatus(QStringLiteral("Checking to see which mods need updating..."));
-  TModArchiveInspector Inspector(FTempFolder, FPrompts);
+  TModArchiveReader Reader(FTempFolder, FPrompts);
   for (const TServerMod& Mod : modList) {
     if (IsCancelled())
       return;
     const QString Path = LocalPath(Mod.FileName);
     if (IsDlcFileName(Mod.FileName) || !QFileInfo(Path).isFile())
       continue;
-    const TModInfo Info = Inspector.GetModFileInfo(Path);
+    const TModInfo Info = Reader.GetModFileInfo(Path);
     if (!SameTextAscii(Info.Author, Mod.Author) || !SameTextAscii(Info.Version, Mod.Version)) {
       FFolderNamesValid = false;
       if (!QFile::remove(Path)) {

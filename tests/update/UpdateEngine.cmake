@@ -6,7 +6,7 @@ tilvane_add_library(tilvane_update_test_support
 target_include_directories(tilvane_update_test_support PUBLIC ${_update_tests})
 tilvane_add_test(tilvane_update_tests
   SOURCES
-    ${_update_tests}/ModArchiveInspectorTest.cpp
+    ${_update_tests}/ModArchiveReaderTest.cpp
     ${_update_tests}/UpdateProgressModelTest.cpp
     ${_update_tests}/UpdateModsTaskTest.cpp
   LIBS tilvane_update tilvane_update_test_support)

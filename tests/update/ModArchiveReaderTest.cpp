@@ -2,7 +2,7 @@
 
 #include "common/AppError.h"
 #include "support/TestEnvironment.h"
-#include "update/ModArchiveInspector.h"
+#include "update/ModArchiveReader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,7 +18,7 @@ QByteArray Utf16Le(const char16_t* AText) {
          QByteArray(reinterpret_cast<const char*>(Text.utf16()), Text.size() * 2);
 }
 
-class ModArchiveInspectorTest : public ::testing::Test {
+class ModArchiveReaderTest : public ::testing::Test {
 protected:
   QString Archive(const QByteArray& ADescription,
                   const QString& AEntryName = QStringLiteral("modDesc.xml")) {
@@ -26,14 +26,14 @@ protected:
     MakeZip(Path, {{AEntryName, ADescription}});
     return Path;
   }
-  TModInfo Inspect(const QString& APath) { return Inspector.GetModFileInfo(APath); }
-  bool TempLeft() const { return QFile::exists(Inspector.TempFileName()); }
+  TModInfo Inspect(const QString& APath) { return Reader.GetModFileInfo(APath); }
+  bool TempLeft() const { return QFile::exists(Reader.TempFileName()); }
 
   TestEnvironment Env;
-  TModArchiveInspector Inspector{Env.PathOf(QStringLiteral("Temp")), Env.Prompts()};
+  TModArchiveReader Reader{Env.PathOf(QStringLiteral("Temp")), Env.Prompts()};
 };
 
-TEST_F(ModArchiveInspectorTest, ReadsAuthorAndVersionAsStored) {
+TEST_F(ModArchiveReaderTest, ReadsAuthorAndVersionAsStored) {
   struct Case {
     const char* Name;
     QByteArray Xml;
@@ -67,7 +67,7 @@ TEST_F(ModArchiveInspectorTest, ReadsAuthorAndVersionAsStored) {
   EXPECT_TRUE(Env.Prompts().Messages().isEmpty());
 }
 
-TEST_F(ModArchiveInspectorTest, EntryNameIgnoresLetterCaseButNotFolders) {
+TEST_F(ModArchiveReaderTest, EntryNameIgnoresLetterCaseButNotFolders) {
   EXPECT_EQ(Inspect(Archive(ModDescXml(QStringLiteral("X"), QStringLiteral("1")),
                             QStringLiteral("MODDESC.XML")))
                 .Author,
@@ -78,7 +78,7 @@ TEST_F(ModArchiveInspectorTest, EntryNameIgnoresLetterCaseButNotFolders) {
   EXPECT_TRUE(Env.Prompts().Messages().isEmpty());
 }
 
-TEST_F(ModArchiveInspectorTest, BrokenFilesReadAsNotAValidZip) {
+TEST_F(ModArchiveReaderTest, BrokenFilesReadAsNotAValidZip) {
   const QString Good = Archive(ModDescXml(QStringLiteral("A"), QStringLiteral("1")));
   const QByteArray Bytes = ReadFile(Good);
   const QString Empty = Env.PathOf(QStringLiteral("mods/Empty.zip"));
@@ -94,7 +94,7 @@ TEST_F(ModArchiveInspectorTest, BrokenFilesReadAsNotAValidZip) {
   EXPECT_TRUE(Env.Prompts().Messages().isEmpty());
 }
 
-TEST_F(ModArchiveInspectorTest, MalformedDescriptionIsReportedWithTheReason) {
+TEST_F(ModArchiveReaderTest, MalformedDescriptionIsReportedWithTheReason) {
   // Modelled on a real FS19 description with a stray character in a tag.
   const QByteArray Xml = "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\" ?>\n"
                          "<modDesc descVersion=\"40\">\n    <author>bbenoist</author>\n"
@@ -113,15 +113,15 @@ TEST_F(ModArchiveInspectorTest, MalformedDescriptionIsReportedWithTheReason) {
   }
 }
 
-TEST_F(ModArchiveInspectorTest, OversizedDescriptionIsNotExtracted) {
+TEST_F(ModArchiveReaderTest, OversizedDescriptionIsNotExtracted) {
   QByteArray Huge = "<modDesc><author>A</author><version>1</version>";
-  Huge += QByteArray(TModArchiveInspector::MaxModDescSize, ' ');
+  Huge += QByteArray(TModArchiveReader::MaxModDescSize, ' ');
   Huge += "</modDesc>";
   const TModInfo Info = Inspect(Archive(Huge));
   EXPECT_EQ(Info.Author, QStringLiteral("File did not extract from zip"));
   ASSERT_EQ(Env.Prompts().Messages().size(), 1);
   EXPECT_EQ(Env.Prompts().Messages().first(),
-            QStringLiteral("File did not extract from zip (Mod.zip) -") + Inspector.TempFileName());
+            QStringLiteral("File did not extract from zip (Mod.zip) -") + Reader.TempFileName());
   EXPECT_FALSE(TempLeft());
 }
 
@@ -140,7 +140,7 @@ TEST(ModDescriptionRewrite, KeepsUntouchedBytesAndRewritesOnlyWhatItMust) {
   };
   for (const Case& C : Cases) {
     bool Modified = false;
-    EXPECT_EQ(TModArchiveInspector::NormaliseDescription(C.In, Modified), C.Out) << C.In.data();
+    EXPECT_EQ(TModArchiveReader::NormaliseDescription(C.In, Modified), C.Out) << C.In.data();
     EXPECT_EQ(Modified, C.Modified) << C.In.data();
   }
 }

@@ -14,14 +14,14 @@ class IPromptService;
 // rewrites the game's own loader tolerates (blank lines before the
 // declaration, declaration versions 1.2 to 1.9) can be applied before parsing.
 // Not reentrant: every call uses the same temporary path.
-class TModArchiveInspector {
+class TModArchiveReader {
 public:
   // A description larger than this is never extracted: a crafted archive must
   // not fill the disk. Such an archive reads as one whose entry did not extract.
   static constexpr qint64 MaxModDescSize = 16 * 1024 * 1024;
 
   // ATempFolder: the user's temporary folder. Messages go through APrompts.
-  TModArchiveInspector(const QString& ATempFolder, IPromptService& APrompts);
+  TModArchiveReader(const QString& ATempFolder, IPromptService& APrompts);
 
   // Raises EAppError when the archive cannot be opened, its directory is
   // damaged, it has no root modDesc.xml, or the entry cannot be read.

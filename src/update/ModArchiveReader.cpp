@@ -1,4 +1,4 @@
-#include "update/ModArchiveInspector.h"
+#include "update/ModArchiveReader.h"
 
 #include "common/AppError.h"
 #include "common/Paths.h"
@@ -122,7 +122,7 @@ bool ExtractEntry(zip_t* AZip, zip_int64_t AIndex, const QString& AFileName,
   zip_stat_t Stat;
   zip_stat_init(&Stat);
   if (zip_stat_index(AZip, static_cast<zip_uint64_t>(AIndex), 0, &Stat) == 0 &&
-      (Stat.valid & ZIP_STAT_SIZE) && Stat.size > TModArchiveInspector::MaxModDescSize)
+      (Stat.valid & ZIP_STAT_SIZE) && Stat.size > TModArchiveReader::MaxModDescSize)
     return false;
 
   ZipFilePtr Entry(zip_fopen_index(AZip, static_cast<zip_uint64_t>(AIndex), 0));
@@ -145,7 +145,7 @@ bool ExtractEntry(zip_t* AZip, zip_int64_t AIndex, const QString& AFileName,
       break;
     Total += Read;
     // The directory may understate the size; the limit holds for what arrives.
-    if (Total > TModArchiveInspector::MaxModDescSize) {
+    if (Total > TModArchiveReader::MaxModDescSize) {
       Out.close();
       QFile::remove(AFileName);
       return false;
@@ -202,10 +202,10 @@ QString FirstChildText(const pugi::xml_node& AElement) {
 
 } // namespace
 
-TModArchiveInspector::TModArchiveInspector(const QString& ATempFolder, IPromptService& APrompts)
+TModArchiveReader::TModArchiveReader(const QString& ATempFolder, IPromptService& APrompts)
     : FTempFileName(JoinPath(ATempFolder, QStringLiteral("modDesc.xml"))), FPrompts(APrompts) {}
 
-bool TModArchiveInspector::IsValidZip(const QString& AFileName) {
+bool TModArchiveReader::IsValidZip(const QString& AFileName) {
   QFile File(AFileName);
   if (!File.open(QIODevice::ReadOnly))
     throw EAppError(QLatin1String("Unable to open ") + AFileName + QLatin1String(": ") +
@@ -231,7 +231,7 @@ bool TModArchiveInspector::IsValidZip(const QString& AFileName) {
   return false;
 }
 
-QByteArray TModArchiveInspector::NormaliseDescription(const QByteArray& ABytes, bool& AModified) {
+QByteArray TModArchiveReader::NormaliseDescription(const QByteArray& ABytes, bool& AModified) {
   AModified = false;
   TTextLines Lines(ABytes);
   while (!Lines.Lines().isEmpty() && Lines.Lines().first().isEmpty()) {
@@ -253,7 +253,7 @@ QByteArray TModArchiveInspector::NormaliseDescription(const QByteArray& ABytes, 
   return AModified ? Lines.Encoded() : ABytes;
 }
 
-TModInfo TModArchiveInspector::GetModFileInfo(const QString& AFileName) {
+TModInfo TModArchiveReader::GetModFileInfo(const QString& AFileName) {
   TModInfo Result;
   if (!IsValidZip(AFileName)) {
     Result.Author = QStringLiteral("Not a valid zip file");
