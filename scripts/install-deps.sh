@@ -12,6 +12,8 @@ packages=(
   libcpp-httplib-dev libssl-dev libbrotli-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xdg-utils
+  # clang and its libFuzzer runtime, for scripts/fuzz-server-page.sh
+  clang libclang-rt-dev
 )
 
 missing=()

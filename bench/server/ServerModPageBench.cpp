@@ -1,3 +1,4 @@
+#include "BenchServerPage.h"
 #include "server/ServerPageFixtures.h" // tests/server
 
 #include "server/ParseServerModList.h"
@@ -8,35 +9,50 @@ using namespace tilvane;
 
 namespace {
 
-// Parses a generated page of state.range(0) rows in the layout of the given
-// server version.
-void ParsePage(benchmark::State& AState, const char* AVersion) {
-  const QString Page =
-      test::ServerPage(QLatin1String(AVersion), test::FixtureMods(int(AState.range(0))));
+void Parse(benchmark::State& AState, const QString& APage, qsizetype ARows) {
   for (auto _ : AState) {
-    const TParseServerModPageResult Result = TryParseServerModPage(Page, u'.');
-    if (Result.Mods.size() != AState.range(0))
+    const TParseServerModPageResult Result = TryParseServerModPage(APage, u'.');
+    if (Result.Mods.size() != ARows)
       AState.SkipWithError("rows lost");
     benchmark::DoNotOptimize(Result);
   }
-  AState.counters["page_MB"] = double(Page.size() * 2) / 1e6;
-  AState.SetItemsProcessed(AState.iterations() * AState.range(0));
+  AState.counters["page_MB_utf8"] = double(APage.toUtf8().size()) / 1e6;
+  AState.counters["chars_per_row"] = double(APage.size()) / double(ARows);
+  AState.SetItemsProcessed(AState.iterations() * ARows);
+}
+
+// A page of state.range(0) rows of realistic length. Target: a 2,000-row 10.0
+// page in 10 ms, and linear growth (4,000 rows at most 2.2 times that). Rows
+// here run to about 2,100 characters, so 1,450 rows make the 3 MB page the
+// target was set for, and 2,000 rows are the stricter test.
+void ParseRealisticPage(benchmark::State& AState, bool AWithModHub) {
+  const int Rows = int(AState.range(0));
+  Parse(AState, bench::RealisticGridPage(Rows, AWithModHub), Rows);
+}
+
+// The test fixtures' pages (longer rows) in each layout.
+void ParseFixturePage(benchmark::State& AState, const char* AVersion) {
+  const int Rows = int(AState.range(0));
+  Parse(AState, test::ServerPage(QLatin1String(AVersion), test::FixtureMods(Rows)), Rows);
 }
 
 } // namespace
 
-BENCHMARK_CAPTURE(ParsePage, table_9_0, "9.0.0.0")
+BENCHMARK_CAPTURE(ParseRealisticPage, grid_10_0, true)
     ->Arg(1000)
+    ->Arg(1450)
     ->Arg(2000)
     ->Arg(4000)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ParsePage, grid_9_1, "9.1.0.0")
-    ->Arg(1000)
+BENCHMARK_CAPTURE(ParseRealisticPage, grid_9_1, false)
     ->Arg(2000)
     ->Arg(4000)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ParsePage, grid_10_0, "10.0.0.0")
-    ->Arg(1000)
+BENCHMARK_CAPTURE(ParseFixturePage, table_9_0, "9.0.0.0")
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ParseFixturePage, grid_10_0, "10.0.0.0")
     ->Arg(2000)
     ->Arg(4000)
     ->Unit(benchmark::kMillisecond);

@@ -19,6 +19,7 @@ namespace platform {
 class IPlatform;
 }
 class IPromptService;
+class IServerPageViewer;
 
 // Receives an error that escaped a start-up step (the crash report, in the
 // program; tests record it).
@@ -141,7 +142,16 @@ public:
                          const QString& AWebUsername, const QString& AWebPassword);
   QString GetModPageHTML(TFSVersion FSVersion, const QString& AServerURL,
                          const QString& AWebUsername, const QString& AWebPassword);
+  // Where ValidateServerURL shows a page that is neither the login page nor
+  // the mod list page; the program sets the page diagnostics window's viewer.
+  // Not owned: it must stay alive while it is set. Without one, the window's
+  // notice is shown as a plain message instead.
+  void SetServerPageViewer(IServerPageViewer* AViewer) { FServerPageViewer = AViewer; }
 
+private:
+  IServerPageViewer* FServerPageViewer = nullptr;
+
+public:
   // ---- Mod archives (MainDMArchives.cpp) ---------------------------------
   // The author and version of a mod archive's modDesc.xml. Messages go
   // through the prompt service; raises on an unreadable archive.

@@ -3,10 +3,10 @@
 #include "common/AppError.h"
 #include "common/HttpRoutines.h"
 #include "common/PromptService.h"
+#include "server/ServerPageViewer.h"
 #include "server/ServerURL.h"
-#include "update/UnknownModPageFM.h"
 
-#include <QApplication>
+#include <QCursor>
 #include <QGuiApplication>
 
 namespace tilvane {
@@ -60,13 +60,12 @@ bool TdmMain::ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
   switch (Check.Verdict) {
   case TServerPageVerdict::ModPage:
     return true;
-  case TServerPageVerdict::UnknownPage: {
-    TfmUnknownModPage Form(FPrompts, QApplication::activeWindow());
-    Form.ModPage = Page;
-    Form.SaveFolder = FSaveModPageFolder;
-    Form.exec();
+  case TServerPageVerdict::UnknownPage:
+    if (FServerPageViewer)
+      FServerPageViewer->ShowUnknownModPage(Page, FSaveModPageFolder);
+    else
+      FPrompts.ShowMessage(UnknownModPageNotice());
     return false;
-  }
   default:
     FPrompts.ShowMessage(Check.Message);
     return false;

@@ -3,6 +3,7 @@
 #include "common/CommonUtilities.h"
 #include "common/QtPromptService.h"
 #include "platform/Platform.h"
+#include "update/UnknownModPageViewer.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
   app.SetExceptionHandler(report);
 
   tilvane::TdmMain dmMain(*platform, prompts, report);
+  tilvane::TUnknownModPageViewer pageViewer(prompts);
+  dmMain.SetServerPageViewer(&pageViewer);
 
   // Stands in for the main window until it exists.
   QWidget window;

@@ -2,7 +2,9 @@
 
 #include <QLocale>
 
+#include <charconv>
 #include <cmath>
+#include <string>
 
 namespace tilvane {
 
@@ -64,35 +66,35 @@ bool IsDigit(QChar C) {
 // (a thousands separator among it) fails.
 bool TryParseLocalFloat(QStringView AText, QChar ADecimalSeparator, double& AValue) {
   const QStringView Text = AText.trimmed();
-  QString Normalised;
-  Normalised.reserve(Text.size());
+  std::string Normalised;
+  Normalised.reserve(static_cast<size_t>(Text.size()));
   qsizetype I = 0;
   const qsizetype N = Text.size();
   if (I < N && (Text[I] == u'+' || Text[I] == u'-'))
-    Normalised.append(Text[I++]);
+    Normalised.push_back(static_cast<char>(Text[I++].unicode()));
   qsizetype Digits = 0;
   while (I < N && IsDigit(Text[I])) {
-    Normalised.append(Text[I++]);
+    Normalised.push_back(static_cast<char>(Text[I++].unicode()));
     ++Digits;
   }
   if (I < N && Text[I] == ADecimalSeparator) {
-    Normalised.append(u'.');
+    Normalised.push_back('.');
     ++I;
     while (I < N && IsDigit(Text[I])) {
-      Normalised.append(Text[I++]);
+      Normalised.push_back(static_cast<char>(Text[I++].unicode()));
       ++Digits;
     }
   }
   if (Digits == 0)
     return false;
   if (I < N && (Text[I] == u'e' || Text[I] == u'E')) {
-    Normalised.append(u'e');
+    Normalised.push_back('e');
     ++I;
     if (I < N && (Text[I] == u'+' || Text[I] == u'-'))
-      Normalised.append(Text[I++]);
+      Normalised.push_back(static_cast<char>(Text[I++].unicode()));
     qsizetype ExponentDigits = 0;
     while (I < N && IsDigit(Text[I])) {
-      Normalised.append(Text[I++]);
+      Normalised.push_back(static_cast<char>(Text[I++].unicode()));
       ++ExponentDigits;
     }
     if (ExponentDigits == 0)
@@ -100,9 +102,14 @@ bool TryParseLocalFloat(QStringView AText, QChar ADecimalSeparator, double& AVal
   }
   if (I != N)
     return false;
-  bool Ok = false;
-  AValue = QLocale::c().toDouble(Normalised, &Ok);
-  return Ok && std::isfinite(AValue);
+  // Only ASCII signs, digits, '.' and 'e' are left; from_chars takes no '+'.
+  const char* Begin = Normalised.data();
+  const char* const End = Begin + Normalised.size();
+  if (*Begin == '+')
+    ++Begin;
+  const std::from_chars_result Parsed =
+      std::from_chars(Begin, End, AValue, std::chars_format::general);
+  return Parsed.ec == std::errc() && Parsed.ptr == End && std::isfinite(AValue);
 }
 
 } // namespace

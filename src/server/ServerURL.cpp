@@ -105,4 +105,9 @@ QString UnableToRetrieveModListMessage(const QString& AError) {
   return QStringLiteral("Unable to retrieve mod list from server.\r\nError: ") + AError;
 }
 
+QString UnknownModPageNotice() {
+  return QStringLiteral(
+      "Server URL does not look like a Farming Simulator dedicated server mod list page.");
+}
+
 } // namespace tilvane

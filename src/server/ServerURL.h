@@ -44,4 +44,7 @@ TServerPageCheck CheckServerPage(QStringView APage, TFSVersion AExpected);
 // "Unable to retrieve mod list from server." + CR LF + "Error: " + AError.
 QString UnableToRetrieveModListMessage(const QString& AError);
 
+// What the window for an UnknownPage verdict tells the user.
+QString UnknownModPageNotice();
+
 } // namespace tilvane

@@ -1,5 +1,7 @@
 #include "server/ServerVersionMarkers.h"
 
+#include "server/PageScanner.h"
+
 #include <QList>
 
 #include <array>
@@ -31,14 +33,19 @@ constexpr std::array<QStringView, 2> PublisherAnchors = {
 };
 
 // Where the version text after each publisher anchor begins, anchor by anchor
-// in the order of PublisherAnchors.
+// in the order of PublisherAnchors. The anchors differ only in their scheme,
+// so one pass finds the common rest and looks back for the start.
 std::array<QList<qsizetype>, 2> VersionTextStarts(QStringView APage) {
+  constexpr QStringView AnchorRest = u"://www.farming-simulator.com\">";
   std::array<QList<qsizetype>, 2> Starts;
-  for (size_t I = 0; I < PublisherAnchors.size(); ++I) {
-    const QStringView Anchor = PublisherAnchors[I];
-    for (qsizetype At = APage.indexOf(Anchor, 0, Qt::CaseSensitive); At >= 0;
-         At = APage.indexOf(Anchor, At + 1, Qt::CaseSensitive))
-      Starts[I].append(At + Anchor.size());
+  for (qsizetype At = servermodpage::FindInPage(APage, AnchorRest, 0); At >= 0;
+       At = servermodpage::FindInPage(APage, AnchorRest, At + 1)) {
+    const QStringView Before = APage.first(At);
+    for (size_t I = 0; I < PublisherAnchors.size(); ++I) {
+      const QStringView Anchor = PublisherAnchors[I];
+      if (Before.endsWith(Anchor.first(Anchor.size() - AnchorRest.size()), Qt::CaseSensitive))
+        Starts[I].append(At + AnchorRest.size());
+    }
   }
   return Starts;
 }

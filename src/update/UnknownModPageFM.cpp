@@ -1,5 +1,6 @@
 #include "update/UnknownModPageFM.h"
 
+#include "server/ServerURL.h"
 #include "update/ShowWhatWasFoundFM.h"
 
 #include <QLabel>
@@ -13,10 +14,7 @@ TfmUnknownModPage::TfmUnknownModPage(IPromptService& APrompts, QWidget* AParent)
   setWindowTitle(QStringLiteral("Mod page not detected"));
   setFixedSize(467, 81);
 
-  FLabel1 = new QLabel(
-      QStringLiteral(
-          "Server URL does not look like a Farming Simulator dedicated server mod list page."),
-      this);
+  FLabel1 = new QLabel(UnknownModPageNotice(), this);
   FLabel1->setObjectName(QStringLiteral("Label1"));
   FLabel1->setGeometry(8, 8, 451, 30);
   FLabel1->setWordWrap(true);

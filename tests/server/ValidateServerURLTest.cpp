@@ -1,15 +1,12 @@
 #include "LocalHttpServer.h"
+#include "RecordingServerPageViewer.h"
 #include "ServerPageFixtures.h"
 
 #include "app/MainDM.h"
 #include "server/ServerURL.h"
 #include "support/TestEnvironment.h"
-#include "update/UnknownModPageFM.h"
 
-#include <QApplication>
 #include <QGuiApplication>
-#include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -114,20 +111,23 @@ TEST_F(ValidateServerURLTest, ErrorStatusWithModPageIsAcceptedAndLoginTravelsInT
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(ValidateServerURLTest, UnknownPageOpensTheNoticeWithThePage) {
+TEST_F(ValidateServerURLTest, UnknownPageGoesToThePageViewerWithThePage) {
   TdmMain DM(Env.Platform(), Env.Prompts());
   const QString Page = QStringLiteral("<html><title>Router</title>\n</html>");
   Serve(Page, 404);
-  QString Seen;
-  QTimer::singleShot(0, [&] {
-    if (auto* Form = qobject_cast<TfmUnknownModPage*>(QApplication::activeModalWidget())) {
-      Seen = Form->ModPage;
-      Form->btnOk()->click();
-    }
-  });
+  // Without a viewer the user still learns why.
   EXPECT_FALSE(DM.ValidateServerURL(TFSVersion::fsv22, Url(), {}, {}));
-  EXPECT_EQ(Seen, Page);
+  EXPECT_EQ(Env.Prompts().Messages(), QStringList{UnknownModPageNotice()});
+
+  Env.Prompts().Clear();
+  RecordingServerPageViewer Viewer;
+  DM.SetServerPageViewer(&Viewer);
+  EXPECT_FALSE(DM.ValidateServerURL(TFSVersion::fsv22, Url(), {}, {}));
+  ASSERT_EQ(Viewer.UnknownPages.size(), 1);
+  EXPECT_EQ(Viewer.UnknownPages[0].Page, Page);
+  EXPECT_EQ(Viewer.UnknownPages[0].SaveFolder, DM.SaveModPageFolder());
   EXPECT_TRUE(Env.Prompts().History().empty());
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST(ValidateServerURLTransportTest, UnreachableServerIsOneMessageAfterThreeAttempts) {

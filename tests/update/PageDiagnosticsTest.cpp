@@ -2,6 +2,7 @@
 #include "support/TestEnvironment.h"
 #include "update/ShowWhatWasFoundFM.h"
 #include "update/UnknownModPageFM.h"
+#include "update/UnknownModPageViewer.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -39,6 +40,26 @@ TEST(PageDiagnosticsTest, NoticeShowsItsTextsAndClosesAfterThePageWindow) {
   EXPECT_EQ(Form.exec(), QDialog::Accepted);
   EXPECT_EQ(Shown, Form.ModPage);
   EXPECT_FALSE(Form.isVisible());
+}
+
+// The data module's way to the notice: modal, with the page and the folder,
+// and back once the user closed it.
+TEST(PageDiagnosticsTest, ViewerShowsTheNoticeModallyWithPageAndFolder) {
+  TestEnvironment Env;
+  TUnknownModPageViewer Viewer(Env.Prompts());
+  QString Page;
+  QString Folder;
+  QTimer::singleShot(0, [&] {
+    auto* Form = qobject_cast<TfmUnknownModPage*>(QApplication::activeModalWidget());
+    ASSERT_NE(Form, nullptr);
+    Page = Form->ModPage;
+    Folder = Form->SaveFolder;
+    Form->btnOk()->click();
+  });
+  Viewer.ShowUnknownModPage(QStringLiteral("<html>router</html>"), Env.PathOf(QStringLiteral("s")));
+  EXPECT_EQ(Page, u"<html>router</html>");
+  EXPECT_EQ(Folder, Env.PathOf(QStringLiteral("s")));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(PageDiagnosticsTest, PageIsShownLineByLineAndSavedExactlyAsFetched) {
