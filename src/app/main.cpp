@@ -2,10 +2,12 @@
 #include "app/TilvaneApplication.h"
 #include "common/CommonUtilities.h"
 #include "common/QtPromptService.h"
+#include "logviewer/LogViewerInstance.h"
 #include "platform/Platform.h"
 #include "update/UnknownModPageViewer.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -36,6 +38,15 @@ int main(int argc, char** argv) {
                                .arg(tilvane::GetBuildInfoAsString(), dmMain.IniFileName()),
                            &window);
   layout->addWidget(label);
+  // The log viewer works already: one entry per generation.
+  for (const tilvane::TFSVersion FSVersion : tilvane::AllFSVersions) {
+    auto* button = new QPushButton(
+        QStringLiteral("Log viewer FS") + tilvane::FSVersionToNumberStr(FSVersion), &window);
+    QObject::connect(button, &QPushButton::clicked, &window, [&dmMain, &window, FSVersion] {
+      tilvane::ShowLogViewer(dmMain, FSVersion, &window);
+    });
+    layout->addWidget(button);
+  }
   window.resize(480, 160);
   window.show();
   return app.exec();
