@@ -49,7 +49,10 @@ public:
 
   // State of the request in progress.
   QIODevice* FSink = nullptr;
-  CURL* FHandle = nullptr;
+  CURL* FHandle = nullptr; // the handle of the request under way
+  // Kept from request to request so that the connection to a server is
+  // reused: one update fetches its page and every archive from one host.
+  TCurlPtr FSession;
   qint64 FReadCount = 0;
   bool FBodyStarted = false;
   bool FAborted = false;
@@ -156,10 +159,13 @@ void THttpClient::TImpl::Perform(const QString& AURL, QIODevice& ASink) {
   FLastActivity = std::chrono::steady_clock::now();
   FLastDownloaded = 0;
 
-  TCurlPtr Handle(curl_easy_init());
-  if (!Handle)
+  if (FSession)
+    curl_easy_reset(FSession.get()); // options go, open connections stay
+  else
+    FSession.reset(curl_easy_init());
+  if (!FSession)
     throw EAppError(QStringLiteral("Unable to create an HTTP session."));
-  CURL* H = Handle.get();
+  CURL* H = FSession.get();
   FHandle = H;
   FSink = &ASink;
 

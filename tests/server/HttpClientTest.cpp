@@ -23,6 +23,9 @@ protected:
     S.Get("/page", [](const httplib::Request&, httplib::Response& Res) {
       Res.set_content("<html>page</html>", "text/html");
     });
+    S.Get("/port", [](const httplib::Request& Req, httplib::Response& Res) {
+      Res.set_content(std::to_string(Req.remote_port), "text/plain");
+    });
     S.Get("/error500", [](const httplib::Request&, httplib::Response& Res) {
       Res.status = 500;
       Res.set_content("<title>Farming Simulator Dedicated Server | Mods</title>", "text/html");
@@ -93,6 +96,17 @@ TEST_F(HttpClientTest, AnyStatusIsAResponseWithCodeAndReasonPhrase) {
   EXPECT_TRUE(Client.GetBytes(Http.Url("/empty")).isEmpty());
   EXPECT_EQ(Client.StatusCode(), 404);
   EXPECT_EQ(Client.StatusText(), QStringLiteral("Not Found"));
+}
+
+TEST_F(HttpClientTest, OneClientReusesItsConnectionToAServer) {
+  // An update fetches dozens of archives from one server; a new connection for
+  // each costs the transfer its speed.
+  THttpClient Client;
+  const QString First = Client.GetText(Http.Url("/port"));
+  Client.GetText(Http.Url("/page"));
+  EXPECT_EQ(Client.GetText(Http.Url("/port")), First);
+  THttpClient Other;
+  EXPECT_NE(Other.GetText(Http.Url("/port")), First);
 }
 
 TEST_F(HttpClientTest, FollowsRedirectChainsAndReportsTheFinalResponse) {
