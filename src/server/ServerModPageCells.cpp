@@ -31,28 +31,27 @@ QString ParseTextLine(QStringView AText) {
   return Result;
 }
 
-QString ParseTitleLine(QStringView AText) {
-  constexpr QStringView Start = u"title=\"";
-  const qsizetype At = AText.indexOf(Start, 0, Qt::CaseSensitive);
+namespace {
+// The text between the first AOpen and the next AClose after it; empty when
+// either is missing.
+QString ValueBetween(QStringView AText, QStringView AOpen, QStringView AClose) {
+  const qsizetype At = AText.indexOf(AOpen, 0, Qt::CaseSensitive);
   if (At < 0)
     return {};
-  const qsizetype ValueStart = At + Start.size();
-  const qsizetype End = AText.indexOf(u"\">", ValueStart, Qt::CaseSensitive);
+  const qsizetype ValueStart = At + AOpen.size();
+  const qsizetype End = AText.indexOf(AClose, ValueStart, Qt::CaseSensitive);
   if (End < 0)
     return {};
   return AText.sliced(ValueStart, End - ValueStart).toString();
 }
+} // namespace
+
+QString ParseTitleLine(QStringView AText) {
+  return ValueBetween(AText, u"title=\"", u"\">");
+}
 
 QString ParseDownloadURL(QStringView AText) {
-  constexpr QStringView Start = u"href=\"";
-  const qsizetype At = AText.indexOf(Start, 0, Qt::CaseSensitive);
-  if (At < 0)
-    return {};
-  const qsizetype ValueStart = At + Start.size();
-  const qsizetype End = AText.indexOf(u'"', ValueStart, Qt::CaseSensitive);
-  if (End < 0)
-    return {};
-  return AText.sliced(ValueStart, End - ValueStart).toString();
+  return ValueBetween(AText, u"href=\"", u"\"");
 }
 
 namespace {
