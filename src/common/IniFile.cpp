@@ -1,26 +1,14 @@
 #include "common/IniFile.h"
 
 #include "common/AppError.h"
+#include "common/AtomicFile.h"
 #include "common/Paths.h"
 #include "platform/Platform.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace tilvane {
-
-namespace {
-
-// A file nobody may write to stands for the read-only attribute: the program
-// must not replace it, even where the file system would let the rename through
-// (for example when running as root).
-bool IsReadOnly(const QFileInfo& info) {
-  constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-  return (info.permissions() & anyWrite) == 0 || !info.isWritable();
-}
-
-} // namespace
 
 TIniFile::TIniFile(QString fileName, platform::IPlatform& platform)
     : FFileName(std::move(fileName)), FPlatform(platform) {}
@@ -56,27 +44,11 @@ void TIniFile::Update(const std::function<void(TIniDocument&)>& edit) {
 }
 
 void TIniFile::Save(const QByteArray& bytes) {
-  const QFileInfo info(FFileName);
-  if (info.exists() && IsReadOnly(info))
-    RaiseWriteError();
   const std::string platformPath = ToPlatform(FFileName);
-  const bool wasHidden = info.exists() && FPlatform.IsHidden(platformPath);
-
-  // The new content goes to a sibling temporary file that is flushed to disk
-  // and then renamed over the old file: a crash or a full disk at any moment
-  // leaves either the old or the new file, never a mix or a stump.
-  QSaveFile file(FFileName);
-  if (!file.open(QIODevice::WriteOnly))
+  const bool wasHidden = QFileInfo::exists(FFileName) && FPlatform.IsHidden(platformPath);
+  QString reason;
+  if (!ReplaceFileContents(FFileName, bytes, reason))
     RaiseWriteError();
-  // QSaveFile::commit() does not look at a failure of its final flush (a full
-  // disk) and would rename the stump into place: flush and check first.
-  if (file.write(bytes) != bytes.size() || !file.flush()) {
-    file.cancelWriting();
-    RaiseWriteError();
-  }
-  if (!file.commit())
-    RaiseWriteError();
-
   // The replacement is a new file: give it the old one's hidden attribute.
   // Failing to do so costs only looks, so it does not fail the write.
   if (wasHidden)

@@ -1,14 +1,12 @@
 #include "game/GameXmlDocument.h"
 
 #include "common/AppError.h"
+#include "common/AtomicFile.h"
 #include "common/Paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-
-#include <system_error>
 
 namespace tilvane {
 
@@ -55,10 +53,6 @@ bool HasSingleRoot(const pugi::xml_document& ADoc) {
       return false;
   }
   return elements == 1;
-}
-
-QString SystemText(std::errc AError) {
-  return QString::fromStdString(std::make_error_code(AError).message());
 }
 
 [[noreturn]] void RaiseWriteError(const QString& AFileName, const QString& AReason) {
@@ -128,33 +122,11 @@ QByteArray TGameXmlDocument::ToBytes() const {
 }
 
 void TGameXmlDocument::Save(const QString& AFileName) const {
-  // A read-only file must stay as it is even where the user's rights would
-  // let a rename replace it (the game marks nothing read-only by itself, so
-  // the user meant it).
-  const QFileInfo info(AFileName);
-  constexpr QFileDevice::Permissions AnyWrite =
-      QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-  if (info.exists() && !(info.permissions() & AnyWrite))
-    RaiseWriteError(AFileName, SystemText(std::errc::permission_denied));
-
-  const QByteArray data = ToBytes();
-  // Unbuffered, so that a short write (disk full, size limit) shows at once
-  // instead of being lost in the flush when the file is committed.
-  QSaveFile file(AFileName);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-    RaiseWriteError(AFileName, file.errorString());
-  qint64 written = 0;
-  while (written < data.size()) {
-    const qint64 n = file.write(data.constData() + written, data.size() - written);
-    if (n <= 0) {
-      const QString reason = file.errorString();
-      file.cancelWriting();
-      RaiseWriteError(AFileName, reason);
-    }
-    written += n;
-  }
-  if (!file.commit())
-    RaiseWriteError(AFileName, file.errorString());
+  // A read-only file stays as it is: the game marks nothing read-only by
+  // itself, so the user meant it.
+  QString reason;
+  if (!ReplaceFileContents(AFileName, ToBytes(), reason))
+    RaiseWriteError(AFileName, reason);
 }
 
 QString TGameXmlDocument::FirstChildValue(pugi::xml_node ANode) {

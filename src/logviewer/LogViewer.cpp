@@ -367,7 +367,9 @@ void TfmLogViewer::Saveas1Click() {
   };
   if (!source.open(QIODevice::ReadOnly))
     fail(source.errorString());
-  if (!copy.open(QIODevice::WriteOnly))
+  // Unbuffered, so that every short write shows here: the final flush inside
+  // commit() goes unchecked.
+  if (!copy.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
     fail(copy.errorString());
   while (!source.atEnd()) {
     const QByteArray chunk = source.read(1 << 20);

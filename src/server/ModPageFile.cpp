@@ -1,18 +1,14 @@
 #include "server/ModPageFile.h"
 
 #include "common/AppError.h"
-
-#include <QSaveFile>
+#include "common/AtomicFile.h"
 
 namespace tilvane {
 
 void SaveModPageToFile(const QString& AFileName, const QString& APage) {
-  QSaveFile File(AFileName);
-  const QByteArray Bytes = APage.toUtf8();
-  if (!File.open(QIODevice::WriteOnly) || File.write(Bytes) != Bytes.size() || !File.commit()) {
-    throw EAppError(
-        QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
-  }
+  QString Reason;
+  if (!ReplaceFileContents(AFileName, APage.toUtf8(), Reason))
+    throw EAppError(QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, Reason));
 }
 
 } // namespace tilvane
