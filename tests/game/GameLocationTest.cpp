@@ -14,9 +14,7 @@ namespace {
 using test::ReadFile;
 using test::WriteFile;
 
-QString L(const char* text) {
-  return QString::fromUtf8(text);
-}
+using test::L;
 
 class GameLocationTest : public ::testing::Test {
 protected:

@@ -3,15 +3,14 @@
 #include "game/FSVersion.h"
 #include "game/ProcessNameMatcher.h"
 #include "game/SteamLibraryFolders.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 namespace tilvane {
 namespace {
 
-QString L(const char* text) {
-  return QString::fromUtf8(text);
-}
+using test::L;
 
 TEST(FSVersionNames, EveryNameFollowsTheNumberString) {
   struct Case {

@@ -19,9 +19,7 @@ namespace {
 using test::ReadFile;
 using test::WriteFile;
 
-QString L(const char* text) {
-  return QString::fromUtf8(text);
-}
+using test::L;
 
 // A trimmed FS22 file in the game's own layout.
 const QByteArray FS22Settings =

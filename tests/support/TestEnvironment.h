@@ -30,6 +30,11 @@ private:
   ScriptedPromptService FPrompts;
 };
 
+// A QString from UTF-8 text: fixtures are written as plain string literals.
+inline QString L(const char* text) {
+  return QString::fromUtf8(text);
+}
+
 // Small file helpers for fixtures.
 void WriteFile(const QString& path, const QByteArray& content); // creates missing folders
 QByteArray ReadFile(const QString& path);                       // empty when missing
