@@ -20,7 +20,8 @@ test: deps
 bench: deps
 	cmake --preset release
 	cmake --build --preset release
-	@for b in build/release/bench/bench_*; do echo "== $$b"; "$$b"; done
+	@for b in $$(find build/release/bench -mindepth 2 -maxdepth 2 -type f -executable -name 'bench_*' | sort); do \
+		echo "== $$b"; "$$b" || exit 1; done
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
