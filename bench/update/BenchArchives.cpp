@@ -72,9 +72,9 @@ QByteArray LuaScript(int AIndex, int APart) {
   QByteArray Text =
       "-- Specialization " + QByteArray::number(AIndex) + "." + QByteArray::number(APart) + "\r\n";
   for (int i = 0; i < 60; ++i)
-    Text += "function Spec" + QByteArray::number(APart) + ":onUpdate" + QByteArray::number(i) +
-            "(dt)\r\n\tlocal spec = self.spec_repair\r\n\tif spec.active then\r\n\t\t"
-            "spec.timer = spec.timer + dt * " +
+    Text += "function Repair" + QByteArray::number(APart) + ":onUpdate" + QByteArray::number(i) +
+            "(dt)\r\n\tlocal state = self.repairState\r\n\tif state.active then\r\n\t\t"
+            "state.timer = state.timer + dt * " +
             QByteArray::number(i) + "\r\n\tend\r\nend\r\n\r\n";
   return Text;
 }
@@ -161,7 +161,7 @@ void WriteSmallModArchive(const QString& APath, const QString& AAuthor, const QS
     const QByteArray Number = QByteArray::number(i);
     switch (i % 3) {
     case 0:
-      Zip.Add(("scripts/spec" + Number + ".lua").constData(), LuaScript(AIndex, i), false);
+      Zip.Add(("scripts/repair" + Number + ".lua").constData(), LuaScript(AIndex, i), false);
       break;
     case 1: {
       QByteArray Texture(6 * 1024, Qt::Uninitialized);
