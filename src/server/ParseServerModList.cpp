@@ -57,27 +57,27 @@ public:
 
   // The cell readers, on [AStart, AEnd) of the page.
   QString TitleOf(qsizetype AStart, qsizetype AEnd) {
-    const qsizetype At = FTitle.Find(AStart);
-    if (At < 0 || At + 7 > AEnd)
-      return {};
-    const qsizetype ValueStart = At + 7;
-    const qsizetype End = FQuoteGt.Find(ValueStart);
-    if (End < 0 || End + 2 > AEnd)
-      return {};
-    return Slice(ValueStart, End).toString();
+    return ValueOf(FTitle, 7, FQuoteGt, 2, AStart, AEnd);
   }
   QString LinkOf(qsizetype AStart, qsizetype AEnd) {
-    const qsizetype At = FHref.Find(AStart);
-    if (At < 0 || At + 6 > AEnd)
-      return {};
-    const qsizetype ValueStart = At + 6;
-    const qsizetype End = FQuote.Find(ValueStart);
-    if (End < 0 || End + 1 > AEnd)
-      return {};
-    return Slice(ValueStart, End).toString();
+    return ValueOf(FHref, 6, FQuote, 1, AStart, AEnd);
   }
   QString TextOf(qsizetype AStart, qsizetype AEnd) const {
     return ParseTextLine(Slice(AStart, AEnd));
+  }
+
+  // The text between the first AOpen and the AClose after it, both lying
+  // within [AStart, AEnd); empty when either is missing there.
+  QString ValueOf(TCachedFinder& AOpen, qsizetype AOpenSize, TCachedFinder& AClose,
+                  qsizetype ACloseSize, qsizetype AStart, qsizetype AEnd) {
+    const qsizetype At = AOpen.Find(AStart);
+    if (At < 0 || At + AOpenSize > AEnd)
+      return {};
+    const qsizetype ValueStart = At + AOpenSize;
+    const qsizetype End = AClose.Find(ValueStart);
+    if (End < 0 || End + ACloseSize > AEnd)
+      return {};
+    return Slice(ValueStart, End).toString();
   }
   qint64 SizeOf(const QString& AText) const { return ParseSizeMB(AText, DecimalSeparator); }
 
