@@ -49,13 +49,13 @@ bool IsPlainName(const std::string& AName) {
 } // namespace
 
 TBenchFileServer::TBenchFileServer(const QString& AFileFolder)
-    : FServer(std::make_unique<httplib::Server>()),
-      FFolder(QFile::encodeName(AFileFolder).toStdString()) {
-  FServer->Get("/mods.html", [this](const httplib::Request&, httplib::Response& ARes) {
+    : FFolder(QFile::encodeName(AFileFolder).toStdString()) {
+  httplib::Server& Server = FHttp.Server();
+  Server.Get("/mods.html", [this](const httplib::Request&, httplib::Response& ARes) {
     std::lock_guard Lock(FMutex);
     ARes.set_content(FPage, "text/html; charset=utf-8");
   });
-  FServer->Get(R"(/mods/(.+))", [this](const httplib::Request& AReq, httplib::Response& ARes) {
+  Server.Get(R"(/mods/(.+))", [this](const httplib::Request& AReq, httplib::Response& ARes) {
     const std::string Name = httplib::detail::decode_url(AReq.matches[1].str(), false);
     const int Handle = IsPlainName(Name) ? ::open((FFolder + '/' + Name).c_str(), O_RDONLY) : -1;
     struct stat Info {};
@@ -72,21 +72,15 @@ TBenchFileServer::TBenchFileServer(const QString& AFileFolder)
                                 return File->Send(AOffset, ALength, ASink);
                               });
   });
-  FPort = FServer->bind_to_any_port("127.0.0.1");
-  if (FPort <= 0)
-    throw std::runtime_error("cannot bind a port on 127.0.0.1");
-  FThread = std::thread([this] { FServer->listen_after_bind(); });
-  while (!FServer->is_running())
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  FHttp.Start();
 }
 
 TBenchFileServer::~TBenchFileServer() {
-  FServer->stop();
-  FThread.join();
+  FHttp.Stop();
 }
 
 QString TBenchFileServer::BaseURL() const {
-  return QStringLiteral("http://127.0.0.1:%1/").arg(FPort);
+  return QStringLiteral("http://127.0.0.1:%1/").arg(FHttp.Port());
 }
 
 void TBenchFileServer::SetPage(const QString& APage) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/LocalHttpServer.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,10 +9,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-
-namespace httplib {
-class Server;
-}
 
 namespace tilvane::bench {
 
@@ -34,12 +32,11 @@ public:
   void SetPage(const QString& APage);
 
 private:
-  std::unique_ptr<httplib::Server> FServer;
-  std::thread FThread;
-  int FPort = 0;
   std::string FFolder;
   std::mutex FMutex;
   std::string FPage;
+  // Last, so that it stops before the state its handlers use goes away.
+  tilvane::test::LocalHttpServer FHttp;
 };
 
 } // namespace tilvane::bench

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -23,6 +24,9 @@ public:
 
   void Start() {
     FPort = FServer.bind_to_any_port("127.0.0.1");
+    // Without a port the server would never run, and the wait below never end.
+    if (FPort <= 0)
+      throw std::runtime_error("cannot bind a port on 127.0.0.1");
     FThread = std::thread([this] { FServer.listen_after_bind(); });
     while (!FServer.is_running())
       std::this_thread::sleep_for(std::chrono::milliseconds(1));

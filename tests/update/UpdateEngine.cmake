@@ -3,7 +3,7 @@ set(_update_tests ${CMAKE_CURRENT_LIST_DIR})
 tilvane_add_library(tilvane_update_test_support
   SOURCES ${_update_tests}/UpdateTestSupport.cpp
   LIBS tilvane_update PkgConfig::HTTPLIB PkgConfig::LIBZIP)
-target_include_directories(tilvane_update_test_support PUBLIC ${_update_tests})
+target_include_directories(tilvane_update_test_support PUBLIC ${_update_tests} ${PROJECT_SOURCE_DIR}/tests)
 tilvane_add_test(tilvane_update_tests
   SOURCES
     ${_update_tests}/ModArchiveReaderTest.cpp

@@ -228,8 +228,9 @@ QString MakeAdminModPage100(const std::vector<TPageRow>& ARows) {
 
 // ---- server ---------------------------------------------------------------
 
-TTestServer::TTestServer() : FServer(std::make_unique<httplib::Server>()) {
-  FServer->Get("/mods.html", [this](const httplib::Request& Req, httplib::Response& Res) {
+TTestServer::TTestServer() {
+  httplib::Server& Server = FHttp.Server();
+  Server.Get("/mods.html", [this](const httplib::Request& Req, httplib::Response& Res) {
     int Delay;
     {
       std::lock_guard Lock(FMutex);
@@ -241,7 +242,7 @@ TTestServer::TTestServer() : FServer(std::make_unique<httplib::Server>()) {
     std::lock_guard Lock(FMutex);
     Res.set_content(FPage, "text/html; charset=utf-8");
   });
-  FServer->Get(R"(/mods/(.+))", [this](const httplib::Request& Req, httplib::Response& Res) {
+  Server.Get(R"(/mods/(.+))", [this](const httplib::Request& Req, httplib::Response& Res) {
     std::string Name = httplib::detail::decode_url(Req.matches[1].str(), false);
     std::string Body;
     int Chunk = 0, Sleep = 0;
@@ -282,19 +283,15 @@ TTestServer::TTestServer() : FServer(std::make_unique<httplib::Server>()) {
           return true;
         });
   });
-  FPort = FServer->bind_to_any_port("127.0.0.1");
-  FThread = std::thread([this] { FServer->listen_after_bind(); });
-  while (!FServer->is_running())
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  FHttp.Start();
 }
 
 TTestServer::~TTestServer() {
-  FServer->stop();
-  FThread.join();
+  FHttp.Stop();
 }
 
 QString TTestServer::BaseURL() const {
-  return QStringLiteral("http://127.0.0.1:%1/").arg(FPort);
+  return QStringLiteral("http://127.0.0.1:%1/").arg(FHttp.Port());
 }
 
 void TTestServer::SetPage(const QString& APage) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/LocalHttpServer.h"
 #include "update/UpdateProgress.h"
 
 #include <QByteArray>
@@ -72,9 +73,6 @@ public:
   std::int64_t BytesSent() const { return FBytesSent.load(); }
 
 private:
-  std::unique_ptr<httplib::Server> FServer;
-  std::thread FThread;
-  int FPort = 0;
   mutable std::mutex FMutex;
   std::string FPage;
   std::map<std::string, std::string> FFiles;
@@ -84,6 +82,8 @@ private:
   int FSleepMs = 0;
   int FPageDelayMs = 0;
   std::atomic<std::int64_t> FBytesSent{0};
+  // Last, so that it stops before the state its handlers use goes away.
+  tilvane::test::LocalHttpServer FHttp;
 };
 
 // Records what the task reports; safe to call from the worker.
