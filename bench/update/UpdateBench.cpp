@@ -32,6 +32,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include <unistd.h>
+
 namespace tilvane::bench {
 namespace {
 
@@ -167,13 +169,12 @@ struct TChildResult {
   QString Error;
 };
 
-TChildResult RunUpdateInChild(const TDownloadSet& ASet, int AAfterDownloadDelayMs) {
+TChildResult RunUpdateInChild(const TDownloadSet& ASet) {
   TChildResult Result;
   QProcess Child;
   Child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  Child.start(QStringLiteral("/proc/self/exe"),
-              {QStringLiteral("--update-child"), ASet.TaskFolder, ASet.Server->PageURL(),
-               ASet.TempFolder, QString::number(AAfterDownloadDelayMs)});
+  Child.start(QStringLiteral("/proc/self/exe"), {QStringLiteral("--update-child"), ASet.TaskFolder,
+                                                 ASet.Server->PageURL(), ASet.TempFolder});
   if (!Child.waitForFinished(-1) || Child.exitStatus() != QProcess::NormalExit) {
     Result.Error = QStringLiteral("the update process did not end normally");
     return Result;
@@ -209,35 +210,52 @@ double RunCurl(const TDownloadSet& ASet) {
   return SecondsSince(Start);
 }
 
-// Arg: the task's fixed pause after each archive in ms (250 as the program
-// runs; 0 shows the transfer alone).
+// The ratio is curl's time over the task's, paired within one iteration; the
+// median of the repetitions is the figure to read (a shared machine's speed
+// swings between runs).
 void BM_UpdateVersusCurl(benchmark::State& state) {
   TDownloadSet& Set = DownloadSet();
   static int Round = 0;
   TChildResult Task;
   double CurlSeconds = 0;
-  for (auto _ : state) {
+  QString Failure;
+  // Each run starts from a clean page cache: the other run's gigabyte is
+  // deleted and everything written is flushed first, so that neither run
+  // pays for the other's write-back.
+  auto Settle = [&Set] {
     EmptyFolder(Set.TaskFolder);
     EmptyFolder(Set.CurlFolder);
-    // Alternate who goes first, so that neither always meets the other's
-    // dirty pages being written back.
-    const bool CurlFirst = (Round++ % 2) == 0;
-    if (CurlFirst)
-      CurlSeconds = RunCurl(Set);
-    Task = RunUpdateInChild(Set, static_cast<int>(state.range(0)));
-    if (!CurlFirst)
-      CurlSeconds = RunCurl(Set);
-    if (!Task.Error.isEmpty()) {
-      state.SkipWithError(Task.Error.toStdString().c_str());
-      break;
+    ::sync();
+  };
+  auto RunTask = [&] {
+    Settle();
+    Task = RunUpdateInChild(Set);
+    if (!Task.Error.isEmpty())
+      Failure = Task.Error;
+    else if (!SameSizes(Set.Source, Set.TaskFolder, Set.Names))
+      Failure = QStringLiteral("an archive of the task differs in size from the served one");
+  };
+  auto RunCurlCommand = [&] {
+    Settle();
+    CurlSeconds = RunCurl(Set);
+    if (CurlSeconds < 0)
+      Failure = QStringLiteral("the curl command failed");
+    else if (!SameSizes(Set.Source, Set.CurlFolder, Set.Names))
+      Failure = QStringLiteral("an archive of curl differs in size from the served one");
+  };
+  for (auto _ : state) {
+    // Alternate who goes first as well.
+    if ((Round++ % 2) == 0) {
+      RunCurlCommand();
+      if (Failure.isEmpty())
+        RunTask();
+    } else {
+      RunTask();
+      if (Failure.isEmpty())
+        RunCurlCommand();
     }
-    if (CurlSeconds < 0) {
-      state.SkipWithError("the curl command failed");
-      break;
-    }
-    if (!SameSizes(Set.Source, Set.TaskFolder, Set.Names) ||
-        !SameSizes(Set.Source, Set.CurlFolder, Set.Names)) {
-      state.SkipWithError("a downloaded archive differs in size from the served one");
+    if (!Failure.isEmpty()) {
+      state.SkipWithError(Failure.toStdString().c_str());
       break;
     }
     state.SetIterationTime(Task.Seconds);
@@ -255,18 +273,14 @@ void BM_UpdateVersusCurl(benchmark::State& state) {
   state.counters["blocks"] = Task.Blocks;
 }
 BENCHMARK(BM_UpdateVersusCurl)
-    ->ArgName("pause_ms")
-    ->Arg(250)
-    ->Arg(0)
     ->Iterations(1)
-    ->Repetitions(5)
+    ->Repetitions(9)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
 // The child's whole work: one update of an empty folder, then its figures on
 // one line of standard output.
-int RunUpdateChild(const QString& AFolder, const QString& APageURL, const QString& ATempFolder,
-                   int AAfterDownloadDelayMs) {
+int RunUpdateChild(const QString& AFolder, const QString& APageURL, const QString& ATempFolder) {
   const qint64 BaseKiB = PeakResidentKiB();
   THeadlessProgress Progress;
   TSilentPrompts Prompts;
@@ -275,9 +289,6 @@ int RunUpdateChild(const QString& AFolder, const QString& APageURL, const QStrin
   Folder.Folder = AFolder;
   Folder.DedicatedServerURL = APageURL;
   TUpdateModsTask Task(Folder, &PlainServerURL, Progress, Prompts, ATempFolder);
-  TUpdateModsTask::TTimings Timings;
-  Timings.AfterDownloadDelayMs = AAfterDownloadDelayMs;
-  Task.SetTimings(Timings);
   const TClock::time_point Start = TClock::now();
   try {
     Task.UpdateModsTask();
@@ -438,9 +449,9 @@ void ReleaseDataSets() {
 
 int main(int argc, char** argv) {
   using namespace tilvane::bench;
-  if (argc == 6 && std::strcmp(argv[1], "--update-child") == 0)
+  if (argc == 5 && std::strcmp(argv[1], "--update-child") == 0)
     return RunUpdateChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
-                          QString::fromLocal8Bit(argv[4]), std::atoi(argv[5]));
+                          QString::fromLocal8Bit(argv[4]));
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return 1;
