@@ -34,9 +34,8 @@ public:
 
   // The fixed waits, adjustable so that tests need not sit through them.
   struct TTimings {
-    int RetryDelayMs = 250;         // after a failed attempt
-    int AfterDownloadDelayMs = 250; // after the last archive
-    int PausePollMs = 250;          // a paused transfer looks at its flags this often
+    int RetryDelayMs = 250; // after a failed attempt
+    int PausePollMs = 250;  // a paused transfer looks at its flags this often
   };
 
   // AModFolder is copied. ATempFolder receives the inspected descriptions.

@@ -49,7 +49,7 @@ protected:
   std::unique_ptr<TUpdateModsTask> NewTask() {
     auto Task = std::make_unique<TUpdateModsTask>(Folder, &TestServerURL, Progress, Env.Prompts(),
                                                   Env.PathOf(QStringLiteral("Temp")));
-    Task->SetTimings({5, 5, 20});
+    Task->SetTimings({5, 20});
     Task->Client().SetConnectionTimeout(2000);
     return Task;
   }
