@@ -32,6 +32,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace tilvane::bench {
@@ -75,6 +76,16 @@ private:
 
 QString PlainServerURL(const QString& AServerURL, const QString&, const QString&) {
   return AServerURL;
+}
+
+// CPU seconds (user and system) of every child process reaped so far.
+double ChildrenCpuSeconds() {
+  rusage Usage{};
+  ::getrusage(RUSAGE_CHILDREN, &Usage);
+  auto Seconds = [](const timeval& ATime) {
+    return static_cast<double>(ATime.tv_sec) + static_cast<double>(ATime.tv_usec) / 1e6;
+  };
+  return Seconds(Usage.ru_utime) + Seconds(Usage.ru_stime);
 }
 
 // The peak resident set of this process so far, from the kernel's own count.
@@ -218,6 +229,10 @@ void BM_UpdateVersusCurl(benchmark::State& state) {
   static int Round = 0;
   TChildResult Task;
   double CurlSeconds = 0;
+  // CPU time per run shows what a loaded machine would make of each side,
+  // with far less noise than the wall clock.
+  double TaskCpu = 0;
+  double CurlCpu = 0;
   QString Failure;
   // Each run starts from a clean page cache: the other run's gigabyte is
   // deleted and everything written is flushed first, so that neither run
@@ -229,7 +244,9 @@ void BM_UpdateVersusCurl(benchmark::State& state) {
   };
   auto RunTask = [&] {
     Settle();
+    const double CpuBefore = ChildrenCpuSeconds();
     Task = RunUpdateInChild(Set);
+    TaskCpu = ChildrenCpuSeconds() - CpuBefore;
     if (!Task.Error.isEmpty())
       Failure = Task.Error;
     else if (!SameSizes(Set.Source, Set.TaskFolder, Set.Names))
@@ -237,7 +254,9 @@ void BM_UpdateVersusCurl(benchmark::State& state) {
   };
   auto RunCurlCommand = [&] {
     Settle();
+    const double CpuBefore = ChildrenCpuSeconds();
     CurlSeconds = RunCurl(Set);
+    CurlCpu = ChildrenCpuSeconds() - CpuBefore;
     if (CurlSeconds < 0)
       Failure = QStringLiteral("the curl command failed");
     else if (!SameSizes(Set.Source, Set.CurlFolder, Set.Names))
@@ -280,6 +299,8 @@ void BM_UpdateVersusCurl(benchmark::State& state) {
   state.counters["task_MBps"] = MB / Task.Seconds;
   state.counters["curl_MBps"] = MB / CurlSeconds;
   state.counters["ratio"] = CurlSeconds / Task.Seconds;
+  state.counters["task_cpu_s"] = TaskCpu;
+  state.counters["curl_cpu_s"] = CurlCpu;
   state.counters["peak_MB"] = static_cast<double>(Task.PeakKiB) / 1024.0;
   state.counters["base_MB"] = static_cast<double>(Task.BaseKiB) / 1024.0;
   state.counters["views"] = Task.Views;
