@@ -332,9 +332,9 @@ void TUpdateModsTask::UpdateModsTask() {
       }
       Wait(FTimings.RetryDelayMs);
     }
-    // No fixed pause follows an archive: it showed nothing and held up the
-    // transfer (a quarter of a second on a gigabyte that loopback moves in
-    // under two).
+    // No fixed pause follows an archive: it showed nothing and held up every
+    // update (a quarter of a second is a third of a gigabyte's transfer over
+    // a fast link).
     DownloadStream.close();
     FProgress.UpdateFileStatus(100, -1);
     DownloadedMB += Mod.SizeMBAsDouble();
