@@ -222,8 +222,8 @@ double RunCurl(const TDownloadSet& ASet) {
 }
 
 // The ratio is curl's time over the task's, paired within one iteration; the
-// median of the fifteen repetitions is the figure to read (a shared machine's speed
-// swings between runs).
+// median of the fifteen repetitions is the figure to read (a shared machine's
+// speed swings between runs).
 void BM_UpdateVersusCurl(benchmark::State& state) {
   TDownloadSet& Set = DownloadSet();
   static int Round = 0;
@@ -262,28 +262,27 @@ void BM_UpdateVersusCurl(benchmark::State& state) {
     else if (!SameSizes(Set.Source, Set.CurlFolder, Set.Names))
       Failure = QStringLiteral("an archive of curl differs in size from the served one");
   };
+  // One run of each side; the order alternates from pair to pair.
+  auto RunPair = [&] {
+    const bool CurlFirst = (Round++ % 2) == 0;
+    if (CurlFirst)
+      RunCurlCommand();
+    if (Failure.isEmpty())
+      RunTask();
+    if (!CurlFirst && Failure.isEmpty())
+      RunCurlCommand();
+  };
   // The first fetch of a freshly generated set is slow for whoever makes it;
   // one untimed pair takes that out of the figures.
   static bool Warm = false;
   if (!Warm) {
     Warm = true;
-    RunCurlCommand();
-    if (Failure.isEmpty())
-      RunTask();
+    RunPair();
   }
   for (auto _ : state) {
     if (!Failure.isEmpty())
       break;
-    // Alternate who goes first as well.
-    if ((Round++ % 2) == 0) {
-      RunCurlCommand();
-      if (Failure.isEmpty())
-        RunTask();
-    } else {
-      RunTask();
-      if (Failure.isEmpty())
-        RunCurlCommand();
-    }
+    RunPair();
     if (!Failure.isEmpty())
       break;
     state.SetIterationTime(Task.Seconds);
