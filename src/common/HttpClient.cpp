@@ -9,8 +9,9 @@
 #include <curl/curl.h>
 
 #include <chrono>
-#include <cstring>
+#include <exception>
 #include <mutex>
+#include <utility>
 
 namespace tilvane {
 
@@ -21,13 +22,18 @@ struct TCurlDeleter {
 };
 using TCurlPtr = std::unique_ptr<CURL, TCurlDeleter>;
 
-struct TSlistDeleter {
-  void operator()(curl_slist* AList) const { curl_slist_free_all(AList); }
+struct TCurlMultiDeleter {
+  void operator()(CURLM* AHandle) const { curl_multi_cleanup(AHandle); }
 };
+using TCurlMultiPtr = std::unique_ptr<CURLM, TCurlMultiDeleter>;
 
 // Large receive buffers keep loopback and LAN downloads at the wire's speed.
 constexpr long ReceiveBufferSize = 512L * 1024L;
 constexpr long MaxRedirects = 20;
+// The longest the transfer loop waits on its sockets before it looks at the
+// abort check and the stall limit again. A readable socket ends the wait at
+// once, so a flowing download never sleeps.
+constexpr int PollIntervalMs = 100;
 
 void EnsureCurlInitialised() {
   static std::once_flag Once;
@@ -42,27 +48,49 @@ public:
   int FResponseTimeout = 60000;
   THttpSecureProtocols FProtocols;
   TReceiveDataEvent FOnReceiveData;
+  THttpAbortCheck FAbortCheck;
 
   int FStatusCode = 0;
   QString FStatusText;
   QString FContentType;
 
+  void Perform(const QString& AURL, QIODevice& ASink);
+
+private:
+  // Kept from request to request so that the connection to a server is
+  // reused: one update fetches its page and every archive from one host. The
+  // multi handle holds the open connections; the easy handle is added to it
+  // for each request and taken out again when the request ends.
+  TCurlMultiPtr FMulti;
+  TCurlPtr FSession;
+  // Registered with the session handle, so it has to live as long as that.
+  char FErrorBuffer[CURL_ERROR_SIZE] = {};
+
   // State of the request in progress.
   QIODevice* FSink = nullptr;
   CURL* FHandle = nullptr; // the handle of the request under way
-  // Kept from request to request so that the connection to a server is
-  // reused: one update fetches its page and every archive from one host.
-  TCurlPtr FSession;
+  bool FAttached = false;  // FHandle is in FMulti
   qint64 FReadCount = 0;
   bool FBodyStarted = false;
   bool FAborted = false;
+  bool FCancelled = false;
   bool FSinkFailed = false;
   bool FStalled = false;
   std::chrono::steady_clock::time_point FLastActivity;
   curl_off_t FLastDownloaded = 0;
   QString FPendingStatusText;
+  // An exception out of a transfer callback. It must not unwind through the
+  // transfer library, so it waits here until that has returned.
+  std::exception_ptr FCallbackError;
 
-  void Perform(const QString& AURL, QIODevice& ASink);
+  void BeginRequest(QIODevice& ASink);
+  void PrepareSession(const QByteArray& AURL);
+  void SetSecureProtocolOptions();
+  CURLcode Transfer();
+  bool ShouldStop();
+  void CollectResponse(CURLcode AResult);
+  void EndRequest();
+  [[noreturn]] void RaiseFailure(CURLcode AResult, const QIODevice& ASink) const;
 
   qint64 AnnouncedLength() const {
     curl_off_t Length = -1;
@@ -82,23 +110,6 @@ public:
     return Abort;
   }
 
-  static int ProgressCallback(void* AUser, curl_off_t, curl_off_t ADownloaded, curl_off_t,
-                              curl_off_t) {
-    auto* Self = static_cast<TImpl*>(AUser);
-    const auto Now = std::chrono::steady_clock::now();
-    if (ADownloaded != Self->FLastDownloaded) {
-      Self->FLastDownloaded = ADownloaded;
-      Self->FLastActivity = Now;
-      return 0;
-    }
-    if (Self->FResponseTimeout > 0 &&
-        Now - Self->FLastActivity > std::chrono::milliseconds(Self->FResponseTimeout)) {
-      Self->FStalled = true;
-      return 1;
-    }
-    return 0;
-  }
-
   bool StartBody() {
     if (FBodyStarted)
       return false;
@@ -106,73 +117,99 @@ public:
     return Notify();
   }
 
-  static size_t WriteCallback(char* AData, size_t ASize, size_t ACount, void* AUser) {
-    auto* Self = static_cast<TImpl*>(AUser);
-    const size_t Bytes = ASize * ACount;
-    if (Self->StartBody()) {
-      Self->FAborted = true;
+  // Returns the number of bytes taken, anything else stops the transfer.
+  size_t Write(const char* AData, size_t ABytes) {
+    if (StartBody()) {
+      FAborted = true;
       return CURL_WRITEFUNC_ERROR;
     }
-    if (Bytes > 0) {
-      const qint64 Written = Self->FSink->write(AData, static_cast<qint64>(Bytes));
-      if (Written != static_cast<qint64>(Bytes)) {
-        Self->FSinkFailed = true;
-        return CURL_WRITEFUNC_ERROR;
-      }
-      Self->FReadCount += static_cast<qint64>(Bytes);
-      if (Self->Notify()) {
-        Self->FAborted = true;
-        return CURL_WRITEFUNC_ERROR;
-      }
+    if (ABytes == 0)
+      return 0;
+    const qint64 Written = FSink->write(AData, static_cast<qint64>(ABytes));
+    if (Written != static_cast<qint64>(ABytes)) {
+      FSinkFailed = true;
+      return CURL_WRITEFUNC_ERROR;
     }
-    return Bytes;
+    FReadCount += static_cast<qint64>(ABytes);
+    if (Notify()) {
+      FAborted = true;
+      return CURL_WRITEFUNC_ERROR;
+    }
+    return ABytes;
   }
 
   // Keeps the reason phrase of the last status line: with redirects each
   // response starts with its own.
-  static size_t HeaderCallback(char* AData, size_t ASize, size_t ACount, void* AUser) {
+  void TakeHeaderLine(const char* AData, size_t ABytes) {
+    const QByteArray Line = QByteArray(AData, static_cast<qsizetype>(ABytes)).trimmed();
+    if (!Line.startsWith("HTTP/"))
+      return;
+    // "HTTP/1.1 200 OK": the text after the second space.
+    const qsizetype FirstSpace = Line.indexOf(' ');
+    const qsizetype SecondSpace = FirstSpace < 0 ? -1 : Line.indexOf(' ', FirstSpace + 1);
+    FPendingStatusText =
+        SecondSpace < 0 ? QString() : QString::fromLatin1(Line.mid(SecondSpace + 1));
+  }
+
+  static size_t WriteCallback(char* AData, size_t ASize, size_t ACount, void* AUser) noexcept {
+    auto* Self = static_cast<TImpl*>(AUser);
+    if (Self->FCallbackError)
+      return CURL_WRITEFUNC_ERROR;
+    try {
+      return Self->Write(AData, ASize * ACount);
+    } catch (...) {
+      Self->FCallbackError = std::current_exception();
+      return CURL_WRITEFUNC_ERROR;
+    }
+  }
+
+  static size_t HeaderCallback(char* AData, size_t ASize, size_t ACount, void* AUser) noexcept {
     auto* Self = static_cast<TImpl*>(AUser);
     const size_t Bytes = ASize * ACount;
-    const QByteArray Line = QByteArray(AData, static_cast<qsizetype>(Bytes)).trimmed();
-    if (Line.startsWith("HTTP/")) {
-      // "HTTP/1.1 200 OK": the text after the second space.
-      const qsizetype FirstSpace = Line.indexOf(' ');
-      const qsizetype SecondSpace = FirstSpace < 0 ? -1 : Line.indexOf(' ', FirstSpace + 1);
-      Self->FPendingStatusText =
-          SecondSpace < 0 ? QString() : QString::fromLatin1(Line.mid(SecondSpace + 1));
+    if (Self->FCallbackError)
+      return CURL_WRITEFUNC_ERROR;
+    try {
+      Self->TakeHeaderLine(AData, Bytes);
+      return Bytes;
+    } catch (...) {
+      Self->FCallbackError = std::current_exception();
+      return CURL_WRITEFUNC_ERROR;
     }
-    return Bytes;
   }
 };
 
-void THttpClient::TImpl::Perform(const QString& AURL, QIODevice& ASink) {
-  EnsureCurlInitialised();
+void THttpClient::TImpl::BeginRequest(QIODevice& ASink) {
   FStatusCode = 0;
   FStatusText.clear();
   FContentType.clear();
   FPendingStatusText.clear();
+  FErrorBuffer[0] = '\0';
   FReadCount = 0;
   FBodyStarted = false;
   FAborted = false;
+  FCancelled = false;
   FSinkFailed = false;
   FStalled = false;
+  FCallbackError = nullptr;
   FLastActivity = std::chrono::steady_clock::now();
   FLastDownloaded = 0;
+  FSink = &ASink;
+}
 
+void THttpClient::TImpl::PrepareSession(const QByteArray& AURL) {
+  if (!FMulti)
+    FMulti.reset(curl_multi_init());
   if (FSession)
     curl_easy_reset(FSession.get()); // options go, open connections stay
   else
     FSession.reset(curl_easy_init());
-  if (!FSession)
+  if (!FMulti || !FSession)
     throw EAppError(QStringLiteral("Unable to create an HTTP session."));
   CURL* H = FSession.get();
   FHandle = H;
-  FSink = &ASink;
 
-  char ErrorBuffer[CURL_ERROR_SIZE] = {};
-  const QByteArray URL = AURL.toUtf8();
-  curl_easy_setopt(H, CURLOPT_URL, URL.constData());
-  curl_easy_setopt(H, CURLOPT_ERRORBUFFER, ErrorBuffer);
+  curl_easy_setopt(H, CURLOPT_URL, AURL.constData());
+  curl_easy_setopt(H, CURLOPT_ERRORBUFFER, FErrorBuffer);
   curl_easy_setopt(H, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(H, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(H, CURLOPT_MAXREDIRS, MaxRedirects);
@@ -185,48 +222,103 @@ void THttpClient::TImpl::Perform(const QString& AURL, QIODevice& ASink) {
   curl_easy_setopt(H, CURLOPT_HEADERDATA, this);
   if (FConnectionTimeout > 0)
     curl_easy_setopt(H, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(FConnectionTimeout));
-  // The stall limit is checked in the progress callback, which the transfer
-  // library also calls about once a second while nothing arrives.
-  curl_easy_setopt(H, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(H, CURLOPT_XFERINFOFUNCTION, &TImpl::ProgressCallback);
-  curl_easy_setopt(H, CURLOPT_XFERINFODATA, this);
-  if (FProtocols) {
-    long Min = CURL_SSLVERSION_TLSv1_2;
-    if (FProtocols.testFlag(THttpSecureProtocol::Tls11))
-      Min = CURL_SSLVERSION_TLSv1_1;
-    if (FProtocols.testFlag(THttpSecureProtocol::Tls10))
-      Min = CURL_SSLVERSION_TLSv1_0;
-    long Max = static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_0);
-    if (FProtocols.testFlag(THttpSecureProtocol::Tls11))
-      Max = static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_1);
-    if (FProtocols.testFlag(THttpSecureProtocol::Tls12))
-      Max = static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2);
-    curl_easy_setopt(H, CURLOPT_SSLVERSION, static_cast<long>(Min) | Max);
+  SetSecureProtocolOptions();
+}
+
+void THttpClient::TImpl::SetSecureProtocolOptions() {
+  if (!FProtocols)
+    return;
+  long Min = CURL_SSLVERSION_TLSv1_2;
+  if (FProtocols.testFlag(THttpSecureProtocol::Tls11))
+    Min = CURL_SSLVERSION_TLSv1_1;
+  if (FProtocols.testFlag(THttpSecureProtocol::Tls10))
+    Min = CURL_SSLVERSION_TLSv1_0;
+  long Max = static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_0);
+  if (FProtocols.testFlag(THttpSecureProtocol::Tls11))
+    Max = static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_1);
+  if (FProtocols.testFlag(THttpSecureProtocol::Tls12))
+    Max = static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2);
+  curl_easy_setopt(FHandle, CURLOPT_SSLVERSION, static_cast<long>(Min) | Max);
+}
+
+// Drives the transfer itself rather than through curl_easy_perform, which
+// calls back only about once a second while nothing happens: a cancel while
+// connecting or while the server is silent has to be seen within a tenth of a
+// second. Returns the transfer's result, or CURLE_ABORTED_BY_CALLBACK when
+// the loop stopped it (FCancelled or FStalled tells why).
+CURLcode THttpClient::TImpl::Transfer() {
+  CURLM* M = FMulti.get();
+  const CURLMcode Added = curl_multi_add_handle(M, FHandle);
+  if (Added != CURLM_OK)
+    throw EAppError(QString::fromUtf8(curl_multi_strerror(Added)));
+  FAttached = true;
+  for (;;) {
+    int Running = 0;
+    CURLMcode Code = curl_multi_perform(M, &Running);
+    if (Code != CURLM_OK)
+      throw EAppError(QString::fromUtf8(curl_multi_strerror(Code)));
+    int Queued = 0;
+    while (const CURLMsg* Message = curl_multi_info_read(M, &Queued)) {
+      if (Message->msg == CURLMSG_DONE && Message->easy_handle == FHandle)
+        return Message->data.result;
+    }
+    if (ShouldStop())
+      return CURLE_ABORTED_BY_CALLBACK;
+    Code = curl_multi_poll(M, nullptr, 0, PollIntervalMs, nullptr);
+    if (Code != CURLM_OK)
+      throw EAppError(QString::fromUtf8(curl_multi_strerror(Code)));
   }
+}
 
-  const CURLcode Result = curl_easy_perform(H);
+bool THttpClient::TImpl::ShouldStop() {
+  if (FAbortCheck && FAbortCheck()) {
+    FCancelled = true;
+    return true;
+  }
+  if (FResponseTimeout <= 0)
+    return false;
+  const auto Now = std::chrono::steady_clock::now();
+  curl_off_t Downloaded = 0;
+  curl_easy_getinfo(FHandle, CURLINFO_SIZE_DOWNLOAD_T, &Downloaded);
+  if (Downloaded != FLastDownloaded) {
+    FLastDownloaded = Downloaded;
+    FLastActivity = Now;
+    return false;
+  }
+  if (Now - FLastActivity > std::chrono::milliseconds(FResponseTimeout)) {
+    FStalled = true;
+    return true;
+  }
+  return false;
+}
 
+void THttpClient::TImpl::CollectResponse(CURLcode AResult) {
   long Code = 0;
-  curl_easy_getinfo(H, CURLINFO_RESPONSE_CODE, &Code);
+  curl_easy_getinfo(FHandle, CURLINFO_RESPONSE_CODE, &Code);
   char* ContentType = nullptr;
-  curl_easy_getinfo(H, CURLINFO_CONTENT_TYPE, &ContentType);
+  curl_easy_getinfo(FHandle, CURLINFO_CONTENT_TYPE, &ContentType);
   FStatusCode = static_cast<int>(Code);
   if (Code > 0) {
     FStatusText = FPendingStatusText;
     if (ContentType)
       FContentType = QString::fromLatin1(ContentType);
   }
-
-  const bool AbortedByCaller = FAborted && Result == CURLE_WRITE_ERROR;
-  if (Result == CURLE_OK && Code > 0 && !FBodyStarted && !FAborted) {
+  if (AResult == CURLE_OK && Code > 0 && !FBodyStarted && !FAborted) {
     // An empty body still announces its start once.
     StartBody();
   }
+}
+
+// Leaves the session ready for the next request, however this one ended.
+void THttpClient::TImpl::EndRequest() {
+  if (FAttached)
+    curl_multi_remove_handle(FMulti.get(), FHandle);
+  FAttached = false;
   FSink = nullptr;
   FHandle = nullptr;
+}
 
-  if (Result == CURLE_OK || AbortedByCaller)
-    return;
+void THttpClient::TImpl::RaiseFailure(CURLcode AResult, const QIODevice& ASink) const {
   if (FSinkFailed) {
     throw EAppError(
         QStringLiteral("Unable to write the received data: %1").arg(ASink.errorString()));
@@ -235,9 +327,34 @@ void THttpClient::TImpl::Perform(const QString& AURL, QIODevice& ASink) {
     throw EAppError(
         QStringLiteral("Operation timed out: no data received for %1 ms.").arg(FResponseTimeout));
   }
-  const QString Message = ErrorBuffer[0] != '\0' ? QString::fromUtf8(ErrorBuffer).trimmed()
-                                                 : QString::fromUtf8(curl_easy_strerror(Result));
+  const QString Message = FErrorBuffer[0] != '\0' ? QString::fromUtf8(FErrorBuffer).trimmed()
+                                                  : QString::fromUtf8(curl_easy_strerror(AResult));
   throw EAppError(Message);
+}
+
+void THttpClient::TImpl::Perform(const QString& AURL, QIODevice& ASink) {
+  EnsureCurlInitialised();
+  BeginRequest(ASink);
+  const QByteArray URL = AURL.toUtf8();
+  CURLcode Result = CURLE_OK;
+  try {
+    PrepareSession(URL);
+    Result = Transfer();
+    CollectResponse(Result);
+  } catch (...) {
+    EndRequest();
+    throw;
+  }
+  EndRequest();
+
+  // Raised only now that the transfer library has returned and the session is
+  // ready again: unwinding through the library would leave it mid-transfer.
+  if (FCallbackError)
+    std::rethrow_exception(std::exchange(FCallbackError, nullptr));
+  const bool AbortedByCaller = FAborted && Result == CURLE_WRITE_ERROR;
+  if (Result == CURLE_OK || AbortedByCaller || FCancelled)
+    return;
+  RaiseFailure(Result, ASink);
 }
 
 THttpClient::THttpClient() : FImpl(std::make_unique<TImpl>()) {}
@@ -263,6 +380,9 @@ THttpSecureProtocols THttpClient::SecureProtocols() const {
 }
 void THttpClient::SetOnReceiveData(TReceiveDataEvent AEvent) {
   FImpl->FOnReceiveData = std::move(AEvent);
+}
+void THttpClient::SetAbortCheck(THttpAbortCheck ACheck) {
+  FImpl->FAbortCheck = std::move(ACheck);
 }
 
 QString THttpClient::GetText(const QString& AURL) {

@@ -26,9 +26,21 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(THttpSecureProtocols)
 // -1 when it announced none. Setting AAbort stops receiving; the GET then
 // returns normally with what has arrived so far (no error is raised).
 // The call may block (a paused download waits inside it); the stall time-out
-// does not count the time spent in here.
+// does not count the time spent in here. An exception raised by the event is
+// raised again by the GET after the transfer has been stopped; the client stays
+// usable for the next request.
 using TReceiveDataEvent =
     std::function<void(qint64 AContentLength, qint64 AReadCount, bool& AAbort)>;
+
+// Asked on the requesting thread at least every 100 ms while a request is under
+// way, whatever it waits for: name resolution, the connection, the first byte
+// of a silent server, the next block of the body. Returning true stops the
+// request the way the receive-data event's abort flag does: the GET returns
+// normally with what has arrived so far (StatusCode() 0 when no response
+// arrived). Lets a cancel end a request at once instead of after the
+// connection or stall time-out. Not asked while the receive-data event runs.
+// An exception raised by the check comes out of the GET, the transfer stopped.
+using THttpAbortCheck = std::function<bool()>;
 
 // A blocking HTTP/HTTPS client. One object per call or per window; nothing is
 // shared between objects. Not thread-safe: one request at a time, on the thread
@@ -52,7 +64,7 @@ public:
   int ConnectionTimeout() const;
   // How long the answer may stall: the request fails when no byte arrives for
   // this long (a long download that keeps flowing is never cut off). Checked
-  // about once a second. 0 or less: no limit. Default 60000.
+  // about every 100 ms. 0 or less: no limit. Default 60000.
   void SetResponseTimeout(int AMilliseconds);
   int ResponseTimeout() const;
 
@@ -60,6 +72,7 @@ public:
   THttpSecureProtocols SecureProtocols() const;
 
   void SetOnReceiveData(TReceiveDataEvent AEvent);
+  void SetAbortCheck(THttpAbortCheck ACheck);
 
   // The body decoded by the charset of the response's Content-Type, UTF-8 when
   // it names none or one that is not known.

@@ -71,6 +71,25 @@ protected:
                                          return false;
                                        });
     });
+    // Reads the request and leaves it unanswered until the test ends.
+    S.Get("/silent", [this](const httplib::Request&, httplib::Response& Res) {
+      for (int I = 0; I < 500 && !Http.Stopping; ++I)
+        std::this_thread::sleep_for(10ms);
+      Res.set_content("late", "text/plain");
+    });
+    // A body that keeps coming, a little at a time, until the test ends.
+    S.Get("/trickle", [this](const httplib::Request&, httplib::Response& Res) {
+      Res.set_chunked_content_provider("text/plain",
+                                       [this](size_t AOffset, httplib::DataSink& ASink) {
+                                         if (AOffset >= 50000 || Http.Stopping) {
+                                           ASink.done();
+                                           return true;
+                                         }
+                                         ASink.write(std::string(100, 't').data(), 100);
+                                         std::this_thread::sleep_for(10ms);
+                                         return true;
+                                       });
+    });
     S.Get("/empty", [](const httplib::Request&, httplib::Response& Res) {
       Res.status = 404;
       Res.set_content("", "text/html");
@@ -189,16 +208,81 @@ TEST_F(HttpClientTest, AbortFlagStopsReceivingAndReturnsWhatArrived) {
 }
 
 TEST_F(HttpClientTest, StalledResponseFailsAfterTheResponseTimeout) {
-  THttpClient Client;
-  Client.SetResponseTimeout(1000);
-  try {
-    Client.GetBytes(Http.Url("/stall"));
-    FAIL() << "no error";
-  } catch (const EAppError& Error) {
-    EXPECT_TRUE(Error.Message().contains(QStringLiteral("too slow"), Qt::CaseInsensitive) ||
-                Error.Message().contains(QStringLiteral("timed out"), Qt::CaseInsensitive))
-        << Error.Message().toStdString();
+  // Stalled in the middle of the body, and before the first byte of the answer.
+  for (const char* Path : {"/stall", "/silent"}) {
+    SCOPED_TRACE(Path);
+    THttpClient Client;
+    Client.SetResponseTimeout(1000);
+    try {
+      Client.GetBytes(Http.Url(Path));
+      FAIL() << "no error";
+    } catch (const EAppError& Error) {
+      EXPECT_TRUE(Error.Message().contains(QStringLiteral("too slow"), Qt::CaseInsensitive) ||
+                  Error.Message().contains(QStringLiteral("timed out"), Qt::CaseInsensitive))
+          << Error.Message().toStdString();
+    }
   }
+}
+
+TEST_F(HttpClientTest, ExceptionFromTheReceiveEventComesOutOfTheGetAndTheClientGoesOn) {
+  struct ReceiverFailure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+  };
+  // Thrown when the body begins, and on its second block.
+  for (const int ThrowOnCall : {1, 3}) {
+    SCOPED_TRACE(ThrowOnCall);
+    THttpClient Client;
+    int Calls = 0;
+    Client.SetOnReceiveData([&](qint64, qint64, bool&) {
+      if (++Calls == ThrowOnCall)
+        throw ReceiverFailure("the window is gone");
+    });
+    try {
+      Client.GetBytes(Http.Url("/big"));
+      FAIL() << "no exception";
+    } catch (const ReceiverFailure& Error) {
+      EXPECT_STREQ(Error.what(), "the window is gone");
+    }
+    // The transfer stopped at the exception.
+    EXPECT_EQ(Calls, ThrowOnCall);
+
+    Client.SetOnReceiveData({});
+    EXPECT_EQ(Client.GetText(Http.Url("/page")), QStringLiteral("<html>page</html>"));
+    EXPECT_EQ(Client.StatusCode(), 200);
+  }
+}
+
+TEST_F(HttpClientTest, AbortCheckEndsTheRequestAtOnceInEveryPhaseWithoutAnError) {
+  // The update task's time-outs are minutes long; a cancel must not wait for them.
+  FullBacklogPort Backlog;
+  struct Case {
+    const char* Phase;
+    QString Url;
+    int Status;
+    bool SomeBody;
+  };
+  const Case Cases[] = {
+      {"connecting", Backlog.Url(), 0, false},
+      {"waiting for the answer", Http.Url("/silent"), 0, false},
+      {"receiving", Http.Url("/trickle"), 200, true},
+  };
+  THttpClient Client;
+  Client.SetConnectionTimeout(300000);
+  Client.SetResponseTimeout(300000);
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Phase);
+    const auto Start = std::chrono::steady_clock::now();
+    Client.SetAbortCheck([&] { return std::chrono::steady_clock::now() - Start > 100ms; });
+    QByteArray Body;
+    ASSERT_NO_THROW(Body = Client.GetBytes(C.Url));
+    EXPECT_LT(std::chrono::steady_clock::now() - Start, 1000ms);
+    EXPECT_EQ(Client.StatusCode(), C.Status);
+    EXPECT_EQ(Body.isEmpty(), !C.SomeBody);
+    EXPECT_EQ(Body, QByteArray(Body.size(), 't'));
+  }
+  // A stopped request leaves the client ready for the next one.
+  Client.SetAbortCheck({});
+  EXPECT_EQ(Client.GetText(Http.Url("/page")), QStringLiteral("<html>page</html>"));
 }
 
 TEST(HttpTransportTest, RefusedConnectionRaisesWithTheReason) {
@@ -211,6 +295,24 @@ TEST(HttpTransportTest, RefusedConnectionRaisesWithTheReason) {
     EXPECT_TRUE(Error.Message().contains(QStringLiteral("Failed to connect")))
         << Error.Message().toStdString();
   }
+  EXPECT_EQ(Client.StatusCode(), 0);
+}
+
+TEST(HttpTransportTest, ConnectionTimeoutEndsAConnectThatHangs) {
+  FullBacklogPort Port;
+  THttpClient Client;
+  Client.SetConnectionTimeout(300);
+  const auto Start = std::chrono::steady_clock::now();
+  try {
+    Client.GetText(Port.Url());
+    FAIL() << "no error";
+  } catch (const EAppError& Error) {
+    // "Failed to connect to 127.0.0.1 port 34937 after 300 ms: Timeout was reached"
+    EXPECT_TRUE(Error.Message().contains(QStringLiteral("Timeout"), Qt::CaseInsensitive) ||
+                Error.Message().contains(QStringLiteral("timed out"), Qt::CaseInsensitive))
+        << Error.Message().toStdString();
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - Start, 1000ms);
   EXPECT_EQ(Client.StatusCode(), 0);
 }
 

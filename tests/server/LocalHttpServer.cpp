@@ -63,4 +63,29 @@ ClosedPort::~ClosedPort() {
   ::close(FSocket);
 }
 
+FullBacklogPort::FullBacklogPort() {
+  FSocket = BindLoopback(FPort);
+  ::listen(FSocket, 0);
+  sockaddr_in Address{};
+  Address.sin_family = AF_INET;
+  Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  Address.sin_port = htons(static_cast<uint16_t>(FPort));
+  // Connects until one no longer completes: from then on the queue is full.
+  // Without SYN cookies the kernel may drop the very first one already.
+  for (int I = 0; I < 4; ++I) {
+    const int Filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    FFillers.push_back(Filler);
+    ::connect(Filler, reinterpret_cast<sockaddr*>(&Address), sizeof(Address));
+    pollfd Poll{Filler, POLLOUT, 0};
+    if (::poll(&Poll, 1, 200) <= 0)
+      break;
+  }
+}
+
+FullBacklogPort::~FullBacklogPort() {
+  for (const int Filler : FFillers)
+    ::close(Filler);
+  ::close(FSocket);
+}
+
 } // namespace tilvane::test

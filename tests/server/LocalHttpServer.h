@@ -87,4 +87,20 @@ private:
   int FPort = 0;
 };
 
+// A port on 127.0.0.1 whose accept queue is full for the object's lifetime:
+// it is never accepted from, so a client's connect neither completes nor fails
+// (its SYNs are dropped) until the client's own time-out.
+class FullBacklogPort {
+public:
+  FullBacklogPort();
+  ~FullBacklogPort();
+  int Port() const { return FPort; }
+  QString Url() const { return QStringLiteral("http://127.0.0.1:%1/mods.html").arg(FPort); }
+
+private:
+  int FSocket = -1;
+  int FPort = 0;
+  std::vector<int> FFillers;
+};
+
 } // namespace tilvane::test
