@@ -1,8 +1,8 @@
 #include "common/IniFile.h"
+#include "common/TextCodecs.h"
 
 #include <QStringDecoder>
 
-#include <array>
 #include <limits>
 
 namespace tilvane {
@@ -11,24 +11,6 @@ namespace {
 
 // Longest value a read gives back; longer values are cut.
 constexpr qsizetype kMaxValueLength = 2047;
-
-// The bytes 0x80..0x9F of Windows-1252; the rest of the code page is Latin-1.
-// The five undefined bytes map to the control characters of the same value,
-// as Windows itself converts them.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString DecodeWindows1252(QByteArrayView bytes) {
-  QString result(bytes.size(), Qt::Uninitialized);
-  QChar* out = result.data();
-  for (const char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    *out++ = (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(char16_t(b));
-  }
-  return result;
-}
 
 // Settings files come from this program (UTF-8), from its single-game
 // predecessor (the system's ANSI code page, Windows-1252 on the players'
@@ -114,8 +96,12 @@ bool ParseInteger(QStringView text, int& result) {
   }
   if (base == 16) {
     // A hexadecimal number names the 32 bits themselves, as "$FFFFFFFF" = -1.
-    const auto bits = static_cast<qint32>(static_cast<quint32>(value));
-    result = negative ? -bits : bits;
+    // The sign negates in 32-bit unsigned arithmetic, so "-$80000000" wraps
+    // to the smallest int instead of overflowing.
+    quint32 bits = static_cast<quint32>(value);
+    if (negative)
+      bits = 0u - bits;
+    result = static_cast<qint32>(bits);
     return true;
   }
   const qint64 signedValue = negative ? -static_cast<qint64>(value) : static_cast<qint64>(value);

@@ -1,29 +1,12 @@
 #include "logviewer/LogDecoding.h"
 
-#include <array>
+#include "common/TextCodecs.h"
+
 #include <cstring>
 
 namespace tilvane {
 
 namespace {
-
-// Windows-1252 code points of the bytes 0x80 to 0x9F; the other bytes are
-// their own code points. The five unassigned bytes keep their own values, as
-// the Windows conversion does.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString DecodeWindows1252(const unsigned char* p, std::int64_t size) {
-  QString result(static_cast<qsizetype>(size), Qt::Uninitialized);
-  char16_t* out = reinterpret_cast<char16_t*>(result.data());
-  for (std::int64_t i = 0; i < size; ++i) {
-    const unsigned char c = p[i];
-    out[i] = (c >= 0x80 && c <= 0x9F) ? kCp1252High[c - 0x80] : char16_t(c);
-  }
-  return result;
-}
 
 QString DecodeUtf16(const unsigned char* p, std::int64_t size, bool bigEndian) {
   const std::int64_t units = size / 2;
@@ -113,7 +96,7 @@ QString DecodeLogBytes(TLogEncoding AEncoding, const char* AData, std::int64_t A
   case TLogEncoding::Utf16BE:
     return DecodeUtf16(p, ASize, true);
   case TLogEncoding::Windows1252:
-    return DecodeWindows1252(p, ASize);
+    return DecodeWindows1252(QByteArrayView(AData, static_cast<qsizetype>(ASize)));
   }
   return {};
 }

@@ -101,9 +101,21 @@ TEST_F(IniFileTest, IntegersAndBooleans) {
                         {"0x1f", 31},
                         {"0X1F", 31},
                         {"$FFFFFFFF", -1},
+                        {"$80000000", -2147483647 - 1},
+                        {"-$1", -1},
+                        {"-$7FFFFFFF", -2147483647},
+                        {"-$80000000", -2147483647 - 1},
+                        {"-0x80000000", -2147483647 - 1},
+                        {"-$FFFFFFFF", 1},
+                        {"+$FFFFFFFF", -1},
+                        {"-$0", 0},
+                        {"$100000000", 42},
+                        {"-$100000000", 42},
                         {"-999999", -999999},
                         {"2147483647", 2147483647},
                         {"2147483648", 42},
+                        {"-2147483648", -2147483647 - 1},
+                        {"-2147483649", 42},
                         {"", 42},
                         {"yes", 42},
                         {"12abc", 42},
@@ -323,14 +335,25 @@ TEST_F(IniFileTest, BatchedUpdateGivesTheSameFileAsSingleWrites) {
     target.DeleteKey(QStringLiteral("Keep"), QStringLiteral("A"));
   };
 
+  // The erased section comes back at the end; B goes before the blank line
+  // that ends its section.
+  const QByteArray expected =
+      "[Keep]\r\nB=0\r\n\r\n[List]\r\n"
+      "Name0=v0\r\nName1=v1\r\nName2=v2\r\nName3=v3\r\nName4=v4\r\nName5=v5\r\n"
+      "Name6=v6\r\nName7=v7\r\nName8=v8\r\nName9=v9\r\nName10=v10\r\nName11=v11\r\n"
+      "Name12=v12\r\nName13=v13\r\nName14=v14\r\nName15=v15\r\nName16=v16\r\n"
+      "Name17=v17\r\nName18=v18\r\nName19=v19\r\nName20=v20\r\nName21=v21\r\n"
+      "Name22=v22\r\nName23=v23\r\nName24=v24\r\nName25=v25\r\nName26=v26\r\n"
+      "Name27=v27\r\nName28=v28\r\nName29=v29\r\n";
+
   Given(start);
   TIniFile ini = Ini();
   edits(ini);
-  const QByteArray oneByOne = ReadFile(FileName());
+  EXPECT_EQ(ReadFile(FileName()), expected);
 
   Given(start);
   ini.Update([&](TIniDocument& doc) { edits(doc); });
-  EXPECT_EQ(ReadFile(FileName()), oneByOne);
+  EXPECT_EQ(ReadFile(FileName()), expected);
 }
 
 TEST_F(IniFileTest, BatchedUpdateThatThrowsWritesNothing) {
