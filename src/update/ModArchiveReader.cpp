@@ -3,6 +3,7 @@
 #include "common/AppError.h"
 #include "common/Paths.h"
 #include "common/PromptService.h"
+#include "common/TextCodecs.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -157,28 +158,105 @@ bool ExtractEntry(zip_t* AZip, zip_int64_t AIndex, const QString& AFileName,
   return true;
 }
 
-QString LineAndColumn(const QByteArray& ABytes, std::ptrdiff_t AOffset) {
+// Where the parser stopped in AText, the buffer it read. Columns count bytes;
+// with ACharacters (a text decoded from a one-byte code page) they count UTF-8
+// sequences instead, so that they are the columns of the stored file.
+QString LineAndColumn(const QByteArray& AText, std::ptrdiff_t AOffset, bool ACharacters) {
   int Line = 1;
   int Column = 1;
-  for (std::ptrdiff_t i = 0; i < AOffset && i < ABytes.size(); ++i) {
-    if (ABytes.at(i) == '\n') {
+  for (std::ptrdiff_t i = 0; i < AOffset && i < AText.size(); ++i) {
+    const auto C = static_cast<unsigned char>(AText.at(i));
+    if (C == '\n') {
       ++Line;
       Column = 1;
-    } else {
+    } else if (!ACharacters || (C & 0xC0) != 0x80) {
       ++Column;
     }
   }
   return QStringLiteral(" (line %1, column %2)").arg(Line).arg(Column);
 }
 
+enum class TDeclaredEncoding { Other, Windows1252, Latin1 };
+
+bool IsXmlSpace(char AChar) {
+  return AChar == ' ' || AChar == '\t' || AChar == '\r' || AChar == '\n';
+}
+
+// The encoding named by the XML declaration at the start of ABytes. The parser
+// itself knows only UTF-8, UTF-16, UTF-32 and Latin-1, yet descriptions saved
+// by Windows editors declare Windows-1252.
+TDeclaredEncoding DeclaredEncoding(QByteArrayView ABytes) {
+  qsizetype Start = 0;
+  while (Start < ABytes.size() && IsXmlSpace(ABytes.at(Start)))
+    ++Start;
+  QByteArrayView Rest = ABytes.sliced(Start);
+  if (!Rest.startsWith("<?xml") || Rest.size() < 6 || !IsXmlSpace(Rest.at(5)))
+    return TDeclaredEncoding::Other;
+  const qsizetype End = Rest.indexOf("?>");
+  if (End < 0)
+    return TDeclaredEncoding::Other;
+  const QByteArrayView Declaration = Rest.first(End);
+  qsizetype i = Declaration.indexOf("encoding");
+  if (i < 0)
+    return TDeclaredEncoding::Other;
+  i += 8;
+  while (i < End && IsXmlSpace(Declaration.at(i)))
+    ++i;
+  if (i >= End || Declaration.at(i) != '=')
+    return TDeclaredEncoding::Other;
+  ++i;
+  while (i < End && IsXmlSpace(Declaration.at(i)))
+    ++i;
+  if (i >= End || (Declaration.at(i) != '"' && Declaration.at(i) != '\''))
+    return TDeclaredEncoding::Other;
+  const qsizetype Close = Declaration.indexOf(Declaration.at(i), i + 1);
+  if (Close < 0)
+    return TDeclaredEncoding::Other;
+  const QByteArrayView Name = Declaration.sliced(i + 1, Close - i - 1);
+  const auto Is = [&Name](const char* AKnown) {
+    return Name.compare(QByteArrayView(AKnown), Qt::CaseInsensitive) == 0;
+  };
+  if (Is("windows-1252") || Is("cp1252"))
+    return TDeclaredEncoding::Windows1252;
+  if (Is("iso-8859-1") || Is("latin1"))
+    return TDeclaredEncoding::Latin1;
+  return TDeclaredEncoding::Other;
+}
+
+// The description as the parser is given it. Without a byte-order mark, a
+// description that declares a one-byte code page is decoded here and handed
+// over as UTF-8 (ADecoded); anything else goes as stored, for the parser to
+// detect its encoding as before.
+QByteArray TextForParser(const QByteArray& ABytes, bool& ADecoded) {
+  ADecoded = false;
+  if (ABytes.startsWith("\xEF\xBB\xBF") || ABytes.startsWith("\xFF\xFE") ||
+      ABytes.startsWith("\xFE\xFF"))
+    return ABytes;
+  switch (DeclaredEncoding(ABytes)) {
+  case TDeclaredEncoding::Windows1252:
+    ADecoded = true;
+    return DecodeWindows1252(ABytes).toUtf8();
+  case TDeclaredEncoding::Latin1:
+    ADecoded = true;
+    return QString::fromLatin1(ABytes).toUtf8();
+  case TDeclaredEncoding::Other:
+    break;
+  }
+  return ABytes;
+}
+
 // Parses the description. Returns an empty text on success, else the reason.
 QString ParseDescription(const QByteArray& ABytes, pugi::xml_document& ADoc) {
   const unsigned Flags = pugi::parse_default | pugi::parse_comments | pugi::parse_pi |
                          pugi::parse_declaration | pugi::parse_doctype;
+  bool Decoded = false;
+  const QByteArray Text = TextForParser(ABytes, Decoded);
+  // The declared name in a decoded text no longer applies: the encoding is given.
   const pugi::xml_parse_result Result =
-      ADoc.load_buffer(ABytes.constData(), static_cast<size_t>(ABytes.size()), Flags);
+      ADoc.load_buffer(Text.constData(), static_cast<size_t>(Text.size()), Flags,
+                       Decoded ? pugi::encoding_utf8 : pugi::encoding_auto);
   if (!Result)
-    return QString::fromUtf8(Result.description()) + LineAndColumn(ABytes, Result.offset);
+    return QString::fromUtf8(Result.description()) + LineAndColumn(Text, Result.offset, Decoded);
   // The parser is lenient at the top level; a well-formed document is not.
   int Elements = 0;
   for (pugi::xml_node Node : ADoc.children()) {

@@ -27,7 +27,9 @@ protected:
     return Path;
   }
   TModInfo Inspect(const QString& APath) { return Reader.GetModFileInfo(APath); }
-  bool TempLeft() const { return QFile::exists(Reader.TempFileName()); }
+  // The fixed temporary copy, below the temporary folder the reader was given.
+  QString TempFile() const { return Env.PathOf(QStringLiteral("Temp/modDesc.xml")); }
+  bool TempLeft() const { return QFile::exists(TempFile()); }
 
   TestEnvironment Env;
   TModArchiveReader Reader{Env.PathOf(QStringLiteral("Temp")), Env.Prompts()};
@@ -65,6 +67,69 @@ TEST_F(ModArchiveReaderTest, ReadsAuthorAndVersionAsStored) {
     EXPECT_FALSE(TempLeft());
   }
   EXPECT_TRUE(Env.Prompts().Messages().isEmpty());
+}
+
+// Descriptions saved by Windows editors declare their code page. The author
+// must read as the server spells it, or the archive looks outdated on every sync.
+TEST_F(ModArchiveReaderTest, OneByteCodePagesAreDecodedAsDeclared) {
+  struct Case {
+    const char* Name;
+    QByteArray Xml;
+    QString Author;
+    QString Version;
+  } Cases[] = {
+      {"windows-1252",
+       "<?xml version=\"1.0\" encoding=\"windows-1252\" standalone=\"no\"?>\r\n"
+       "<modDesc descVersion=\"72\">\r\n<author>J\xE9r\xF4me</author>\r\n"
+       "<version>1.0.0.1</version>\r\n</modDesc>\r\n",
+       QString::fromUtf8("J\xC3\xA9r\xC3\xB4me"), QStringLiteral("1.0.0.1")},
+      {"cp1252 in capitals and single quotes, 0x80 to 0x9F",
+       "<?xml version='1.0' encoding='CP1252'?>\n"
+       "<modDesc><author>\x80 \x8A\x9F</author><version>2</version></modDesc>",
+       QStringLiteral("\u20AC \u0160\u0178"), QStringLiteral("2")},
+      {"blanks around the equals sign",
+       "<?xml version=\"1.0\" encoding = \"Windows-1252\" ?>\n"
+       "<modDesc><author>\x93quoted\x94</author></modDesc>",
+       QStringLiteral("\u201Cquoted\u201D"), QString()},
+      {"iso-8859-1 keeps 0x80 to 0x9F as control characters",
+       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+       "<modDesc><author>J\xE9r\xF4me \x80</author><version>3</version></modDesc>",
+       QStringLiteral("J\u00E9r\u00F4me \u0080"), QStringLiteral("3")},
+      {"latin1 after blank lines and a 1.5 declaration",
+       "\r\n\r\n<?xml version=\"1.5\" encoding='latin1'?>\n"
+       "<modDesc><author>M\xFCller</author><version>4</version></modDesc>",
+       QStringLiteral("M\u00FCller"), QStringLiteral("4")},
+      {"utf-8 declared",
+       "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+       "<modDesc><author>J\xC3\xA9r\xC3\xB4me</author></modDesc>",
+       QString::fromUtf8("J\xC3\xA9r\xC3\xB4me"), QString()},
+      {"no declaration is utf-8", "<modDesc><author>J\xC3\xA9r\xC3\xB4me</author></modDesc>",
+       QString::fromUtf8("J\xC3\xA9r\xC3\xB4me"), QString()},
+      {"a byte-order mark wins over the declaration",
+       "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
+       "<modDesc><author>J\xC3\xA9r\xC3\xB4me</author></modDesc>",
+       QString::fromUtf8("J\xC3\xA9r\xC3\xB4me"), QString()},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    const TModInfo Info = Inspect(Archive(C.Xml));
+    EXPECT_EQ(Info.Author, C.Author);
+    EXPECT_EQ(Info.Version, C.Version);
+    EXPECT_FALSE(TempLeft());
+  }
+  EXPECT_TRUE(Env.Prompts().Messages().isEmpty());
+}
+
+// The position of a fault counts the characters of the stored file, not the
+// longer UTF-8 the parser was given: the '>' after the stray ']' is the 36th
+// character of its line, though the 38th byte of its UTF-8 form.
+TEST_F(ModArchiveReaderTest, FaultInADecodedDescriptionIsReportedWhereItIsInTheFile) {
+  Inspect(Archive("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
+                  "<modDesc><author>J\xE9r\xF4me</author><x]></modDesc>\n"));
+  EXPECT_EQ(
+      Env.Prompts().Messages(),
+      QStringList{QStringLiteral("Could not open modDesc.xml from Mod.zip\r\n"
+                                 "Error: Error parsing start element tag (line 2, column 36)")});
 }
 
 TEST_F(ModArchiveReaderTest, EntryNameIgnoresLetterCaseButNotFolders) {
@@ -121,7 +186,7 @@ TEST_F(ModArchiveReaderTest, OversizedDescriptionIsNotExtracted) {
   EXPECT_EQ(Info.Author, QStringLiteral("File did not extract from zip"));
   ASSERT_EQ(Env.Prompts().Messages().size(), 1);
   EXPECT_EQ(Env.Prompts().Messages().first(),
-            QStringLiteral("File did not extract from zip (Mod.zip) -") + Reader.TempFileName());
+            QStringLiteral("File did not extract from zip (Mod.zip) -") + TempFile());
   EXPECT_FALSE(TempLeft());
 }
 
@@ -137,6 +202,9 @@ TEST(ModDescriptionRewrite, KeepsUntouchedBytesAndRewritesOnlyWhatItMust) {
       {"<?xml version=\"1.1\"?>\n<a/>", false, "<?xml version=\"1.1\"?>\n<a/>"},
       {"  \n<?xml version=\"1.0\"?><a/>", false, "  \n<?xml version=\"1.0\"?><a/>"},
       {"<?xml version=\"1.9\"?><a/>", true, "<?xml version=\"1.0\"?><a/>\r\n"},
+      // A declared code page is decoded for parsing only: the copy keeps its bytes.
+      {"<?xml version=\"1.5\" encoding=\"windows-1252\"?>\n<a>\x80\xE9</a>", true,
+       "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<a>\x80\xE9</a>\r\n"},
   };
   for (const Case& C : Cases) {
     bool Modified = false;
