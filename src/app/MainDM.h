@@ -3,7 +3,6 @@
 #include "common/IniFile.h"
 #include "game/FSVersion.h"
 #include "modfolders/ModFolder.h"
-#include "update/ModInfo.h"
 
 #include <QPoint>
 #include <QString>
@@ -69,7 +68,8 @@ public:
   void SetFormString(const QString& AClassName, const QString& AValueName, const QString& AValue);
   int GetFormInteger(const QString& AClassName, const QString& AValueName, int ADefaultValue) const;
   void SetFormInteger(const QString& AClassName, const QString& AValueName, int AValue);
-  bool GetFormBoolean(const QString& AClassName, const QString& AValueName, bool ADefaultValue) const;
+  bool GetFormBoolean(const QString& AClassName, const QString& AValueName,
+                      bool ADefaultValue) const;
   void SetFormBoolean(const QString& AClassName, const QString& AValueName, bool AValue);
   QPoint GetFormPos(const QString& AClassName) const;
   void SetFormPos(const QString& AClassName, const QPoint& Point);
@@ -151,13 +151,6 @@ public:
 private:
   IServerPageViewer* FServerPageViewer = nullptr;
 
-public:
-  // ---- Mod archives (MainDMArchives.cpp) ---------------------------------
-  // The author and version of a mod archive's modDesc.xml. Messages go
-  // through the prompt service; raises on an unreadable archive.
-  TModInfo GetModFileInfo(const QString& AFileName);
-
-private:
   void DataModuleCreate();
   void DataModuleDestroy();
   // The application settings file; raises when start-up could not open it.
