@@ -174,7 +174,9 @@ TEST(KeyWordInStringTest, Table) {
 TEST(BuildInfoTest, ProjectVersionInFourParts) {
   std::uint16_t v1 = 9, v2 = 9, v3 = 9, v4 = 9;
   GetBuildInfo(v1, v2, v3, v4);
-  EXPECT_EQ(GetBuildInfoAsString(), QStringLiteral("%1.%2.%3.%4").arg(v1).arg(v2).arg(v3).arg(v4));
+  // The version as the build files state it, not as the code under test formats it.
+  EXPECT_EQ(QStringLiteral("%1.%2.%3.%4").arg(v1).arg(v2).arg(v3).arg(v4),
+            QStringLiteral(TILVANE_TEST_PROJECT_VERSION));
   EXPECT_EQ(GetBuildInfoAsString(), QStringLiteral(TILVANE_TEST_PROJECT_VERSION));
 }
 

@@ -19,10 +19,11 @@ using test::L;
 class GameLocationTest : public ::testing::Test {
 protected:
   QString Path(const char* relative) const { return env.PathOf(L(relative)); }
-  QString Install(const char* library, TFSVersion v) {
+  // Installs the game of that number ("22") where Steam puts it.
+  QString Install(const char* library, const char* number) {
     const QString exe = Path(library) + QStringLiteral("/steamapps/common/Farming Simulator ") +
-                        FSVersionToNumberStr(v) + QStringLiteral("/FarmingSimulator20") +
-                        FSVersionToNumberStr(v) + QStringLiteral(".exe");
+                        L(number) + QStringLiteral("/FarmingSimulator20") + L(number) +
+                        QStringLiteral(".exe");
     WriteFile(exe, "MZ");
     return exe;
   }
@@ -63,7 +64,7 @@ TEST_F(GameLocationTest, DocumentsFolderOnlyWhenTheGameRanHere) {
 
 TEST_F(GameLocationTest, StoredPathToAnExistingFileWins) {
   UseSteam(LibraryFile());
-  Install("Steam", TFSVersion::fsv22);
+  Install("Steam", "22");
   const QString other = Path("elsewhere/any.file");
   WriteFile(other, "x");
   dm.SetFSProgramLocation(TFSVersion::fsv22, other);
@@ -103,7 +104,7 @@ TEST_F(GameLocationTest, SearchOrderAndWriteBack) {
     if (QByteArray(c.InstalledIn) == "ProgramFiles")
       WriteFile(Path("ProgramFiles/Farming Simulator 2025/FarmingSimulator2025.exe"), "MZ");
     else
-      Install(c.InstalledIn, TFSVersion::fsv25);
+      Install(c.InstalledIn, "25");
 
     const QString expected = *c.Expected ? Path(c.Expected) : QString();
     EXPECT_EQ(dm.GetFSProgramLocation(TFSVersion::fsv25), expected);
@@ -116,7 +117,7 @@ TEST_F(GameLocationTest, SearchOrderAndWriteBack) {
 TEST_F(GameLocationTest, RemovedGameIsFoundAgainOrForgotten) {
   UseSteam(LibraryFile());
   dm.SetFSProgramLocation(TFSVersion::fsv22, Path("old/FarmingSimulator2022.exe"));
-  const QString moved = Install("Library2", TFSVersion::fsv22);
+  const QString moved = Install("Library2", "22");
   EXPECT_EQ(dm.GetFSProgramLocation(TFSVersion::fsv22), moved);
   EXPECT_EQ(Stored(TFSVersion::fsv22), moved);
 
@@ -161,7 +162,7 @@ TEST_F(GameLocationTest, RunStartsTheFoundExecutableOnly) {
   dm.RunFS(TFSVersion::fsv22);
   EXPECT_TRUE(env.Platform().OpenedTargets().empty());
   UseSteam();
-  const QString exe = Install("Steam", TFSVersion::fsv22);
+  const QString exe = Install("Steam", "22");
   env.Platform().SetShellOpenResult(false); // not reported
   dm.RunFS(TFSVersion::fsv22);
   EXPECT_EQ(env.Platform().OpenedTargets(), std::vector<std::string>{exe.toStdString()});

@@ -1,5 +1,4 @@
 #include "common/AppError.h"
-#include "common/Paths.h"
 #include "game/FSVersion.h"
 #include "game/ProcessNameMatcher.h"
 #include "game/SteamLibraryFolders.h"
@@ -17,24 +16,25 @@ TEST(FSVersionNames, EveryNameFollowsTheNumberString) {
     TFSVersion Version;
     const char *Number, *Ini, *MyGames, *Exe, *Steam, *StandAlone, *Process, *Tab;
   };
+  // The relative folders carry the separator of Linux, where the program runs.
   const Case cases[] = {
-      {TFSVersion::fsv19, "19", "FS19.ini", "My Games\\FarmingSimulator2019",
-       "FarmingSimulator2019.exe", "steamapps\\common\\Farming Simulator 19",
+      {TFSVersion::fsv19, "19", "FS19.ini", "My Games/FarmingSimulator2019",
+       "FarmingSimulator2019.exe", "steamapps/common/Farming Simulator 19",
        "Farming Simulator 2019", "FarmingSimulator2019Game.exe", "FS19"},
-      {TFSVersion::fsv22, "22", "FS22.ini", "My Games\\FarmingSimulator2022",
-       "FarmingSimulator2022.exe", "steamapps\\common\\Farming Simulator 22",
+      {TFSVersion::fsv22, "22", "FS22.ini", "My Games/FarmingSimulator2022",
+       "FarmingSimulator2022.exe", "steamapps/common/Farming Simulator 22",
        "Farming Simulator 2022", "FarmingSimulator2022Game.exe", "FS22"},
-      {TFSVersion::fsv25, "25", "FS25.ini", "My Games\\FarmingSimulator2025",
-       "FarmingSimulator2025.exe", "steamapps\\common\\Farming Simulator 25",
+      {TFSVersion::fsv25, "25", "FS25.ini", "My Games/FarmingSimulator2025",
+       "FarmingSimulator2025.exe", "steamapps/common/Farming Simulator 25",
        "Farming Simulator 2025", "FarmingSimulator2025Game.exe", "FS25"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Number);
     EXPECT_EQ(FSVersionToNumberStr(c.Version), L(c.Number));
     EXPECT_EQ(FSIniFileName(c.Version), L(c.Ini));
-    EXPECT_EQ(FSMyGamesRelative(c.Version), NativeRelative(L(c.MyGames)));
+    EXPECT_EQ(FSMyGamesRelative(c.Version), L(c.MyGames));
     EXPECT_EQ(FSExeName(c.Version), L(c.Exe));
-    EXPECT_EQ(FSSteamGameRelative(c.Version), NativeRelative(L(c.Steam)));
+    EXPECT_EQ(FSSteamGameRelative(c.Version), L(c.Steam));
     EXPECT_EQ(FSStandAloneGameRelative(c.Version), L(c.StandAlone));
     EXPECT_EQ(FSProcessName(c.Version), L(c.Process));
     EXPECT_EQ(FSTabCaption(c.Version), L(c.Tab));

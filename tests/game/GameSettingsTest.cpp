@@ -61,8 +61,10 @@ protected:
         env.PathOf(QStringLiteral("prefix/Documents")).toStdString());
   }
   QString GameFolder(TFSVersion v) const {
-    return env.PathOf(QStringLiteral("prefix/Documents/My Games/FarmingSimulator20") +
-                      FSVersionToNumberStr(v));
+    const char* folder = v == TFSVersion::fsv19   ? "FarmingSimulator2019"
+                         : v == TFSVersion::fsv22 ? "FarmingSimulator2022"
+                                                  : "FarmingSimulator2025";
+    return env.PathOf(QStringLiteral("prefix/Documents/My Games/") + L(folder));
   }
   QString Settings(TFSVersion v) const {
     return GameFolder(v) + QStringLiteral("/gameSettings.xml");

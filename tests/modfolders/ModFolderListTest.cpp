@@ -19,7 +19,10 @@ using test::L;
 class ModFolderListTest : public ::testing::Test {
 protected:
   QString IniPath(TFSVersion v) const {
-    return env.PathOf(QStringLiteral("Documents/My Games/Tilvane/") + FSIniFileName(v));
+    const char* name = v == TFSVersion::fsv19   ? "FS19.ini"
+                       : v == TFSVersion::fsv22 ? "FS22.ini"
+                                                : "FS25.ini";
+    return env.PathOf(QStringLiteral("Documents/My Games/Tilvane/") + L(name));
   }
   // A per-game file written before the program first asks for it.
   void Prepare(TFSVersion v, const QByteArray& content) { WriteFile(IniPath(v), content); }

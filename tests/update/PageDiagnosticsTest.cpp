@@ -38,7 +38,7 @@ TEST(PageDiagnosticsTest, NoticeShowsItsTextsAndClosesAfterThePageWindow) {
     Page->btnOk()->click();
   });
   EXPECT_EQ(Form.exec(), QDialog::Accepted);
-  EXPECT_EQ(Shown, Form.ModPage);
+  EXPECT_EQ(Shown, u"<html>not a server</html>");
   EXPECT_FALSE(Form.isVisible());
 }
 
