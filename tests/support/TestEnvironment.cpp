@@ -11,12 +11,28 @@ namespace tilvane::test {
 TestEnvironment::TestEnvironment() : FPlatform(FDir.path().toStdString()) {
   if (!FDir.isValid())
     ADD_FAILURE() << "Cannot create a temporary folder";
+  FHadDataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+  FOldDataHome = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", QFile::encodeName(PathOf(QStringLiteral("DataHome"))));
 }
 
-QString TestEnvironment::PathOf(const QString& relative) const { return FDir.filePath(relative); }
+TestEnvironment::~TestEnvironment() {
+  if (FHadDataHome)
+    qputenv("XDG_DATA_HOME", FOldDataHome);
+  else
+    qunsetenv("XDG_DATA_HOME");
+}
+
+QString TestEnvironment::PathOf(const QString& relative) const {
+  return FDir.filePath(relative);
+}
 
 QString TestEnvironment::Documents() const {
   return QString::fromStdString(const_cast<platform::FakePlatform&>(FPlatform).DocumentsFolder());
+}
+
+QString TestEnvironment::TrashFiles() const {
+  return PathOf(QStringLiteral("DataHome/Trash/files"));
 }
 
 void WriteFile(const QString& path, const QByteArray& content) {

@@ -11,15 +11,21 @@ namespace tilvane::test {
 
 // A temporary folder with a fake platform rooted in it and a scripted prompt
 // service: what most tests of the program's logic stand on. Nothing outside
-// the temporary folder is read or written.
+// the temporary folder is read or written: for its lifetime the user's data
+// folder, and so the desktop's trash, lies below it too.
 class TestEnvironment {
 public:
   TestEnvironment();
+  ~TestEnvironment();
+  TestEnvironment(const TestEnvironment&) = delete;
+  TestEnvironment& operator=(const TestEnvironment&) = delete;
 
   QString Root() const { return FDir.path(); }
   // A path below the temporary folder ('/'-separated relative name).
   QString PathOf(const QString& relative) const;
   QString Documents() const;
+  // Where files moved to the desktop's trash end up.
+  QString TrashFiles() const;
 
   platform::FakePlatform& Platform() { return FPlatform; }
   ScriptedPromptService& Prompts() { return FPrompts; }
@@ -28,6 +34,8 @@ private:
   QTemporaryDir FDir;
   platform::FakePlatform FPlatform;
   ScriptedPromptService FPrompts;
+  QByteArray FOldDataHome;
+  bool FHadDataHome = false;
 };
 
 // A QString from UTF-8 text: fixtures are written as plain string literals.
