@@ -9,16 +9,10 @@ tilvane_add_library(tilvane_update
     ${_update_dir}/UpdateModsTask.cpp
     ${_update_dir}/UiHandOver.cpp
     ${_update_dir}/HandOverPromptService.cpp
-  LIBS tilvane_http tilvane_game PkgConfig::LIBZIP pugixml::pugixml Qt6::Core)
-if(TARGET tilvane_server)
-  target_link_libraries(tilvane_update PUBLIC tilvane_server)
-endif()
+  LIBS tilvane_http tilvane_game tilvane_server PkgConfig::LIBZIP pugixml::pugixml Qt6::Core)
 
 # The window. tilvane_app links tilvane_update itself, so only this library
 # may depend on the data module.
 tilvane_add_library(tilvane_update_gui
   SOURCES ${_update_dir}/UpdatingModsFM.cpp ${_update_dir}/UpdatingModsFM.h
-  LIBS tilvane_update tilvane_app tilvane_common_gui Qt6::Widgets)
-if(TARGET tilvane_pagediag_gui)
-  target_link_libraries(tilvane_update_gui PUBLIC tilvane_pagediag_gui)
-endif()
+  LIBS tilvane_update tilvane_app tilvane_common_gui tilvane_pagediag_gui Qt6::Widgets)
