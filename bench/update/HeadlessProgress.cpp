@@ -26,6 +26,10 @@ void THeadlessProgress::UpdateFileStatus(int FilePercent, double Speed) {
   FModel.UpdateFileStatus(FilePercent, Speed);
 }
 
+void THeadlessProgress::UpdateRemoved(int AMovedToTrash, int ADeleted) {
+  FModel.UpdateRemoved(AMovedToTrash, ADeleted);
+}
+
 double THeadlessProgress::PhaseSeconds(const QString& AStatus, TClock::time_point AEnd) const {
   for (size_t i = 0; i < FMarks.size(); ++i) {
     if (FMarks[i].Status != AStatus)

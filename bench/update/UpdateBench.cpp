@@ -321,7 +321,7 @@ int RunUpdateChild(const QString& AFolder, const QString& APageURL, const QStrin
   Folder.Name = QStringLiteral("Bench server");
   Folder.Folder = AFolder;
   Folder.DedicatedServerURL = APageURL;
-  TUpdateModsTask Task(Folder, &PlainServerURL, Progress, Prompts, ATempFolder);
+  TUpdateModsTask Task(Folder, TFSVersion::fsv25, &PlainServerURL, Progress, Prompts, ATempFolder);
   const TClock::time_point Start = TClock::now();
   try {
     Task.UpdateModsTask();
@@ -409,7 +409,8 @@ TCheckRun RunCheck(TCheckSet& ASet) {
   Folder.Folder = ASet.Folder;
   Folder.DedicatedServerURL = ASet.Server->PageURL();
   Folder.RemoveModsNotOnServer = true;
-  TUpdateModsTask Task(Folder, &PlainServerURL, Progress, Prompts, ASet.TempFolder);
+  TUpdateModsTask Task(Folder, TFSVersion::fsv25, &PlainServerURL, Progress, Prompts,
+                       ASet.TempFolder);
   const TClock::time_point Start = TClock::now();
   Task.UpdateModsTask();
   const TClock::time_point End = TClock::now();

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cstdio>
+
 namespace tilvane {
 
 namespace {
@@ -51,6 +53,22 @@ void TdmMain::DataModuleCreate() {
     if (!FReporter)
       throw;
     FReporter(std::current_exception());
+  }
+}
+
+void TdmMain::ReportError(std::exception_ptr AError) {
+  if (FReporter) {
+    FReporter(AError);
+    return;
+  }
+  try {
+    std::rethrow_exception(AError);
+  } catch (const EAppError& Error) {
+    std::fprintf(stderr, "Tilvane: %s\n", qUtf8Printable(Error.Message()));
+  } catch (const std::exception& Error) {
+    std::fprintf(stderr, "Tilvane: %s\n", Error.what());
+  } catch (...) {
+    std::fprintf(stderr, "Tilvane: unknown error\n");
   }
 }
 

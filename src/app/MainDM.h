@@ -44,6 +44,9 @@ public:
 
   platform::IPlatform& Platform() { return FPlatform; }
   IPromptService& Prompts() { return FPrompts; }
+  // Hands an error that no handler could deal with to the program's report of
+  // errors (the crash report); without a reporter it goes to the console.
+  void ReportError(std::exception_ptr AError);
 
   // ---- Start-up and settings folder -------------------------------------
   // The documents folder joined with "My Games\Tilvane", no trailing separator.

@@ -306,6 +306,7 @@ TParseServerModPageResult TryParseServerModPage(QStringView APage, QChar ADecima
   if (!Version)
     return Result;
   Result.Successful = true;
+  Result.Layout = Version->Layout;
   if (Version->VersionPrefix == u"8.0." || Version->VersionPrefix == u"9.0.")
     Result.Mods = Parse8N9ServerModPage(APage, ADecimalSeparator);
   else if (Version->VersionPrefix == u"9.1.")

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/ServerVersionMarkers.h"
+
 #include <QChar>
 #include <QList>
 #include <QString>
@@ -33,6 +35,8 @@ struct TParseServerModPageResult {
   // True when a version marker was found and its grammar applied, even when
   // the grammar found no row.
   bool Successful = false;
+  // The layout the version marker named; meaningful when Successful.
+  TServerPageLayout Layout = TServerPageLayout::Table;
   TArrayOfServerMods Mods; // page order
 };
 

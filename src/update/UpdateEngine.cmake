@@ -1,10 +1,9 @@
-# Update engine: archive inspection, the mod-list check and the update task
+# Update engine: archive inspection and the update task
 # (widget-free), and the window that runs the task.
 set(_update_dir ${CMAKE_CURRENT_LIST_DIR})
 tilvane_add_library(tilvane_update
   SOURCES
     ${_update_dir}/ModArchiveReader.cpp
-    ${_update_dir}/ModListCheck.cpp
     ${_update_dir}/UpdateProgressModel.cpp
     ${_update_dir}/UpdateModsTask.cpp
     ${_update_dir}/UiHandOver.cpp

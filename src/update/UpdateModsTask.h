@@ -1,7 +1,9 @@
 #pragma once
 
 #include "common/HttpClient.h"
+#include "game/FSVersion.h"
 #include "modfolders/ModFolder.h"
+#include "server/ParseServerModList.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,17 +14,27 @@
 #include <functional>
 #include <mutex>
 
+class QFile;
+
 namespace tilvane {
 
 class IPromptService;
 class IUpdateProgress;
+class TModArchiveReader;
 
 // Brings one mod folder in line with the mod list of its dedicated server:
-// fetches and parses the list, removes archives the server does not list (when
-// the folder asks for it) and those whose author or version differ, and
-// downloads what is missing. Widget-free; it runs on one worker thread and
-// reports through IUpdateProgress and the prompt service it is given (both
-// called on the worker: the caller makes them reach the user).
+// fetches the list, makes sure it is the mod list of a server of the folder's
+// generation and that it was read completely, removes archives the server
+// does not list (when the folder asks for it), and downloads the archives
+// that are missing or whose author or version differ. Widget-free; it runs on
+// one worker thread and reports through IUpdateProgress and the prompt
+// service it is given (both called on the worker: the caller makes them
+// reach the user).
+//
+// The player's archives change only as a whole: a download goes to a
+// temporary file beside the archive and replaces it only once it is
+// complete, and nothing is removed before the page has passed every check.
+// Removed archives go to the desktop's trash where there is one.
 //
 // A task never shows its own failure: it leaves the text in FinalMsg(), and
 // FinishedUpdating() tells whether it went through all phases.
@@ -38,8 +50,14 @@ public:
     int PausePollMs = 250;  // a paused transfer looks at its flags this often
   };
 
-  // AModFolder is copied. ATempFolder receives the inspected descriptions.
-  TUpdateModsTask(const TModFolder& AModFolder, TURLBuilder ACreateServerURL,
+  // A download in progress is written to its archive's name with this ending,
+  // which neither the game nor the sync takes for an archive.
+  static QString PartialDownloadSuffix();
+
+  // AModFolder is copied; FSVersion is the generation the folder belongs to.
+  // The task keeps the descriptions it inspects in a folder of its own below
+  // ATempFolder (the user's temporary folder).
+  TUpdateModsTask(const TModFolder& AModFolder, TFSVersion FSVersion, TURLBuilder ACreateServerURL,
                   IUpdateProgress& AProgress, IPromptService& APrompts, const QString& ATempFolder);
   // Requests cancellation and waits for a started task to end.
   ~TUpdateModsTask();
@@ -47,6 +65,9 @@ public:
   TUpdateModsTask(const TUpdateModsTask&) = delete;
   TUpdateModsTask& operator=(const TUpdateModsTask&) = delete;
 
+  // Re-download all: every listed archive is downloaded afresh, and the
+  // archives the server does not list are removed whatever the folder's
+  // setting.
   bool DeleteAllFilesFirst() const { return FDeleteAllFilesFirst; }
   void SetDeleteAllFilesFirst(bool AValue) { FDeleteAllFilesFirst = AValue; }
   void SetTimings(const TTimings& ATimings) { FTimings = ATimings; }
@@ -59,7 +80,8 @@ public:
   // propagate to the caller (Start keeps them, see Error()).
   void UpdateModsTask();
 
-  // Safe from any thread. A paused or running transfer stops within one poll.
+  // Safe from any thread. A transfer stops within a fraction of a second,
+  // whether it is connecting, waiting for a silent server or paused.
   void Cancel();
   bool IsCancelled() const { return FCancelled.load(); }
   void SetPaused(bool APaused);
@@ -77,13 +99,34 @@ public:
   bool FinishedUpdating() const { return FFinishedUpdating; }
 
 private:
+  // The phases, in the order the body runs them. Each returns false when the
+  // task ends there (the reason, if any, is in FFinalMsg).
+  void RemovePartialDownloads();
+  bool FetchModPage(QString& AModPage);
+  bool JudgeModPage(const QString& AModPage);
+  bool ReadModList(const QString& AModPage, TArrayOfServerMods& AModList);
+  bool ConfirmEmptyModList(const TArrayOfServerMods& AModList, const QStringList& AFiles);
+  bool RemoveArchivesNotOnServer(const QStringList& AFiles, const TArrayOfServerMods& AModList);
+  bool FindOutdatedArchives(const TArrayOfServerMods& AModList, TArrayOfServerMods& AToDownload);
+  bool DownloadArchives(const TArrayOfServerMods& AToDownload);
+
+  // One archive, up to three attempts; false when the task ends.
+  bool DownloadArchive(const TServerMod& AMod);
+  // One attempt into AFile; empty when complete, else why not.
+  QString DownloadAttempt(const QString& AURL, QFile& AFile);
+  // Puts a complete download in place of its archive.
+  bool ReplaceArchive(QFile& APartial, const QString& ATarget, QString& AFailure);
+  // To the trash, or deleted where there is none; false when it stays.
+  bool RemoveArchive(const QString& APath);
+
   void ReceiveDataEvent(qint64 AContentLength, qint64 AReadCount, bool& AAbort);
   // Sleeps AMilliseconds, or less when cancelled.
   void Wait(int AMilliseconds);
+  // The archive in the folder, in any letter case; the exact name when absent.
   QString LocalPath(const QString& AFileName);
-  void DeleteAllArchives();
 
   TModFolder FModFolder;
+  TFSVersion FFSVersion;
   TURLBuilder FCreateServerURL;
   IUpdateProgress& FProgress;
   IPromptService& FPrompts;
@@ -95,6 +138,10 @@ private:
   QString FFinalMsg;
   bool FFinishedUpdating = false;
   qint64 FGlobalStart = 0;
+  // The length the server announced for the body under way; -1 for none.
+  qint64 FAnnouncedLength = -1;
+  int FMovedToTrash = 0;
+  int FDeleted = 0;
   // The folder's file names, read once and again only after the task has
   // added or removed a file: rows whose names differ in letter case from the
   // disk would otherwise read the whole folder each, which grows with the

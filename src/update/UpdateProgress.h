@@ -19,6 +19,9 @@ public:
                                     const QString& FileName, double FileSizeMB) = 0;
   // Speed in bytes per second; -1 when there is none to show.
   virtual void UpdateFileStatus(int FilePercent, double Speed) = 0;
+  // The archives removed so far: those the desktop's trash took, and those
+  // deleted outright because their drive has no trash.
+  virtual void UpdateRemoved(int AMovedToTrash, int ADeleted) = 0;
 };
 
 // Everything the update window shows of the task's progress.
@@ -32,6 +35,7 @@ struct TProgressView {
   int FilePercent = 0;
   int CompletePercent = 0;
   QString FinishTime;
+  QString Removed; // empty until an archive was removed
 
   bool operator==(const TProgressView&) const = default;
 };

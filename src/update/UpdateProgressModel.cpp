@@ -76,6 +76,11 @@ void TUpdateProgressModel::UpdateFileStatus(int FilePercent, double Speed) {
   Publish();
 }
 
+void TUpdateProgressModel::UpdateRemoved(int AMovedToTrash, int ADeleted) {
+  FView.Removed = FormatRemoved(AMovedToTrash, ADeleted);
+  Publish();
+}
+
 void TUpdateProgressModel::UpdateDownloadTime() {
   const qint64 Now = FClock();
   if (Now - FStartTime < 1000 || FView.CompletePercent == 0) {
@@ -123,6 +128,21 @@ QString TUpdateProgressModel::FormatSpeed(double ABytesPerSecond, const QLocale&
     std::fesetround(OldMode);
   }
   return ALocale.toString(Number, 'f', 0).trimmed() + QLatin1String(Suffix);
+}
+
+QString TUpdateProgressModel::FormatRemoved(int AMovedToTrash, int ADeleted) {
+  QString Text;
+  if (AMovedToTrash > 0)
+    Text = CountText(AMovedToTrash, "1 mod archive", "mod archives") +
+           QLatin1String(" moved to the trash");
+  if (ADeleted > 0) {
+    if (!Text.isEmpty())
+      Text += QLatin1String(", ") + QString::number(ADeleted);
+    else
+      Text = CountText(ADeleted, "1 mod archive", "mod archives");
+    Text += QLatin1String(" deleted (no trash on its drive)");
+  }
+  return Text;
 }
 
 QString TUpdateProgressModel::FormatTimeLeft(double AMilliseconds) {

@@ -27,6 +27,7 @@ public:
   void UpdateDownloadStatus(int OnFile, int TotalFiles, double DownloadedMB, double TotalMB,
                             const QString& FileName, double FileSizeMB) override;
   void UpdateFileStatus(int FilePercent, double Speed) override;
+  void UpdateRemoved(int AMovedToTrash, int ADeleted) override;
 
   const TProgressView& View() const { return FView; }
 
@@ -37,6 +38,9 @@ public:
   // "one day one hour one minute one second", "2 days 5 minutes"; empty below
   // one second. Milliseconds are dropped.
   static QString FormatTimeLeft(double AMilliseconds);
+  // "3 mod archives moved to the trash", "1 mod archive deleted (no trash on
+  // its drive)", both joined by a comma; empty when nothing was removed.
+  static QString FormatRemoved(int AMovedToTrash, int ADeleted);
 
 private:
   void UpdateDownloadTime();

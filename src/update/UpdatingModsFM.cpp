@@ -36,7 +36,7 @@ QProgressBar* NewBar(QWidget* AParent, const char* AName) {
 } // namespace
 
 TfmUpdatingMods::TfmUpdatingMods(QWidget* AOwner, const TModFolder& AModFolder,
-                                 TdmMain& ADataModule)
+                                 TFSVersion FSVersion, TdmMain& ADataModule)
     : QDialog(AOwner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       FDataModule(ADataModule), FBridge(new QObject), FHandOver(FBridge),
       FWorkerPrompts(ADataModule.Prompts(), FHandOver),
@@ -73,6 +73,9 @@ TfmUpdatingMods::TfmUpdatingMods(QWidget* AOwner, const TModFolder& AModFolder,
          pbCompletePercent = NewBar(this, "pbCompletePercent"));
   AddRow(NewLabel(this, "Label2", QStringLiteral("Time left:")),
          lblFinishTime = NewLabel(this, "lblFinishTime"));
+  // How many archives the server no longer lists went to the trash.
+  AddRow(NewLabel(this, "lblRemovedCaption", QStringLiteral("Removed:")),
+         lblRemoved = NewLabel(this, "lblRemoved"));
 
   btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
@@ -94,8 +97,8 @@ TfmUpdatingMods::TfmUpdatingMods(QWidget* AOwner, const TModFolder& AModFolder,
   Main->addLayout(Buttons);
   resize(461, 260);
 
-  FTask = std::make_unique<TUpdateModsTask>(AModFolder, &TdmMain::CreateServerURL, FProgress,
-                                            FWorkerPrompts,
+  FTask = std::make_unique<TUpdateModsTask>(AModFolder, FSVersion, &TdmMain::CreateServerURL,
+                                            FProgress, FWorkerPrompts,
                                             FromPlatform(ADataModule.Platform().TempFolder()));
   THttpClient& Client = FTask->Client();
   Client.SetSecureProtocols(THttpSecureProtocol::Tls10 | THttpSecureProtocol::Tls11 |
@@ -146,11 +149,11 @@ void TfmUpdatingMods::tmrFinishedTimer() {
     return;
   }
   if (std::exception_ptr Error = FTask->Error()) {
-    // The error goes on to the program's crash report; the window must not
-    // stay open without a way out, and its result must not read as success.
-    QMetaObject::invokeMethod(
-        this, [this] { done(QDialog::Rejected); }, Qt::QueuedConnection);
-    std::rethrow_exception(Error);
+    // The window must not stay open without a way out, and its result must
+    // not read as success; the error goes on to the program's report.
+    done(QDialog::Rejected);
+    FDataModule.ReportError(Error);
+    return;
   }
   if (!FTask->FinalMsg().isEmpty())
     FDataModule.Prompts().ShowMessage(FTask->FinalMsg());
@@ -180,6 +183,7 @@ void TfmUpdatingMods::ShowProgress(const TProgressView& AView) {
   pbFilePercent->setValue(AView.FilePercent);
   pbCompletePercent->setValue(AView.CompletePercent);
   lblFinishTime->setText(AView.FinishTime);
+  lblRemoved->setText(AView.Removed);
 }
 
 } // namespace tilvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/FSVersion.h"
 #include "update/HandOverPromptService.h"
 #include "update/UiHandOver.h"
 #include "update/UpdateModsTask.h"
@@ -22,12 +23,16 @@ class TModFolder;
 // The modal window that runs the update task of one mod folder and shows its
 // progress. It closes itself when the task has ended: Accepted (the
 // program's mrOk) when every phase was done, Rejected (mrCancel) otherwise —
-// after a cancel, a final message, or an error the task did not handle.
+// after a cancel, a final message, or an error the task did not handle (which
+// goes to the program's report of errors).
 class TfmUpdatingMods : public QDialog {
   Q_OBJECT
 
 public:
-  TfmUpdatingMods(QWidget* AOwner, const TModFolder& AModFolder, TdmMain& ADataModule);
+  // FSVersion: the generation the folder belongs to; the server must be one
+  // of it.
+  TfmUpdatingMods(QWidget* AOwner, const TModFolder& AModFolder, TFSVersion FSVersion,
+                  TdmMain& ADataModule);
   ~TfmUpdatingMods() override;
 
   bool DeleteAllFilesFirst() const { return FTask->DeleteAllFilesFirst(); }
@@ -35,9 +40,8 @@ public:
   bool FinishedUpdating() const { return FTask->FinishedUpdating(); }
   TUpdateModsTask& Task() { return *FTask; }
 
-  // The poll of the running task. An error the task did not handle is raised
-  // again from here, on the user-interface thread, after the window has been
-  // told to close with Rejected.
+  // The poll of the running task. An error the task did not handle goes to
+  // the data module's error report once the window has closed with Rejected.
   void tmrFinishedTimer();
   void btnCancelClick();
   void btnPauseClick();
@@ -70,6 +74,7 @@ private:
   QProgressBar* pbFilePercent;
   QProgressBar* pbCompletePercent;
   QLabel* lblFinishTime;
+  QLabel* lblRemoved;
   QPushButton* btnCancel;
   QPushButton* btnPause;
   QTimer* tmrFinished;

@@ -1,5 +1,6 @@
 #include "ServerPageExercise.h"
 
+#include "server/ModListCheck.h"
 #include "server/ParseServerModList.h"
 
 #include <QString>
@@ -20,6 +21,23 @@ bool RecordsHold(const TArrayOfServerMods& AMods, qsizetype APageSize) {
   return true;
 }
 
+// What the check promises whatever the page: it never recognises more rows
+// than it counts, and a list it passes holds only rows the task may act on.
+bool CheckHolds(QStringView APage, const TArrayOfServerMods& AMods, TServerPageLayout ALayout) {
+  const TModListCheck Check = CheckModList(APage, AMods, ALayout);
+  if (Check.RecognisedRows > Check.PageRows || Check.RecognisedRows < 0)
+    return false;
+  if (!Check.Passed)
+    return true;
+  for (const TServerMod& Mod : AMods) {
+    if (IsDlcFileName(Mod.FileName))
+      continue;
+    if (!IsPlainFileName(Mod.FileName) || !IsZipFileName(Mod.FileName))
+      return false;
+  }
+  return true;
+}
+
 } // namespace
 
 bool ExerciseServerPageParser(const std::uint8_t* AData, std::size_t ASize) {
@@ -31,10 +49,15 @@ bool ExerciseServerPageParser(const std::uint8_t* AData, std::size_t ASize) {
     Ok =
         Ok && (Result.Successful || Result.Mods.isEmpty()) && RecordsHold(Result.Mods, Page.size());
   }
-  // Each grammar on any text, marker or not.
-  Ok = Ok && RecordsHold(Parse8N9ServerModPage(Page, u'.'), Page.size());
-  Ok = Ok && RecordsHold(Parse91ServerModPage(Page, u'.'), Page.size());
-  Ok = Ok && RecordsHold(Parse92ServerModPage(Page, u'.'), Page.size());
+  // Each grammar on any text, marker or not, and the check of what it read.
+  const TArrayOfServerMods Table = Parse8N9ServerModPage(Page, u'.');
+  const TArrayOfServerMods Grid91 = Parse91ServerModPage(Page, u'.');
+  const TArrayOfServerMods Grid92 = Parse92ServerModPage(Page, u'.');
+  Ok = Ok && RecordsHold(Table, Page.size()) && RecordsHold(Grid91, Page.size()) &&
+       RecordsHold(Grid92, Page.size());
+  Ok = Ok && CheckHolds(Page, Table, TServerPageLayout::Table) &&
+       CheckHolds(Page, Grid91, TServerPageLayout::GridWithoutModHub) &&
+       CheckHolds(Page, Grid92, TServerPageLayout::GridWithModHub);
 
   // The cell readers on the whole text and on its second half, so that a
   // reader also starts in the middle of a tag or a value.

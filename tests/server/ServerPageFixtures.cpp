@@ -46,6 +46,7 @@ QString InnerCell(const QString& ALabel, const QString& AWidth, const QString& A
 
 FixtureMod MakeFixtureMod(int AIndex) {
   FixtureMod Mod;
+  Mod.Index = AIndex;
   Mod.Name = QStringLiteral("Mod number %1").arg(AIndex);
   Mod.Version = QStringLiteral("1.0.%1.0").arg(AIndex % 10);
   Mod.Author = QStringLiteral("Author %1").arg(AIndex % 7);
@@ -81,11 +82,13 @@ QString TablePage(const QString& AVersion, const QList<FixtureMod>& AMods,
                                                   : QStringLiteral("<tr %1>").arg(ARowAttributes);
   for (const FixtureMod& Mod : AMods) {
     Page += QStringLiteral("\t\t") + RowTag + u'\n';
-    Page += QStringLiteral("\t\t\t\t<td title=\"%1\"><a href=\"mod.html?lang=en\">%1</a></td>\n"
+    // Name and file name link the mod's detail page.
+    const QString Detail = QStringLiteral("mod.html?lang=en&mod_index=%1").arg(Mod.Index);
+    Page += QStringLiteral("\t\t\t\t<td title=\"%1\"><a href=\"%5\">%1</a></td>\n"
                            "\t\t\t\t<td title=\"%2\"><span>%2</span></td>\n"
                            "\t\t\t\t<td title=\"%3\"><span>%3</span></td>\n"
-                           "\t\t\t\t<td title=\"%4\"><a href=\"mod.html?lang=en\">%4</a></td>\n")
-                .arg(Mod.Name, Mod.Version, Mod.Author, Mod.FileName);
+                           "\t\t\t\t<td title=\"%4\"><a href=\"%5\">%4</a></td>\n")
+                .arg(Mod.Name, Mod.Version, Mod.Author, Mod.FileName, Detail);
     Page += QStringLiteral("\t\t\t\t<td align=\"right\"><span>%1</span></td>\n"
                            "\t\t\t\t<td title=\"Unknown file type\n\" align=\"right\">%2</td>\n"
                            "\t\t\t\t<td align=\"center\"><span>%3</span></td>\n")
@@ -112,13 +115,17 @@ QString GridPage(const QString& AVersion, const QList<FixtureMod>& AMods, bool A
                      "           <div class=\"col col-lg-2\"><b>Name</b></div>\n"
                      "      </div>\n");
   for (const FixtureMod& Mod : AMods) {
+    // Name and file name link the mod's detail page.
+    const QString Detail =
+        QStringLiteral("<a href=\"mod.html?lang=en&amp;mod_index=%1\">%2</a>").arg(Mod.Index);
     Page += QStringLiteral("      <div class=\"container-row grid-row\">\n");
-    Page += GridCell(QStringLiteral("Name"), QStringLiteral("2"), Mod.Name, Mod.Name, true);
+    Page +=
+        GridCell(QStringLiteral("Name"), QStringLiteral("2"), Mod.Name, Detail.arg(Mod.Name), true);
     Page +=
         GridCell(QStringLiteral("Version"), QStringLiteral("1"), Mod.Version, Mod.Version, false);
     Page += GridCell(QStringLiteral("Author"), QStringLiteral("2"), Mod.Author, Mod.Author, false);
-    Page += GridCell(QStringLiteral("Filename"), QStringLiteral("3"), Mod.FileName, Mod.FileName,
-                     false);
+    Page += GridCell(QStringLiteral("Filename"), QStringLiteral("3"), Mod.FileName,
+                     Detail.arg(Mod.FileName), false);
     Page += GridCell(QStringLiteral("Size"), QStringLiteral("1"), Mod.Size, Mod.Size, false);
     Page += QStringLiteral("           <div class=\"container-row col col col-no-padding col-lg-3 "
                            "col-xs-12\">\n");

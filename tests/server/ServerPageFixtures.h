@@ -7,6 +7,7 @@ namespace tilvane::test {
 // Dedicated server pages in the layouts of the five server versions, modelled
 // on captured pages, with generated mod rows.
 struct FixtureMod {
+  int Index = 0; // the mod's number in the server's detail links
   QString Name;
   QString Version;
   QString Author;

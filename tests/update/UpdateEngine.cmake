@@ -1,7 +1,7 @@
 # Tests of the update engine.
 set(_update_tests ${CMAKE_CURRENT_LIST_DIR})
 tilvane_add_library(tilvane_update_test_support
-  SOURCES ${_update_tests}/UpdateTestSupport.cpp
+  SOURCES ${_update_tests}/UpdateTestSupport.cpp ${PROJECT_SOURCE_DIR}/tests/server/LocalHttpServer.cpp
   LIBS tilvane_update PkgConfig::HTTPLIB PkgConfig::LIBZIP)
 target_include_directories(tilvane_update_test_support PUBLIC ${_update_tests} ${PROJECT_SOURCE_DIR}/tests)
 tilvane_add_test(tilvane_update_tests
@@ -9,6 +9,7 @@ tilvane_add_test(tilvane_update_tests
     ${_update_tests}/ModArchiveReaderTest.cpp
     ${_update_tests}/UpdateProgressModelTest.cpp
     ${_update_tests}/UpdateModsTaskTest.cpp
+    ${_update_tests}/UpdateModsTaskIntegrityTest.cpp
   LIBS tilvane_update tilvane_update_test_support)
 
 tilvane_add_test(tilvane_update_window_tests

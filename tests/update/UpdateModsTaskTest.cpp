@@ -1,16 +1,9 @@
-#include "UpdateTestSupport.h"
+#include "UpdateTaskFixture.h"
 
-#include "common/AppError.h"
+#include "server/ModListCheck.h"
 #include "server/ParseServerModList.h"
-#include "support/TestEnvironment.h"
-#include "update/ModListCheck.h"
-#include "update/UpdateModsTask.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
@@ -19,57 +12,6 @@ namespace tilvane::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-const QString Yes = QStringLiteral("1.0.0.0");
-
-class UpdateModsTaskTest : public ::testing::Test {
-protected:
-  UpdateModsTaskTest() {
-    Folder.Name = QStringLiteral("Server");
-    Folder.Folder = Env.PathOf(QStringLiteral("mods"));
-    Folder.DedicatedServerURL = Server.PageURL();
-    QDir().mkpath(Folder.Folder);
-  }
-
-  QString Mod(const QString& AName) const { return JoinPathOf(Folder.Folder, AName); }
-  static QString JoinPathOf(const QString& A, const QString& B) { return A + u'/' + B; }
-
-  // Serves an archive for each row that has a link.
-  void Serve(TPageLayout ALayout, const std::vector<TPageRow>& ARows) {
-    Server.SetPage(MakeModPage(ALayout, ARows));
-    for (const TPageRow& Row : ARows)
-      ServeArchive(Row.FileName, Row.Author, Row.Version);
-  }
-  void ServeArchive(const QString& AName, const QString& AAuthor, const QString& AVersion) {
-    const QString Tmp = Env.PathOf(QStringLiteral("served/") + AName);
-    MakeModArchive(Tmp, AAuthor, AVersion);
-    Server.SetFile(AName, ReadFile(Tmp));
-  }
-
-  std::unique_ptr<TUpdateModsTask> NewTask() {
-    auto Task = std::make_unique<TUpdateModsTask>(Folder, &TestServerURL, Progress, Env.Prompts(),
-                                                  Env.PathOf(QStringLiteral("Temp")));
-    Task->SetTimings({5, 20});
-    Task->Client().SetConnectionTimeout(2000);
-    return Task;
-  }
-  // Runs the task on this thread; true when it went through all phases.
-  bool Run(bool ADeleteAllFirst = false) {
-    Task = NewTask();
-    Task->SetDeleteAllFilesFirst(ADeleteAllFirst);
-    Task->UpdateModsTask();
-    return Task->FinishedUpdating();
-  }
-  QStringList FilesIn(const QString& ADir) const {
-    return QDir(ADir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-  }
-
-  TestEnvironment Env;
-  TTestServer Server;
-  TRecordingProgress Progress;
-  TModFolder Folder;
-  std::unique_ptr<TUpdateModsTask> Task;
-};
 
 TEST_F(UpdateModsTaskTest, EveryLayoutBringsTheFolderInLine) {
   for (TPageLayout Layout :
@@ -123,37 +65,75 @@ TEST_F(UpdateModsTaskTest, NothingToDoEndsOkWithoutDownloads) {
   EXPECT_TRUE(Task->FinalMsg().isEmpty());
 }
 
-TEST_F(UpdateModsTaskTest, HostileFileNamesNeverReachOutsideTheFolder) {
+TEST_F(UpdateModsTaskTest, DescriptionInAWindowsCodePageMatchesTheServersAuthor) {
+  // Saved by a Windows editor: "Jérôme" in Windows-1252.
+  MakeZip(Mod(QStringLiteral("A.zip")),
+          {{QStringLiteral("modDesc.xml"),
+            "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<modDesc><author>J\xE9r\xF4me"
+            "</author><version>1.0.0.0</version></modDesc>\r\n"}});
+  Serve(TPageLayout::Grid100, {{QStringLiteral("A.zip"), QStringLiteral("J\u00e9r\u00f4me")}});
+  EXPECT_TRUE(Run()) << Task->FinalMsg().toStdString();
+  EXPECT_EQ(Server.Requests("/mods/"), 0);
+}
+
+TEST_F(UpdateModsTaskTest, HostileFileNamesRefuseTheSync) {
   Folder.RemoveModsNotOnServer = true;
   const QString Outside = Env.PathOf(QStringLiteral("evil.zip"));
   WriteFile(Outside, "outside");
   const bool TmpExisted = QFile::exists(QStringLiteral("/tmp/x.zip"));
+  MakeModArchive(Mod(QStringLiteral("Mine.zip")), QStringLiteral("Me"), Yes);
+  const auto Before = Contents();
   std::vector<TPageRow> Rows;
   for (const char* Name : {"../evil.zip", "/tmp/x.zip", "C:evil.zip", "..", "a\\b.zip"})
     Rows.push_back(
         {QLatin1String(Name), QStringLiteral("Other"), Yes, QStringLiteral("mods/x.bin")});
   Rows.push_back({QStringLiteral("Good.zip")});
-  Server.SetPage(MakeModPage(TPageLayout::Table90, Rows));
+  SetPage(TPageLayout::Table90, Rows);
   ServeArchive(QStringLiteral("Good.zip"), QStringLiteral("Tester"), Yes);
-  EXPECT_TRUE(Run());
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(Task->FinalMsg(), QStringLiteral("The mod list of the server could not be read "
+                                             "completely (1 of 6 mods recognised). No mods were "
+                                             "deleted."));
   EXPECT_EQ(ReadFile(Outside), QByteArray("outside"));
   EXPECT_EQ(QFile::exists(QStringLiteral("/tmp/x.zip")), TmpExisted);
-  EXPECT_EQ(FilesIn(Folder.Folder), QStringList{QStringLiteral("Good.zip")});
-  EXPECT_EQ(Server.Requests("/mods/x.bin"), 0);
+  EXPECT_EQ(Contents(), Before);
+  EXPECT_EQ(Server.Requests("/mods/"), 0);
 }
 
 TEST_F(UpdateModsTaskTest, EndStates) {
   // Login still required, anywhere on the page.
   Serve(TPageLayout::Grid100, {{QStringLiteral("A | Login.zip")}});
   EXPECT_FALSE(Run());
-  EXPECT_TRUE(Task->FinalMsg().endsWith(QStringLiteral("\r\nError: Unable to log into server.")));
+  EXPECT_EQ(Task->FinalMsg(),
+            QStringLiteral("Unable to retrieve mod list from Farming Simulator dedicated "
+                           "server.\r\nError: Unable to log into server."));
 
-  // A page the parser does not recognise: only its own message.
+  // Not a server's mod list page at all.
   Server.SetPage(QStringLiteral("<html>Not Found</html>"));
-  Env.Prompts().Clear();
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(Task->FinalMsg(),
+            QStringLiteral("Unable to retrieve mod list from Farming Simulator dedicated "
+                           "server.\r\nError: Server URL does not look like a Farming Simulator "
+                           "dedicated server mod list page."));
+  EXPECT_TRUE(Env.Prompts().Messages().isEmpty());
+
+  // A mod list page without a version marker: only the parser's own message.
+  Server.SetPage(
+      QStringLiteral("<title>Farming Simulator Dedicated Server | Mods</title><table></table>"));
   EXPECT_FALSE(Run());
   EXPECT_TRUE(Task->FinalMsg().isEmpty());
-  EXPECT_EQ(Env.Prompts().Messages().size(), 1);
+  EXPECT_EQ(Env.Prompts().Messages(),
+            QStringList{QStringLiteral(
+                "Unable to detect the Farming Simulator dedicated server version.")});
+
+  // A server of another generation than the folder's.
+  SetPage(TPageLayout::Table90, {{QStringLiteral("C.zip")}});
+  Generation = TFSVersion::fsv25;
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(Task->FinalMsg(),
+            QStringLiteral("Unable to retrieve mod list from Farming Simulator dedicated "
+                           "server.\r\nError: The Server URL is not a Farming Simulator 25 "
+                           "dedicated server.\r\nIt was detected to be a Farming Simulator 22."));
 
   // Third answer other than 200.
   Serve(TPageLayout::Grid92, {{QStringLiteral("C.zip")}});
@@ -161,13 +141,12 @@ TEST_F(UpdateModsTaskTest, EndStates) {
   EXPECT_FALSE(Run());
   EXPECT_EQ(Task->FinalMsg(), QStringLiteral("Unable to download C.zip. Exiting.\r\nError: Service "
                                              "Unavailable(Code: 503)"));
+  EXPECT_TRUE(FilesIn(Folder.Folder).isEmpty());
 
   // Two bad answers are retried; the archive holds the good body alone.
-  QFile::remove(Mod(QStringLiteral("C.zip")));
   Server.SetStatusSequence(QStringLiteral("C.zip"), {500, 404});
   EXPECT_TRUE(Run());
-  EXPECT_EQ(ReadFile(Mod(QStringLiteral("C.zip"))),
-            ReadFile(Env.PathOf(QStringLiteral("served/C.zip"))));
+  EXPECT_EQ(ReadFile(Mod(QStringLiteral("C.zip"))), Served(QStringLiteral("C.zip")));
 
   // An error the task does not handle: an archive without a description.
   MakeZip(Mod(QStringLiteral("C.zip")), {{QStringLiteral("other.xml"), "<x/>"}});
@@ -176,16 +155,6 @@ TEST_F(UpdateModsTaskTest, EndStates) {
   ASSERT_TRUE(Task->WaitFor(10000));
   EXPECT_TRUE(Task->Error());
   EXPECT_FALSE(Task->FinishedUpdating());
-}
-
-TEST_F(UpdateModsTaskTest, DeleteAllFirstAlsoWhenThePageFails) {
-  MakeModArchive(Mod(QStringLiteral("A.zip")), QStringLiteral("T"), Yes);
-  WriteFile(Mod(QStringLiteral("keep.txt")), "k");
-  Folder.DedicatedServerURL = QStringLiteral("http://127.0.0.1:1/mods.html");
-  EXPECT_FALSE(Run(true));
-  EXPECT_TRUE(Task->FinalMsg().startsWith(QStringLiteral(
-      "Unable to retrieve mod list from Farming Simulator dedicated server.\r\nError: ")));
-  EXPECT_EQ(FilesIn(Folder.Folder), QStringList{QStringLiteral("keep.txt")});
 }
 
 TEST_F(UpdateModsTaskTest, MissingFolderIsCreated) {
@@ -219,11 +188,12 @@ TEST_F(UpdateModsTaskTest, CancelWhileTheMostTimeIsSpent) {
   Task->Cancel();
   ASSERT_TRUE(Task->WaitFor(5000));
   EXPECT_FALSE(Task->FinishedUpdating());
-  EXPECT_LT(QFileInfo(Mod(QStringLiteral("A.zip"))).size(), 400 * 1024);
+  // Neither a stump under the archive's name nor the partial download.
+  EXPECT_TRUE(FilesIn(Folder.Folder).isEmpty()) << FilesIn(Folder.Folder).join(u' ').toStdString();
 }
 
 TEST_F(UpdateModsTaskTest, PauseStopsTheTransfer) {
-  Server.SetPage(MakeModPage(TPageLayout::Table90, {{QStringLiteral("A.zip")}}));
+  SetPage(TPageLayout::Table90, {{QStringLiteral("A.zip")}});
   const QByteArray Body(200 * 1024, 'p');
   Server.SetFile(QStringLiteral("A.zip"), Body);
   Server.SetSlow(2048, 5);
@@ -243,95 +213,7 @@ TEST_F(UpdateModsTaskTest, PauseStopsTheTransfer) {
   EXPECT_EQ(ReadFile(Mod(QStringLiteral("A.zip"))), Body);
 }
 
-// ---- the guard between the parsed list and any deletion -------------------
-
-class ModListGuardTest : public UpdateModsTaskTest {
-protected:
-  // A folder that a misread list would ravage.
-  void Populate() {
-    Folder.RemoveModsNotOnServer = true;
-    MakeModArchive(Mod(QStringLiteral("A.zip")), QStringLiteral("Old"), Yes);
-    MakeModArchive(Mod(QStringLiteral("B.zip")), QStringLiteral("Tester"), Yes);
-    MakeModArchive(Mod(QStringLiteral("C.zip")), QStringLiteral("Tester"), Yes);
-    Snapshot = Contents();
-  }
-  std::map<QString, QByteArray> Contents() const {
-    std::map<QString, QByteArray> Result;
-    for (const QString& Name : FilesIn(Folder.Folder))
-      Result[Name] = ReadFile(Mod(Name));
-    return Result;
-  }
-  void ExpectRefused(int ASound, int ALinked) {
-    EXPECT_FALSE(Run());
-    EXPECT_EQ(Task->FinalMsg(),
-              QStringLiteral("The mod list of the server could not be read completely (%1 of %2 "
-                             "mods recognised). No mods were deleted.")
-                  .arg(ASound)
-                  .arg(ALinked));
-    EXPECT_EQ(Contents(), Snapshot);
-    EXPECT_EQ(Server.Requests("/mods/"), 0);
-  }
-  std::map<QString, QByteArray> Snapshot;
-};
-
-TEST_F(ModListGuardTest, GridRowWithoutLinkIsRefused) {
-  Populate();
-  Serve(TPageLayout::Grid100, {{QStringLiteral("A.zip")},
-                               {QStringLiteral("B.zip"), QStringLiteral("Tester"), Yes, {}, false},
-                               {QStringLiteral("D.zip")}});
-  const TArrayOfServerMods Mods =
-      TryParseServerModPage(
-          MakeModPage(TPageLayout::Grid100,
-                      {{QStringLiteral("A.zip")},
-                       {QStringLiteral("B.zip"), QStringLiteral("Tester"), Yes, {}, false},
-                       {QStringLiteral("D.zip")}}))
-          .Mods;
-  const TModListCheck Check =
-      CheckModList(MakeModPage(TPageLayout::Grid100,
-                               {{QStringLiteral("A.zip")},
-                                {QStringLiteral("B.zip"), QStringLiteral("Tester"), Yes, {}, false},
-                                {QStringLiteral("D.zip")}}),
-                   Mods);
-  ExpectRefused(Check.SoundRows, 2);
-}
-
-TEST_F(ModListGuardTest, AdminViewOf25IsRefused) {
-  Populate();
-  Server.SetPage(MakeAdminModPage100(
-      {{QStringLiteral("A.zip")}, {QStringLiteral("B.zip")}, {QStringLiteral("C.zip")}}));
-  const TArrayOfServerMods Mods =
-      TryParseServerModPage(
-          MakeAdminModPage100(
-              {{QStringLiteral("A.zip")}, {QStringLiteral("B.zip")}, {QStringLiteral("C.zip")}}))
-          .Mods;
-  ExpectRefused(CheckModList(MakeAdminModPage100({{QStringLiteral("A.zip")},
-                                                  {QStringLiteral("B.zip")},
-                                                  {QStringLiteral("C.zip")}}),
-                             Mods)
-                    .SoundRows,
-                3);
-}
-
-TEST_F(ModListGuardTest, FooterMisreadAsTheOnlyRowIsRefused) {
-  Populate();
-  // The mod sits in a block the 9.1 grammar does not know; the footer's
-  // "download all" icon is the only grid row it finds.
-  QString Page = MakeModPage(TPageLayout::Grid91, {});
-  Page.replace(QStringLiteral("</div>\n<footer"),
-               QStringLiteral("<div class=\"container-row mod-row\"><a href=\"mods/A.zip\">A</a>"
-                              "</div>\n<div class=\"container-row grid-row\">\n  <div "
-                              "class=\"container-row col col-lg-2 col-xs-12\" title=\"Total\">"
-                              "<div class=\"col x\"><b>Total</b></div></div>\n  <div class=\"col "
-                              "y\"><div class=\"col z\"><div class=\"col w\"><a "
-                              "href=\"all_mods_download?onlyActive=true\"><img "
-                              "src=\"s.png\"></a></div></div></div>\n</div>\n</div>\n<footer"));
-  Server.SetPage(Page);
-  const TParseServerModPageResult Parsed = TryParseServerModPage(Page);
-  ASSERT_TRUE(Parsed.Successful);
-  ExpectRefused(CheckModList(Page, Parsed.Mods).SoundRows, 1);
-}
-
-TEST_F(ModListGuardTest, PercentEncodedLinksAreSound) {
+TEST_F(UpdateModsTaskTest, PercentEncodedLinksAreSound) {
   Serve(TPageLayout::Table90, {{QStringLiteral("My Mod.zip"), QStringLiteral("Tester"), Yes,
                                 QStringLiteral("mods/My%20Mod.zip")}});
   EXPECT_TRUE(Run()) << Task->FinalMsg().toStdString();
@@ -349,20 +231,10 @@ TEST(ModListCheck, AdminViewPerLayout) {
   for (const auto& [Layout, Reads] : Expected) {
     const QString Page = MakeAdminModPage(Layout, Rows);
     const TParseServerModPageResult Parsed = TryParseServerModPage(Page);
-    const TModListCheck Check = CheckModList(Page, Parsed.Mods);
-    EXPECT_EQ(Check.Passed(), Reads)
-        << static_cast<int>(Layout) << ": " << Check.SoundRows << " of " << Check.LinkedArchives;
+    const TModListCheck Check = CheckModList(Page, Parsed.Mods, Parsed.Layout);
+    EXPECT_EQ(Check.Passed, Reads)
+        << static_cast<int>(Layout) << ": " << Check.RecognisedRows << " of " << Check.PageRows;
   }
-}
-
-TEST(ModListCheck, NamesAndLinks) {
-  EXPECT_EQ(LinkedArchives(u"<a href=\"mods/A.ZIP?x=1\">a</a><a href='mods/My%20Mod.zip'>"
-                           u"<a href=\"mods/a.zip\"><a href=\"x.zip.txt\">"),
-            (QStringList{QStringLiteral("A.ZIP"), QStringLiteral("My Mod.zip")}));
-  for (const char* Bad : {"", ".", "..", "a/b.zip", "a\\b.zip", "C:x.zip"})
-    EXPECT_FALSE(IsPlainFileName(QLatin1String(Bad))) << Bad;
-  EXPECT_TRUE(IsPlainFileName(QStringLiteral("..a.zip")));
-  EXPECT_TRUE(IsDlcFileName(QStringLiteral("pack.DLC")));
 }
 
 } // namespace

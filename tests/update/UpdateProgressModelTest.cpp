@@ -83,5 +83,22 @@ TEST_F(UpdateProgressModelTest, FileBarAndSpeedChangeAtMostEvery500ms) {
   EXPECT_EQ(Shown.back(), Model.View());
 }
 
+TEST(UpdateProgressTexts, RemovedArchivesSayWhereTheyWent) {
+  const struct {
+    int Trash;
+    int Deleted;
+    const char* Text;
+  } Cases[] = {
+      {0, 0, ""},
+      {1, 0, "1 mod archive moved to the trash"},
+      {3, 0, "3 mod archives moved to the trash"},
+      {0, 1, "1 mod archive deleted (no trash on its drive)"},
+      {2, 2, "2 mod archives moved to the trash, 2 deleted (no trash on its drive)"},
+  };
+  for (const auto& Case : Cases)
+    EXPECT_EQ(TUpdateProgressModel::FormatRemoved(Case.Trash, Case.Deleted),
+              QLatin1String(Case.Text));
+}
+
 } // namespace
 } // namespace tilvane

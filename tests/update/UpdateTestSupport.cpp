@@ -110,7 +110,10 @@ QString TitleCells(const TPageRow& R, int AIndex) {
                       .arg(AIndex)) +
          GridCell("1", "Version", R.Version, R.Version) +
          GridCell("2", "Author", R.Author, R.Author) +
-         GridCell("3", "Filename", R.FileName, R.FileName) +
+         GridCell("3", "Filename", R.FileName,
+                  QStringLiteral("<a href=\"mod.html?lang=en&amp;mod_index=%1\">%2</a>")
+                      .arg(AIndex)
+                      .arg(R.FileName)) +
          GridCell("1", "Size", R.SizeMB + QStringLiteral(" MB"), R.SizeMB + QStringLiteral(" MB"));
 }
 
@@ -239,13 +242,21 @@ TTestServer::TTestServer() {
     }
     if (Delay > 0)
       std::this_thread::sleep_for(std::chrono::milliseconds(Delay));
+    while (!FHttp.Stopping) {
+      {
+        std::lock_guard Lock(FMutex);
+        if (!FPageSilent)
+          break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     std::lock_guard Lock(FMutex);
     Res.set_content(FPage, "text/html; charset=utf-8");
   });
   Server.Get(R"(/mods/(.+))", [this](const httplib::Request& Req, httplib::Response& Res) {
     std::string Name = httplib::detail::decode_url(Req.matches[1].str(), false);
     std::string Body;
-    int Chunk = 0, Sleep = 0;
+    int Chunk = 0, Sleep = 0, BreakOff = -1;
     {
       std::lock_guard Lock(FMutex);
       FRequests.push_back(Req.target);
@@ -265,6 +276,19 @@ TTestServer::TTestServer() {
       Body = It->second;
       Chunk = FChunk;
       Sleep = FSleepMs;
+      if (auto Break = FBreakOff.find(Name); Break != FBreakOff.end())
+        BreakOff = Break->second;
+    }
+    if (BreakOff >= 0) {
+      auto Shared = std::make_shared<std::string>(std::move(Body));
+      Res.set_content_provider(
+          Shared->size(), "application/zip",
+          [Shared, BreakOff](size_t Offset, size_t, httplib::DataSink& Sink) {
+            if (Offset >= static_cast<size_t>(BreakOff))
+              return false; // drops the connection short of the announced length
+            return Sink.write(Shared->data() + Offset, static_cast<size_t>(BreakOff) - Offset);
+          });
+      return;
     }
     if (Chunk <= 0) {
       FBytesSent += static_cast<std::int64_t>(Body.size());
@@ -320,6 +344,16 @@ void TTestServer::SetPageDelay(int AMilliseconds) {
   FPageDelayMs = AMilliseconds;
 }
 
+void TTestServer::SetPageSilent(bool ASilent) {
+  std::lock_guard Lock(FMutex);
+  FPageSilent = ASilent;
+}
+
+void TTestServer::SetBreakOff(const QString& AFileName, int ABytes) {
+  std::lock_guard Lock(FMutex);
+  FBreakOff[AFileName.toStdString()] = ABytes;
+}
+
 int TTestServer::Requests(const std::string& APath) const {
   std::lock_guard Lock(FMutex);
   int Count = 0;
@@ -349,6 +383,16 @@ void TRecordingProgress::UpdateDownloadStatus(int OnFile, int TotalFiles, double
 void TRecordingProgress::UpdateFileStatus(int, double) {
   std::lock_guard Lock(FMutex);
   ++FFileStatusCalls;
+}
+
+void TRecordingProgress::UpdateRemoved(int AMovedToTrash, int ADeleted) {
+  std::lock_guard Lock(FMutex);
+  FRemoved = QStringLiteral("%1/%2").arg(AMovedToTrash).arg(ADeleted);
+}
+
+QString TRecordingProgress::Removed() const {
+  std::lock_guard Lock(FMutex);
+  return FRemoved;
 }
 
 QStringList TRecordingProgress::Statuses() const {

@@ -67,6 +67,10 @@ public:
   void SetSlow(int AChunkBytes, int ASleepMs);
   // Delays the page answer.
   void SetPageDelay(int AMilliseconds);
+  // Accepts the page request and never answers it (until the server stops).
+  void SetPageSilent(bool ASilent);
+  // Announces the whole file but closes the connection after ABytes of it.
+  void SetBreakOff(const QString& AFileName, int ABytes);
 
   int Requests(const std::string& APath) const;
   std::vector<std::string> AllRequests() const;
@@ -81,6 +85,8 @@ private:
   int FChunk = 0;
   int FSleepMs = 0;
   int FPageDelayMs = 0;
+  bool FPageSilent = false;
+  std::map<std::string, int> FBreakOff;
   std::atomic<std::int64_t> FBytesSent{0};
   // Last, so that it stops before the state its handlers use goes away.
   tilvane::test::LocalHttpServer FHttp;
@@ -94,16 +100,20 @@ public:
   void UpdateDownloadStatus(int OnFile, int TotalFiles, double DownloadedMB, double TotalMB,
                             const QString& FileName, double FileSizeMB) override;
   void UpdateFileStatus(int FilePercent, double Speed) override;
+  void UpdateRemoved(int AMovedToTrash, int ADeleted) override;
 
   QStringList Statuses() const;
   QStringList Downloads() const; // "OnFile/TotalFiles FileName"
   int FileStatusCalls() const;
+  // "trash/deleted" of the last report; empty when none came.
+  QString Removed() const;
 
 private:
   mutable std::mutex FMutex;
   QStringList FStatuses;
   QStringList FDownloads;
   int FFileStatusCalls = 0;
+  QString FRemoved;
 };
 
 // The login query added the way the server client adds it, for tests that do

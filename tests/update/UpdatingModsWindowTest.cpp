@@ -38,17 +38,21 @@ protected:
   }
 
   TestEnvironment Env;
-  TdmMain DataModule{Env.Platform(), Env.Prompts()};
+  // Errors that reach the program's report.
+  std::vector<std::exception_ptr> Reported;
+  TdmMain DataModule{Env.Platform(), Env.Prompts(),
+                     [this](std::exception_ptr AError) { Reported.push_back(AError); }};
   TTestServer Server;
   TModFolder Folder;
 };
 
 TEST_F(UpdatingModsWindowTest, ControlsCarryTheirNames) {
-  TfmUpdatingMods Window(nullptr, Folder, DataModule);
+  TfmUpdatingMods Window(nullptr, Folder, TFSVersion::fsv25, DataModule);
   EXPECT_EQ(Window.windowTitle(), QStringLiteral("Update mods for My Server"));
-  for (const char* Name : {"lblStatus1", "lblFiles", "lblSizeMB", "lblFileName", "lblFileSizeMB",
-                           "lblSpeed", "lblFinishTime", "Label14", "lblStatus2", "Label5",
-                           "Label10", "Label11", "Label4", "Label9", "Label1", "Label2"})
+  for (const char* Name :
+       {"lblStatus1", "lblFiles", "lblSizeMB", "lblFileName", "lblFileSizeMB", "lblSpeed",
+        "lblFinishTime", "Label14", "lblStatus2", "Label5", "Label10", "Label11", "Label4",
+        "Label9", "Label1", "Label2", "lblRemovedCaption", "lblRemoved"})
     EXPECT_NE(Window.findChild<QLabel*>(QLatin1String(Name)), nullptr) << Name;
   for (const char* Name : {"pbFilePercent", "pbCompletePercent"})
     EXPECT_NE(Window.findChild<QProgressBar*>(QLatin1String(Name)), nullptr) << Name;
@@ -57,7 +61,10 @@ TEST_F(UpdatingModsWindowTest, ControlsCarryTheirNames) {
 }
 
 TEST_F(UpdatingModsWindowTest, RunsToOkAndShowsTheLastArchive) {
-  TfmUpdatingMods Window(nullptr, Folder, DataModule);
+  Folder.RemoveModsNotOnServer = true;
+  MakeModArchive(Env.PathOf(QStringLiteral("mods/Stray.zip")), QStringLiteral("Tester"),
+                 QStringLiteral("1.0.0.0"));
+  TfmUpdatingMods Window(nullptr, Folder, TFSVersion::fsv25, DataModule);
   EXPECT_EQ(ShowAndWait(Window), QDialog::Accepted);
   EXPECT_TRUE(Window.FinishedUpdating());
   EXPECT_EQ(Window.findChild<QLabel*>(QStringLiteral("lblFileName"))->text(),
@@ -65,12 +72,14 @@ TEST_F(UpdatingModsWindowTest, RunsToOkAndShowsTheLastArchive) {
   EXPECT_EQ(Window.findChild<QLabel*>(QStringLiteral("lblFiles"))->text(),
             QStringLiteral("1 of 1"));
   EXPECT_TRUE(QFile::exists(Env.PathOf(QStringLiteral("mods/A.zip"))));
+  EXPECT_EQ(Window.findChild<QLabel*>(QStringLiteral("lblRemoved"))->text(),
+            QStringLiteral("1 mod archive moved to the trash"));
 }
 
 TEST_F(UpdatingModsWindowTest, PauseAndCancelButtons) {
   Server.SetFile(QStringLiteral("A.zip"), QByteArray(300 * 1024, 'c'));
   Server.SetSlow(2048, 5);
-  TfmUpdatingMods Window(nullptr, Folder, DataModule);
+  TfmUpdatingMods Window(nullptr, Folder, TFSVersion::fsv25, DataModule);
   auto* Pause = Window.findChild<QPushButton*>(QStringLiteral("btnPause"));
   auto* Cancel = Window.findChild<QPushButton*>(QStringLiteral("btnCancel"));
   QTimer::singleShot(300, &Window, [&] {
@@ -88,17 +97,17 @@ TEST_F(UpdatingModsWindowTest, PauseAndCancelButtons) {
 TEST_F(UpdatingModsWindowTest, FinalMessageAndUnhandledError) {
   Server.SetPage(QStringLiteral("<title>Farming Simulator Dedicated Server | Login</title>"));
   {
-    TfmUpdatingMods Window(nullptr, Folder, DataModule);
+    TfmUpdatingMods Window(nullptr, Folder, TFSVersion::fsv25, DataModule);
     EXPECT_EQ(ShowAndWait(Window), QDialog::Rejected);
     ASSERT_EQ(Env.Prompts().Messages().size(), 1);
     EXPECT_TRUE(
         Env.Prompts().Messages().first().endsWith(QStringLiteral("Unable to log into server.")));
   }
-  // An archive without a description: the error reaches the caller of the
-  // poll and the window closes with Cancel.
+  // An archive without a description: the window closes with Cancel and the
+  // error goes to the program's report, not out of the poll.
   Server.SetPage(MakeModPage(TPageLayout::Grid100, {{QStringLiteral("A.zip")}}));
   MakeZip(Env.PathOf(QStringLiteral("mods/A.zip")), {{QStringLiteral("x.txt"), "x"}});
-  TfmUpdatingMods Window(nullptr, Folder, DataModule);
+  TfmUpdatingMods Window(nullptr, Folder, TFSVersion::fsv25, DataModule);
   Window.findChild<QTimer*>(QStringLiteral("tmrFinished"))->stop();
   Window.Task().Start();
   // The worker hands its status lines to this thread: keep it serving them.
@@ -106,9 +115,15 @@ TEST_F(UpdatingModsWindowTest, FinalMessageAndUnhandledError) {
     QTest::qWait(10);
   ASSERT_TRUE(Window.Task().Ended());
   QSignalSpy Finished(&Window, &QDialog::finished);
-  EXPECT_THROW(Window.tmrFinishedTimer(), EAppError);
-  EXPECT_TRUE(Finished.wait(2000));
+  EXPECT_NO_THROW(Window.tmrFinishedTimer());
+  EXPECT_EQ(Finished.size(), 1);
   EXPECT_EQ(Window.result(), QDialog::Rejected);
+  ASSERT_EQ(Reported.size(), 1u);
+  try {
+    std::rethrow_exception(Reported[0]);
+  } catch (const EAppError& Error) {
+    EXPECT_TRUE(Error.Message().startsWith(QStringLiteral("A.zip: modDesc.xml: "))) << Error.what();
+  }
 }
 
 } // namespace

@@ -1,0 +1,213 @@
+#include "server/ModListCheck.h"
+
+#include "server/ModPageRows.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+
+namespace tilvane {
+
+namespace {
+
+char16_t FoldAscii(char16_t C) {
+  return (C >= u'A' && C <= u'Z') ? C + (u'a' - u'A') : C;
+}
+
+QString PercentDecoded(QStringView AText) {
+  return QString::fromUtf8(QByteArray::fromPercentEncoding(AText.toUtf8()));
+}
+
+// The path of a link: a query or fragment does not name the file.
+QStringView PathOf(QStringView ALink) {
+  for (qsizetype I = 0; I < ALink.size(); ++I) {
+    if (ALink[I] == u'?' || ALink[I] == u'#')
+      return ALink.left(I);
+  }
+  return ALink;
+}
+
+QString ArchiveOf(QStringView ALink) {
+  const QStringView Path = PathOf(ALink);
+  const qsizetype Slash = Path.lastIndexOf(u'/');
+  return PercentDecoded(Slash < 0 ? Path : Path.mid(Slash + 1));
+}
+
+// A link as a server writes one: no markup and no control characters in it.
+bool IsPlainLink(QStringView ALink) {
+  for (const QChar C : ALink) {
+    if (C == u'<' || C == u'>' || C == u'"' || C.unicode() < 0x20)
+      return false;
+  }
+  return true;
+}
+
+// A row the task may act on: it names a plain ".zip" file and its download
+// link fetches that very file.
+bool RowIsSound(const TServerMod& AMod) {
+  return IsPlainFileName(AMod.FileName) && IsZipFileName(AMod.FileName) &&
+         IsPlainLink(AMod.DownloadURL) && SameTextAscii(ArchiveOf(AMod.DownloadURL), AMod.FileName);
+}
+
+bool PageRowIsSound(const TModPageRow& ARow) {
+  return !ARow.MixedDetailLinks && !ARow.LinksAnotherArchive && !ARow.Damaged &&
+         !ARow.Link.isEmpty() && IsPlainFileName(ARow.FileName) && IsZipFileName(ARow.FileName);
+}
+
+// A row by everything the task acts on: the file, where it comes from, and
+// the author and version that decide whether the local archive is current.
+QString RowKey(const QString& AFileName, const QString& ALink, const QString& AVersion,
+               const QString& AAuthor) {
+  return FoldedAscii(AFileName) + QLatin1Char('\n') + ALink + QLatin1Char('\n') + AVersion +
+         QLatin1Char('\n') + AAuthor;
+}
+
+// The href values of AText: quoted with either quote, or up to a blank or '>'.
+template <typename TVisit> void ForEachHref(QStringView AText, TVisit AVisit) {
+  const QLatin1String Href("href=");
+  qsizetype Pos = 0;
+  while ((Pos = AText.indexOf(Href, Pos, Qt::CaseInsensitive)) >= 0) {
+    Pos += Href.size();
+    if (Pos >= AText.size())
+      return;
+    const QChar Quote = AText[Pos];
+    if (Quote == u'"' || Quote == u'\'') {
+      const qsizetype End = AText.indexOf(Quote, Pos + 1);
+      if (End < 0)
+        return;
+      AVisit(AText.mid(Pos + 1, End - Pos - 1));
+      Pos = End + 1;
+    } else {
+      qsizetype End = Pos;
+      while (End < AText.size() && !AText[End].isSpace() && AText[End] != u'>')
+        ++End;
+      AVisit(AText.mid(Pos, End - Pos));
+      Pos = End;
+    }
+  }
+}
+
+} // namespace
+
+bool SameTextAscii(QStringView A, QStringView B) {
+  if (A.size() != B.size())
+    return false;
+  for (qsizetype i = 0; i < A.size(); ++i) {
+    if (FoldAscii(A[i].unicode()) != FoldAscii(B[i].unicode()))
+      return false;
+  }
+  return true;
+}
+
+QString FoldedAscii(QStringView AText) {
+  QString Result(AText.size(), Qt::Uninitialized);
+  for (qsizetype I = 0; I < AText.size(); ++I)
+    Result[I] = QChar(FoldAscii(AText[I].unicode()));
+  return Result;
+}
+
+bool EndsWithAscii(QStringView AText, QStringView ASuffix) {
+  return AText.size() >= ASuffix.size() && SameTextAscii(AText.right(ASuffix.size()), ASuffix);
+}
+
+bool IsPlainFileName(const QString& AFileName) {
+  if (AFileName.isEmpty() || AFileName == QLatin1String(".") || AFileName == QLatin1String(".."))
+    return false;
+  for (QChar C : AFileName) {
+    if (C == u'/' || C == u'\\' || C == u':' || C == u'\0')
+      return false;
+  }
+  return true;
+}
+
+bool IsDlcFileName(const QString& AFileName) {
+  return EndsWithAscii(AFileName, u".dlc");
+}
+
+bool IsZipFileName(const QString& AFileName) {
+  return EndsWithAscii(AFileName, u".zip");
+}
+
+void ForEachArchiveLink(
+    QStringView AText,
+    const std::function<void(QStringView AHref, const QString& AArchive)>& AVisit) {
+  ForEachHref(AText, [&AVisit](QStringView AHref) {
+    const QStringView Path = PathOf(AHref);
+    if (EndsWithAscii(Path, u".zip") || EndsWithAscii(Path, u".dlc"))
+      AVisit(AHref, ArchiveOf(AHref));
+  });
+}
+
+QStringList LinkedArchives(QStringView APage) {
+  QStringList Result;
+  QSet<QString> Seen;
+  ForEachArchiveLink(APage, [&](QStringView, const QString& AArchive) {
+    if (IsZipFileName(AArchive) && !Seen.contains(FoldedAscii(AArchive))) {
+      Seen.insert(FoldedAscii(AArchive));
+      Result.append(AArchive);
+    }
+  });
+  return Result;
+}
+
+TModListCheck CheckModList(QStringView APage, const TArrayOfServerMods& AMods,
+                           TServerPageLayout ALayout) {
+  bool Sound = true;
+  // The parsed rows the task would act on, and the sound ones by name and link.
+  QList<const TServerMod*> Parsed;
+  QHash<QString, int> SoundParsed;
+  QSet<QString> SoundNames;
+  for (const TServerMod& Mod : AMods) {
+    if (IsDlcFileName(Mod.FileName))
+      continue;
+    Parsed.append(&Mod);
+    if (!RowIsSound(Mod)) {
+      Sound = false;
+      continue;
+    }
+    ++SoundParsed[RowKey(Mod.FileName, Mod.DownloadURL, Mod.Version, Mod.Author)];
+    SoundNames.insert(FoldedAscii(Mod.FileName));
+  }
+
+  std::vector<TModPageRow> Rows = ModPageRows(APage, ALayout);
+  std::erase_if(Rows, [](const TModPageRow& ARow) { return IsDlcFileName(ARow.FileName); });
+  TModListCheck Check;
+  for (const TModPageRow& Row : Rows) {
+    const auto Match = SoundParsed.find(RowKey(Row.FileName, Row.Link, Row.Version, Row.Author));
+    if (PageRowIsSound(Row) && Match != SoundParsed.end() && *Match > 0) {
+      --*Match;
+      ++Check.RecognisedRows;
+    } else {
+      Sound = false;
+    }
+  }
+  // One parsed row per page row, in the page's order: nothing left over, and
+  // no row read from another row's place.
+  if (Parsed.size() != static_cast<qsizetype>(Rows.size())) {
+    Sound = false;
+  } else {
+    for (size_t I = 0; I < Rows.size() && Sound; ++I) {
+      const TServerMod& Mod = *Parsed[static_cast<qsizetype>(I)];
+      Sound = Mod.FileName == Rows[I].FileName && Mod.DownloadURL == Rows[I].Link &&
+              Mod.Version == Rows[I].Version && Mod.Author == Rows[I].Author;
+    }
+  }
+  const QStringList Linked = LinkedArchives(APage);
+  for (const QString& Archive : Linked)
+    Sound = Sound && SoundNames.contains(FoldedAscii(Archive));
+
+  Check.PageRows = std::max(static_cast<int>(Rows.size()), static_cast<int>(Linked.size()));
+  Check.Passed = Sound;
+  return Check;
+}
+
+QString ModListIncompleteMessage(const TModListCheck& ACheck) {
+  return QLatin1String("The mod list of the server could not be read completely (") +
+         QString::number(ACheck.RecognisedRows) + QLatin1String(" of ") +
+         QString::number(ACheck.PageRows) +
+         QLatin1String(" mods recognised). No mods were deleted.");
+}
+
+} // namespace tilvane

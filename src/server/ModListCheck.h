@@ -1,0 +1,61 @@
+#pragma once
+
+#include "server/ParseServerModList.h"
+#include "server/ServerVersionMarkers.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <functional>
+
+namespace tilvane {
+
+// Equal when equal after folding the ASCII letters only (how the game's
+// folder, authors and versions are compared).
+bool SameTextAscii(QStringView A, QStringView B);
+bool EndsWithAscii(QStringView AText, QStringView ASuffix);
+// AText with its ASCII letters in lower case: a key under which names that
+// SameTextAscii holds equal meet.
+QString FoldedAscii(QStringView AText);
+
+// A name the server may make the program write, read or delete: one plain
+// file name, never a path (no '/', '\', ':', not empty, not "." or "..").
+bool IsPlainFileName(const QString& AFileName);
+// DLC rows have no archive to download.
+bool IsDlcFileName(const QString& AFileName);
+// A mod archive: the only kind of file a sync writes or removes.
+bool IsZipFileName(const QString& AFileName);
+
+// Calls AVisit for every href of AText whose path (before any query or
+// fragment) ends in ".zip" or ".dlc", any letter case, in page order: with the
+// href's value as written and the last segment of its path, percent-decoded.
+void ForEachArchiveLink(
+    QStringView AText,
+    const std::function<void(QStringView AHref, const QString& AArchive)>& AVisit);
+
+// The ".zip" archives a page links for download (ForEachArchiveLink), without
+// duplicates in any letter case, in page order.
+QStringList LinkedArchives(QStringView APage);
+
+// Whether a parsed mod list says what the page says. The grammars read the
+// page by fixed offsets; a page laid out differently, cut short or tampered
+// with can come back with rows missing or put together from two, and acting
+// on such a list removes or replaces the player's archives. The list passes
+// only when every mod row of the page (DLC rows aside) is a parsed row with
+// the row's own file name and link, in page order, that link names that very
+// ".zip" file, no row mixes the detail links of two mods, and every archive
+// the page links is a parsed row's.
+struct TModListCheck {
+  int PageRows = 0;       // mod rows of the page (DLC rows aside), or its linked archives if more
+  int RecognisedRows = 0; // of those, the rows the parsed list holds soundly
+  bool Passed = false;
+};
+
+TModListCheck CheckModList(QStringView APage, const TArrayOfServerMods& AMods,
+                           TServerPageLayout ALayout);
+
+// "The mod list of the server could not be read completely (...)".
+QString ModListIncompleteMessage(const TModListCheck& ACheck);
+
+} // namespace tilvane
