@@ -100,17 +100,20 @@ void TLogFollower::Clear() {
   FCanFollow = false;
 }
 
-void TLogFollower::AppendText(QString AText) {
-  if (AText.isEmpty())
+void TLogFollower::AppendLines(const QString& ANormalized, const std::vector<qsizetype>& AStarts,
+                               size_t AFirst) {
+  // The text is taken as split, never split again: once its line ends are
+  // LFs, a last line that is empty ends the text in an LF, which a second
+  // split would read as a line end at the very end and drop the line.
+  if (AFirst >= AStarts.size())
     return;
-  if (FStarts.empty()) {
-    NormalizeLines(AText, 0, FStarts);
-    FText = std::move(AText);
-    return;
-  }
-  FText.append(u'\n');
-  NormalizeLines(AText, FText.size(), FStarts);
-  FText.append(AText);
+  const qsizetype from = AStarts[AFirst];
+  if (!FStarts.empty())
+    FText.append(u'\n');
+  const qsizetype shift = FText.size() - from;
+  for (size_t i = AFirst; i < AStarts.size(); ++i)
+    FStarts.push_back(AStarts[i] + shift);
+  FText.append(QStringView(ANormalized).mid(from));
 }
 
 void TLogFollower::RememberWindows(const QByteArray& AData, std::int64_t ADataOffset) {
@@ -202,7 +205,8 @@ TLogLoadResult TLogFollower::FullLoad(const QDateTime& ATime, std::int64_t ASize
 
   QString decoded = DecodeLogBytes(FEncoding, body, bodySize);
   data = QByteArray(); // the bytes are not needed beyond this point: keep the peak low
-  AppendText(std::move(decoded));
+  NormalizeLines(decoded, 0, FStarts);
+  FText = std::move(decoded);
   // A file this short may still be growing into a byte-order mark.
   FCanFollow = ASize >= 3 && FLastBytesRead >= 3;
   FLastLogDT = ATime;
@@ -252,13 +256,13 @@ TLogFollower::TReadResult TLogFollower::ReadChanges(TLogLoadResult& AResult) {
       // The last line was still being written at the last load.
       FText.truncate(n > 1 ? FStarts.back() - 1 : 0);
       FStarts.pop_back();
-      AppendText(decoded);
+      AppendLines(decoded, starts, 0);
       replaced = true;
-    } else if (starts.size() > 1) {
-      AppendText(decoded.mid(starts[1]));
+    } else {
+      AppendLines(decoded, starts, 1);
     }
   } else {
-    AppendText(std::move(decoded));
+    AppendLines(decoded, starts, 0);
   }
 
   const std::int64_t newLastLine =

@@ -94,8 +94,10 @@ private:
   TReadResult ReadChanges(TLogLoadResult& AResult);
   bool OpenLogFile(QFile& AFile);
   void Clear();
-  // Splits decoded text into lines and appends them to the text.
-  void AppendText(QString AText);
+  // Appends the lines from AFirst on of text that NormalizeLines already
+  // split, AStarts being its line starts.
+  void AppendLines(const QString& ANormalized, const std::vector<qsizetype>& AStarts,
+                   size_t AFirst);
   void RememberWindows(const QByteArray& AData, std::int64_t ADataOffset);
 
   QString FLogFileName;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <thread>
 
 using namespace tilvane;
@@ -59,11 +60,37 @@ protected:
     return lines;
   }
 
-  QStringList EntryTexts() const {
+  static QStringList EntryTexts(const TLogFollower& AFollower) {
     QStringList texts;
-    for (qsizetype i = 0; i < static_cast<qsizetype>(FFollower.Entries().size()); ++i)
-      texts << FFollower.EntryText(i);
+    for (qsizetype i = 0; i < static_cast<qsizetype>(AFollower.Entries().size()); ++i)
+      texts << AFollower.EntryText(i);
     return texts;
+  }
+  QStringList EntryTexts() const { return EntryTexts(FFollower); }
+
+  // The follower against a second follower that reads the whole file: the
+  // incremental path must never show anything a full load would not.
+  ::testing::AssertionResult MatchesFullLoad() const {
+    TLogFollower fresh;
+    fresh.SetLogFileName(FFileName);
+    fresh.LoadLogFile(true);
+    if (FFollower.LineCount() != fresh.LineCount() || FFollower.Text() != fresh.Text())
+      return ::testing::AssertionFailure()
+             << FFollower.LineCount() << " lines \"" << FFollower.Text().toStdString()
+             << "\" where a full load has " << fresh.LineCount() << " lines \""
+             << fresh.Text().toStdString() << "\"";
+    if (EntryTexts() != EntryTexts(fresh))
+      return ::testing::AssertionFailure()
+             << "entries \"" << EntryTexts().join(u'|').toStdString()
+             << "\" where a full load has \"" << EntryTexts(fresh).join(u'|').toStdString() << "\"";
+    if (FFollower.TotalErrors() != fresh.TotalErrors() ||
+        FFollower.TotalWarnings() != fresh.TotalWarnings())
+      return ::testing::AssertionFailure()
+             << "totals " << FFollower.TotalErrors() << "/" << FFollower.TotalWarnings()
+             << " where a full load has " << fresh.TotalErrors() << "/" << fresh.TotalWarnings();
+    if (FFollower.Encoding() != fresh.Encoding())
+      return ::testing::AssertionFailure() << "the encoding differs from a full load";
+    return ::testing::AssertionSuccess();
   }
 
   test::TestEnvironment FEnv;
@@ -214,6 +241,130 @@ TEST_F(LogFollowerTest, HalfWrittenLastLineIsReplacedAndClassifiedOnce) {
   EXPECT_EQ(EntryTexts(),
             QStringList{QStringLiteral("[Error] 2:  2026-07-22 Error: Failed to open")});
   EXPECT_EQ(FFollower.TotalErrors(), 1);
+}
+
+TEST_F(LogFollowerTest, AppendedEmptyLinesAreKept) {
+  // A mod that prints an empty line ends a write with two line ends; the
+  // empty line between them must neither vanish nor swallow the next line.
+  struct Case {
+    const char* Name;
+    QByteArray Start;
+    std::vector<std::pair<QByteArray, QStringList>> Steps; // appended, lines after it
+  };
+  const QString e; // an empty line
+  const QString a = QStringLiteral("A"), b = QStringLiteral("B"), c = QStringLiteral("C");
+  const QString ab = QStringLiteral("Ab"), bb = QStringLiteral("BB");
+  const Case cases[] = {
+      {"CR LF", "A\r\n", {{"B\r\n\r\n", {a, b, e}}, {"C\r\n", {a, b, e, c}}}},
+      {"CR LF, only an empty line", "A\r\n", {{"\r\n", {a, e}}, {"\r\n", {a, e, e}}}},
+      {"LF", "Ab\n", {{"B\n\n", {ab, b, e}}, {"C\n", {ab, b, e, c}}}},
+      {"LF, only an empty line", "Ab\n", {{"\n", {ab, e}}}},
+      {"CR", "Ab\r", {{"B\r\r", {ab, b, e}}, {"C\r", {ab, b, e, c}}}},
+      {"half-written line completed", "A\r\nB", {{"B\r\n\r\n", {a, bb, e}}}},
+      {"CR LF split before an empty line", "A\r\n", {{"B\r", {a, b}}, {"\n\r\n", {a, b, e}}}},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.Name);
+    Write(test.Start);
+    FFollower.LoadLogFile(true);
+    for (const auto& [appended, lines] : test.Steps) {
+      SCOPED_TRACE(appended.toStdString());
+      AppendFromWriter(appended);
+      const TLogLoadResult result = FFollower.LoadLogFile(false);
+      EXPECT_NE(result.Kind, Kind::Replaced); // followed, not read afresh
+      EXPECT_EQ(Lines(), lines);
+      EXPECT_TRUE(MatchesFullLoad());
+    }
+  }
+
+  // The entry of a line written after the empty one names its real number.
+  Write("A\r\n");
+  FFollower.LoadLogFile(true);
+  for (const char* appended : {"B\r\n\r\n", "Error: C\r\n"}) {
+    AppendFromWriter(appended);
+    FFollower.LoadLogFile(false);
+  }
+  EXPECT_EQ(EntryTexts(), QStringList{QStringLiteral("[Error] 4:  Error: C")});
+  EXPECT_EQ(FFollower.TotalErrors(), 1);
+}
+
+TEST_F(LogFollowerTest, FollowingAgreesWithFullLoadOverRandomChanges) {
+  std::mt19937 random(20260722);
+  auto pick = [&](int AMax) { return std::uniform_int_distribution<int>(0, AMax)(random); };
+  const char* const words[] = {"Error:", "Warning", "error", "mesh", "lod", "", "x"};
+  auto text = [&] {
+    QByteArray line = words[pick(6)];
+    for (int i = pick(3); i > 0; --i)
+      line += QByteArray(" ") + words[pick(6)];
+    return line;
+  };
+  auto lineEnd = [&] { return pick(3) == 0 ? QByteArray("\n") : QByteArray("\r\n"); };
+  // How often each change below comes: whole lines, part of a line, empty
+  // lines, a split CR LF, a split character, a byte that is not UTF-8, a
+  // restart, the last bytes rewritten.
+  std::discrete_distribution<int> change({5, 3, 3, 2, 2, 1, 1, 3});
+
+  QByteArray content = "start\r\n";
+  Write(content);
+  FFollower.LoadLogFile(true);
+  auto step = [&](const QByteArray& ANewContent, const char* AWhat) {
+    if (ANewContent.startsWith(content))
+      AppendFromWriter(ANewContent.mid(content.size()));
+    else
+      Write(ANewContent);
+    content = ANewContent;
+    EXPECT_NE(FFollower.LoadLogFile(false).Kind, Kind::OpenFailed);
+    return ::testing::AssertionResult(MatchesFullLoad()) << " after " << AWhat;
+  };
+
+  for (int i = 0; i < 400; ++i) {
+    SCOPED_TRACE(i);
+    ::testing::AssertionResult same = ::testing::AssertionSuccess();
+    switch (change(random)) {
+    case 0: {
+      QByteArray lines;
+      for (int k = pick(3); k >= 0; --k)
+        lines += (pick(3) == 0 ? QByteArray() : text()) + lineEnd();
+      same = step(content + lines, "whole lines");
+      break;
+    }
+    case 1:
+      same = step(content + text(), "part of a line");
+      break;
+    case 2:
+      same = step(content + lineEnd() + (pick(1) ? lineEnd() : QByteArray()), "empty lines");
+      break;
+    case 3:
+      same = step(content + text() + "\r", "a CR");
+      if (same)
+        same = step(content + "\n" + (pick(1) ? QByteArray("\r\n") : text()), "its LF");
+      break;
+    case 4:
+      same = step(content + "caf\xC3", "half a character");
+      if (same)
+        same = step(content + "\xA9" + lineEnd(), "its second half");
+      break;
+    case 5:
+      same = step(content + "caf\xE9" + lineEnd(), "a byte that is not UTF-8");
+      break;
+    case 6: {
+      QByteArray restarted = (pick(3) == 0 ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
+                             "restart " + QByteArray::number(i) + "\r\n" + text();
+      // Shorter than the old log: two writes within one tick of the file
+      // system's clock differ in their size only.
+      restarted.truncate(std::max<qsizetype>(0, std::min(restarted.size(), content.size() - 1)));
+      same = step(restarted, "a restart");
+      break;
+    }
+    default: {
+      // The last bytes written again, longer than before (see above).
+      const qsizetype cut = std::min<qsizetype>(content.size(), 1 + pick(5));
+      same = step(content.chopped(cut) + text() + "+ " + QByteArray(cut, 'r'), "a rewrite");
+      break;
+    }
+    }
+    ASSERT_TRUE(same);
+  }
 }
 
 TEST_F(LogFollowerTest, FirstLineOfAOneLineTextIsClassifiedWhenCompleted) {
