@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
 
 namespace tilvane {
 
@@ -27,6 +28,12 @@ QStringView PathOf(QStringView ALink) {
       return ALink.left(I);
   }
   return ALink;
+}
+
+// The link up to its last '/', which is where the server keeps its archives.
+QStringView FolderOf(QStringView ALink) {
+  const QStringView Path = PathOf(ALink);
+  return Path.left(Path.lastIndexOf(u'/') + 1);
 }
 
 QString ArchiveOf(QStringView ALink) {
@@ -159,11 +166,16 @@ TModListCheck CheckModList(QStringView APage, const TArrayOfServerMods& AMods,
   QList<const TServerMod*> Parsed;
   QHash<QString, int> SoundParsed;
   QSet<QString> SoundNames;
+  // A server offers all its archives from one folder: a link that leaves the
+  // folder of the first one was not written by the server.
+  std::optional<QStringView> ArchiveFolder;
   for (const TServerMod& Mod : AMods) {
     if (IsDlcFileName(Mod.FileName))
       continue;
     Parsed.append(&Mod);
-    if (!RowIsSound(Mod)) {
+    if (RowIsSound(Mod) && !ArchiveFolder)
+      ArchiveFolder = FolderOf(Mod.DownloadURL);
+    if (!RowIsSound(Mod) || FolderOf(Mod.DownloadURL) != *ArchiveFolder) {
       Sound = false;
       continue;
     }

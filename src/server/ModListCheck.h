@@ -43,9 +43,10 @@ QStringList LinkedArchives(QStringView APage);
 // with can come back with rows missing or put together from two, and acting
 // on such a list removes or replaces the player's archives. The list passes
 // only when every mod row of the page (DLC rows aside) is a parsed row with
-// the row's own file name and link, in page order, that link names that very
-// ".zip" file, no row mixes the detail links of two mods, and every archive
-// the page links is a parsed row's.
+// the row's own file name, link, author and version, in page order, that
+// link names that very ".zip" file in the folder all the page's archives
+// come from, no row mixes the detail links of two mods or lost part of its
+// markup, and every archive the page links is a parsed row's.
 struct TModListCheck {
   int PageRows = 0;       // mod rows of the page (DLC rows aside), or its linked archives if more
   int RecognisedRows = 0; // of those, the rows the parsed list holds soundly

@@ -101,6 +101,9 @@ TEST(ModListCheck, RefusesRowsThatAreMissingMixedOrNoArchives) {
     SCOPED_TRACE(Layout.Version);
     const std::pair<TCase, QString> Cases[] = {
         {{"row without link", 3, 4}, Page(Layout.Version, [](auto& M) { M[1].Link.clear(); })},
+        {{"link outside the archives' folder", 3, 4},
+         Page(Layout.Version,
+              [](auto& M) { M[2].Link = QStringLiteral("mods/other/FS25_Mod_2.zip"); })},
         {{"link to another archive", 3, 4},
          Page(Layout.Version, [](auto& M) { M[1].Link = QStringLiteral("mods/FS25_Mod_3.zip"); })},
         {{"file that is no archive", 3, 4},
