@@ -1,6 +1,7 @@
 #include "server/ModListCheck.h"
 
 #include "server/ModPageRows.h"
+#include "server/PageScanner.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -36,11 +37,15 @@ QStringView FolderOf(QStringView ALink) {
   return Path.left(Path.lastIndexOf(u'/') + 1);
 }
 
-QString ArchiveOf(QStringView ALink) {
+} // namespace
+
+QString ArchiveOfLink(QStringView ALink) {
   const QStringView Path = PathOf(ALink);
   const qsizetype Slash = Path.lastIndexOf(u'/');
   return PercentDecoded(Slash < 0 ? Path : Path.mid(Slash + 1));
 }
+
+namespace {
 
 // A link as a server writes one: no markup and no control characters in it.
 bool IsPlainLink(QStringView ALink) {
@@ -55,7 +60,8 @@ bool IsPlainLink(QStringView ALink) {
 // link fetches that very file.
 bool RowIsSound(const TServerMod& AMod) {
   return IsPlainFileName(AMod.FileName) && IsZipFileName(AMod.FileName) &&
-         IsPlainLink(AMod.DownloadURL) && SameTextAscii(ArchiveOf(AMod.DownloadURL), AMod.FileName);
+         IsPlainLink(AMod.DownloadURL) &&
+         SameTextAscii(ArchiveOfLink(AMod.DownloadURL), AMod.FileName);
 }
 
 bool PageRowIsSound(const TModPageRow& ARow) {
@@ -71,12 +77,28 @@ QString RowKey(const QString& AFileName, const QString& ALink, const QString& AV
          QLatin1Char('\n') + AAuthor;
 }
 
+// Where "href=" (any letter case) next begins in AText at or after AFrom; -1
+// when it does not. Found by its '=', which the page's search finds many
+// characters at a time: a case-blind search of the whole text is several
+// times slower on a page of megabytes.
+qsizetype FindHref(QStringView AText, qsizetype AFrom) {
+  for (qsizetype Equals = servermodpage::FindCharInPage(AText, u'=', AFrom + 4); Equals >= 0;
+       Equals = servermodpage::FindCharInPage(AText, u'=', Equals + 1)) {
+    bool Href = true;
+    for (qsizetype I = 0; I < 4 && Href; ++I)
+      Href = (AText[Equals - 4 + I].unicode() | 0x20) == u"href"[I];
+    if (Href)
+      return Equals - 4;
+  }
+  return -1;
+}
+
 // The href values of AText: quoted with either quote, or up to a blank or '>'.
 template <typename TVisit> void ForEachHref(QStringView AText, TVisit AVisit) {
-  const QLatin1String Href("href=");
+  constexpr qsizetype HrefSize = 5; // "href="
   qsizetype Pos = 0;
-  while ((Pos = AText.indexOf(Href, Pos, Qt::CaseInsensitive)) >= 0) {
-    Pos += Href.size();
+  while ((Pos = FindHref(AText, Pos)) >= 0) {
+    Pos += HrefSize;
     if (Pos >= AText.size())
       return;
     const QChar Quote = AText[Pos];
@@ -137,20 +159,19 @@ bool IsZipFileName(const QString& AFileName) {
   return EndsWithAscii(AFileName, u".zip");
 }
 
-void ForEachArchiveLink(
-    QStringView AText,
-    const std::function<void(QStringView AHref, const QString& AArchive)>& AVisit) {
+void ForEachArchiveLink(QStringView AText, const std::function<void(QStringView AHref)>& AVisit) {
   ForEachHref(AText, [&AVisit](QStringView AHref) {
     const QStringView Path = PathOf(AHref);
     if (EndsWithAscii(Path, u".zip") || EndsWithAscii(Path, u".dlc"))
-      AVisit(AHref, ArchiveOf(AHref));
+      AVisit(AHref);
   });
 }
 
 QStringList LinkedArchives(QStringView APage) {
   QStringList Result;
   QSet<QString> Seen;
-  ForEachArchiveLink(APage, [&](QStringView, const QString& AArchive) {
+  ForEachArchiveLink(APage, [&](QStringView AHref) {
+    const QString AArchive = ArchiveOfLink(AHref);
     if (IsZipFileName(AArchive) && !Seen.contains(FoldedAscii(AArchive))) {
       Seen.insert(FoldedAscii(AArchive));
       Result.append(AArchive);

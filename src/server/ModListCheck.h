@@ -28,11 +28,11 @@ bool IsDlcFileName(const QString& AFileName);
 bool IsZipFileName(const QString& AFileName);
 
 // Calls AVisit for every href of AText whose path (before any query or
-// fragment) ends in ".zip" or ".dlc", any letter case, in page order: with the
-// href's value as written and the last segment of its path, percent-decoded.
-void ForEachArchiveLink(
-    QStringView AText,
-    const std::function<void(QStringView AHref, const QString& AArchive)>& AVisit);
+// fragment) ends in ".zip" or ".dlc", any letter case, in page order, with
+// the href's value as written.
+void ForEachArchiveLink(QStringView AText, const std::function<void(QStringView AHref)>& AVisit);
+// The archive a link fetches: the last segment of its path, percent-decoded.
+QString ArchiveOfLink(QStringView ALink);
 
 // The ".zip" archives a page links for download (ForEachArchiveLink), without
 // duplicates in any letter case, in page order.

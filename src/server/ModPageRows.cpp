@@ -54,10 +54,10 @@ qsizetype CellStart(QStringView ARow, QStringView ACellTag, int ANumber) {
   return At;
 }
 
-// The text a cell shows: a table cell's content up to its "</td>", a grid
-// cell's value column (the column after the label), tags removed and blanks
-// trimmed.
-QString ShownText(QStringView ARow, qsizetype ATagEnd, TServerPageLayout ALayout) {
+// The markup a cell shows its value in: a table cell's content up to its
+// "</td>", a grid cell's value column (the column after the label) up to
+// its first "</div>". Empty when the cell has none.
+QStringView ShownMarkup(QStringView ARow, qsizetype ATagEnd, TServerPageLayout ALayout) {
   qsizetype Start = ATagEnd + 1;
   QStringView End = TableCellEnd;
   if (ALayout != TServerPageLayout::Table) {
@@ -70,9 +70,7 @@ QString ShownText(QStringView ARow, qsizetype ATagEnd, TServerPageLayout ALayout
   if (Start <= 0)
     return {};
   const qsizetype Stop = FindInPage(ARow, End, Start);
-  if (Stop < 0)
-    return {};
-  return servermodpage::ParseTextLine(ARow.sliced(Start, Stop - Start)).trimmed();
+  return Stop < 0 ? QStringView() : ARow.sliced(Start, Stop - Start);
 }
 
 // Whether a title and the text shown for it say the same. Long texts are
@@ -87,8 +85,10 @@ bool Agrees(QStringView ATitle, QStringView AShown) {
 // The title of the row's ANumber-th cell (1-based), read the way the row
 // grammars read a title cell but never past the row's end. AIntact tells
 // whether the title sits in the cell's own tag and agrees with what the cell
-// shows.
-QString CellTitle(QStringView ARow, TServerPageLayout ALayout, int ANumber, bool& AIntact) {
+// shows, and, for a cell that links nothing on a server's page (ALinkless),
+// that it holds no link: a row whose name cell moved into its place does.
+QString CellTitle(QStringView ARow, TServerPageLayout ALayout, int ANumber, bool ALinkless,
+                  bool& AIntact) {
   AIntact = false;
   const bool Table = ALayout == TServerPageLayout::Table;
   const qsizetype At = CellStart(ARow, Table ? TableCellTag : GridCellTag, ANumber);
@@ -106,9 +106,11 @@ QString CellTitle(QStringView ARow, TServerPageLayout ALayout, int ANumber, bool
   const qsizetype TagEnd = ARow.indexOf(u'>', At);
   const qsizetype TitleAt = FindInPage(ARow, TitleAttribute, At);
   const qsizetype ValueAt = TitleAt + TitleAttribute.size();
+  const QStringView Shown = ShownMarkup(ARow, TagEnd, ALayout);
   AIntact = TitleAt >= 0 && TagEnd > ValueAt && ARow[TagEnd - 1] == u'"' &&
             ARow.sliced(ValueAt, TagEnd - 1 - ValueAt) == Title &&
-            Agrees(Title, ShownText(ARow, TagEnd, ALayout));
+            Agrees(Title, servermodpage::ParseTextLine(Shown).trimmed()) &&
+            !(ALinkless && Shown.contains(u"href=", Qt::CaseInsensitive));
   return Title;
 }
 
@@ -153,9 +155,9 @@ bool TagsClose(QStringView AText) {
 TModPageRow ReadRow(QStringView ARow, TServerPageLayout ALayout, bool& AIsModRow) {
   TModPageRow Row;
   bool Intact[3] = {};
-  Row.Version = CellTitle(ARow, ALayout, VersionCell, Intact[0]);
-  Row.Author = CellTitle(ARow, ALayout, AuthorCell, Intact[1]);
-  Row.FileName = CellTitle(ARow, ALayout, FileNameCell, Intact[2]);
+  Row.Version = CellTitle(ARow, ALayout, VersionCell, true, Intact[0]);
+  Row.Author = CellTitle(ARow, ALayout, AuthorCell, true, Intact[1]);
+  Row.FileName = CellTitle(ARow, ALayout, FileNameCell, false, Intact[2]);
   Row.MixedDetailLinks = HasMixedDetailLinks(ARow);
   AIsModRow = FindInPage(ARow, DetailLink, 0) >= 0;
   // The markup read: the cells above through the start of the next one, and
@@ -164,13 +166,13 @@ TModPageRow ReadRow(QStringView ARow, TServerPageLayout ALayout, bool& AIsModRow
                              FileNameCell + 1);
   if (Read < 0)
     Read = ARow.size();
-  ForEachArchiveLink(ARow, [&](QStringView AHref, const QString& AArchive) {
+  ForEachArchiveLink(ARow, [&](QStringView AHref) {
     AIsModRow = true;
     if (Row.Link.isEmpty()) {
       Row.Link = AHref.toString();
       Read = std::max(Read, static_cast<qsizetype>(AHref.data() - ARow.data()) + AHref.size());
     }
-    if (!SameTextAscii(AArchive, Row.FileName))
+    if (!SameTextAscii(ArchiveOfLink(AHref), Row.FileName))
       Row.LinksAnotherArchive = true;
   });
   Row.Damaged = !Intact[0] || !Intact[1] || !Intact[2] || !TagsClose(ARow.first(Read));

@@ -1,6 +1,8 @@
+#include "server/PageScanner.h"
 #include "server/ParseServerModList.h"
 
 #include <QLocale>
+#include <QVarLengthArray>
 
 #include <charconv>
 #include <cmath>
@@ -16,17 +18,20 @@ QChar SystemDecimalSeparator() {
 namespace servermodpage {
 
 QString ParseTextLine(QStringView AText) {
+  // Text runs are copied whole: from a '<' to the first '>' after it is a tag
+  // (a '<' inside does not start another), a '>' anywhere else is text.
   QString Result;
   Result.reserve(AText.size());
-  bool InTag = false;
-  for (const QChar C : AText) {
-    if (C == u'<') {
-      InTag = true;
-    } else if (C == u'>' && InTag) {
-      InTag = false;
-    } else if (!InTag) {
-      Result.append(C);
-    }
+  qsizetype At = 0;
+  while (At < AText.size()) {
+    const qsizetype Tag = FindCharInPage(AText, u'<', At);
+    Result.append(AText.sliced(At, (Tag < 0 ? AText.size() : Tag) - At));
+    if (Tag < 0)
+      break;
+    const qsizetype TagEnd = FindCharInPage(AText, u'>', Tag + 1);
+    if (TagEnd < 0)
+      break; // a tag left open drops the rest
+    At = TagEnd + 1;
   }
   return Result;
 }
@@ -116,10 +121,16 @@ bool TryParseLocalFloat(QStringView AText, QChar ADecimalSeparator, double& AVal
 qint64 ParseSizeMB(QStringView AText, QChar ADecimalSeparator) {
   if (AText.trimmed().isEmpty())
     return 0;
-  QString Text = AText.toString();
-  Text.remove(QStringLiteral(" MB"), Qt::CaseSensitive);
+  // Every " MB" removed, on the stack: a size is read for every row.
+  QVarLengthArray<QChar, 64> Text;
+  for (qsizetype I = 0; I < AText.size(); ++I) {
+    if (AText.sliced(I).startsWith(u" MB"))
+      I += 2;
+    else
+      Text.append(AText[I]);
+  }
   double Value = 0;
-  if (!TryParseLocalFloat(Text, ADecimalSeparator, Value))
+  if (!TryParseLocalFloat(QStringView(Text.constData(), Text.size()), ADecimalSeparator, Value))
     return 0;
   // The fixed-point range of ten-thousandths in 64 bits.
   constexpr double Limit = 922337203685477.0;
