@@ -5,6 +5,7 @@
 #include "common/PromptService.h"
 #include "common/Trash.h"
 #include "server/ModListCheck.h"
+#include "server/ModPageReading.h"
 #include "server/ServerURL.h"
 #include "update/ModArchiveReader.h"
 #include "update/UpdateProgress.h"
@@ -305,17 +306,18 @@ bool TUpdateModsTask::JudgeModPage(const QString& AModPage) {
 }
 
 bool TUpdateModsTask::ReadModList(const QString& AModPage, TArrayOfServerMods& AModList) {
-  const TParseServerModPageResult Parsed = ParseServerModPage(AModPage, FPrompts);
-  if (!Parsed.Successful)
-    return false;
-  // Everything below removes and replaces by this list: a list that does not
-  // say what the page says must not be acted on.
-  const TModListCheck Check = CheckModList(AModPage, Parsed.Mods, Parsed.Layout);
-  if (!Check.Passed) {
-    FFinalMsg = ModListIncompleteMessage(Check);
+  const TModPageReading Reading = ReadModPage(AModPage);
+  if (!Reading.Successful) {
+    FPrompts.ShowMessage(ServerVersionNotDetectedMessage());
     return false;
   }
-  AModList = Parsed.Mods;
+  // Everything below removes and replaces by this list: a list that does not
+  // say what the page says must not be acted on.
+  if (!Reading.Check.Passed) {
+    FFinalMsg = ModListIncompleteMessage(Reading.Check);
+    return false;
+  }
+  AModList = Reading.Mods;
   return true;
 }
 

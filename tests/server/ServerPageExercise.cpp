@@ -1,6 +1,8 @@
 #include "ServerPageExercise.h"
 
+#include "server/GridPageReader.h"
 #include "server/ModListCheck.h"
+#include "server/ModPageReading.h"
 #include "server/ParseServerModList.h"
 
 #include <QString>
@@ -58,6 +60,17 @@ bool ExerciseServerPageParser(const std::uint8_t* AData, std::size_t ASize) {
   Ok = Ok && CheckHolds(Page, Table, TServerPageLayout::Table) &&
        CheckHolds(Page, Grid91, TServerPageLayout::GridWithoutModHub) &&
        CheckHolds(Page, Grid92, TServerPageLayout::GridWithModHub);
+  // The grid reader likewise, and the reading a sync makes.
+  for (const bool WithModHub : {false, true}) {
+    const TArrayOfServerMods Read = ReadGridModPage(Page, WithModHub, u'.');
+    Ok = Ok && RecordsHold(Read, Page.size()) &&
+         CheckHolds(Page, Read,
+                    WithModHub ? TServerPageLayout::GridWithModHub
+                               : TServerPageLayout::GridWithoutModHub);
+  }
+  const TModPageReading Reading = ReadModPage(Page, u'.');
+  Ok = Ok && (Reading.Successful || Reading.Mods.isEmpty()) &&
+       !ModPageReadingSummary(Reading).isEmpty();
 
   // The cell readers on the whole text and on its second half, so that a
   // reader also starts in the middle of a tag or a value.

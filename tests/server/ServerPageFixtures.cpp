@@ -147,6 +147,111 @@ QString GridPage(const QString& AVersion, const QList<FixtureMod>& AMods, bool A
   return Page + Footer(AVersion);
 }
 
+namespace {
+
+// One cell of an administrator's row: label column, value column.
+QString AdminCell(const QString& AWidth, const QString& ATitle, const QString& ALabel,
+                  const QString& AValue, const QString& AIndent) {
+  const QString Title = ATitle.isNull() ? QString() : QStringLiteral(" title=\"%1\"").arg(ATitle);
+  return QStringLiteral("%1<div class=\"container-row col col-lg-%2 col-xs-12\"%3>\n"
+                        "%1    <div class=\"col col-lg-hidden col-xs-3\"><b>%4</b></div>\n"
+                        "%1    <div class=\"col col-lg-12 col-xs-9\">%5</div>\n"
+                        "%1</div>\n")
+      .arg(AIndent, AWidth, Title, ALabel, AValue);
+}
+
+QString AdminRow(const FixtureMod& Mod, bool AWithModHub) {
+  const QString Detail = QStringLiteral("mod.html?lang=en&amp;mod_index=%1").arg(Mod.Index);
+  const QString Row = QStringLiteral("           ");
+  const QString Inner = QStringLiteral("               ");
+  QString Text = QStringLiteral("      <div class=\"container-row grid-row\">\n");
+  Text += AdminCell(QStringLiteral("2"), Mod.Name, QStringLiteral("Name"),
+                    QStringLiteral("<i> <a href=\"%1\">%2</a></i>").arg(Detail, Mod.Name), Row);
+  Text += AdminCell(QStringLiteral("1"), Mod.Version, QStringLiteral("Version"),
+                    QStringLiteral("<i><span>%1</span></i>\n                   <span title=\"An "
+                                   "update is available for this mod.\"><img "
+                                   "src=\"img/icons/updateIcon.png\"></span>\n               ")
+                        .arg(Mod.Version),
+                    Row);
+  Text += AdminCell(QStringLiteral("2"), Mod.Author, QStringLiteral("Author"),
+                    QStringLiteral("<i><span>%1</span></i>").arg(Mod.Author), Row);
+  Text += AdminCell(QStringLiteral("3"), Mod.FileName, QStringLiteral("Filename"),
+                    QStringLiteral("<i><a href=\"%1\">%2</a></i>").arg(Detail, Mod.FileName), Row);
+  Text += AdminCell(QStringLiteral("1"), Mod.Size, QStringLiteral("Size"),
+                    QStringLiteral("<i><span>%1</span></i>").arg(Mod.Size), Row);
+  Text += Row + QStringLiteral("<div class=\"container-row col col col-no-padding col-lg-3 "
+                               "col-xs-12\">\n");
+  Text += AdminCell(QStringLiteral("3"), QStringLiteral("Unknown file type"),
+                    QStringLiteral("Issues"), Mod.Issues, Inner);
+  if (AWithModHub)
+    Text += AdminCell(QStringLiteral("2"), QString(), QStringLiteral("ModHub"),
+                      QStringLiteral("<i><span>%1</span></i>").arg(Mod.ModHub), Inner);
+  Text += AdminCell(QStringLiteral("3"), QString(), QStringLiteral("Active"),
+                    QStringLiteral("<i><span>%1</span></i>").arg(Mod.Active), Inner);
+  // The block small screens show instead of the columns: download, delete.
+  Text += Inner + QStringLiteral("<div class=\"container-row col col-lg-hidden col-xs-12\">\n");
+  if (!Mod.Link.isEmpty())
+    Text += Inner + QStringLiteral("    <div class=\"col col-lg-hidden col-xs-2\">\n") + Inner +
+            QStringLiteral("        <a href=\"%1\"><img src=\"img/icons/saveIcon.png\"></a>\n")
+                .arg(Mod.Link) +
+            Inner + QStringLiteral("    </div>\n");
+  Text += Inner + QStringLiteral("    <div class=\"col col-lg-hidden col-xs-2\">\n") + Inner +
+          QStringLiteral("        <button title=\"Delete %1\" type=\"submit\" "
+                         "name=\"deleteinactive\" value=\"%1\"><img "
+                         "src=\"img/icons/deleteIcon.png\"></button>\n")
+              .arg(Mod.FileName) +
+          Inner + QStringLiteral("    </div>\n") + Inner + QStringLiteral("</div>\n");
+  Text += Row + QStringLiteral("</div>\n      </div>\n");
+  return Text;
+}
+
+} // namespace
+
+QString AdminGridPage(const QString& AVersion, const QList<FixtureMod>& AMods, bool AWithModHub) {
+  QString Page = Head(QStringLiteral("Mods"));
+  Page +=
+      QStringLiteral("<form name=\"InactiveMods\" action=\"mods.html\" method=\"POST\">\n"
+                     "  <div class=\"container table-grid\">\n"
+                     "      <div class=\"container-row col-lg-visible col-xs-hidden grid-row\">\n"
+                     "           <div class=\"col col-lg-2\"><b>Name</b></div>\n"
+                     "           <div class=\"col col-lg-1\"><b>Version</b></div>\n"
+                     "           <div class=\"col col-lg-3 col-no-padding\">\n"
+                     "               <div class=\"container-row\">\n"
+                     "                   <div class=\"col col-lg-3\"><b>Issues</b></div>\n"
+                     "               </div>\n"
+                     "           </div>\n"
+                     "      </div>\n");
+  for (const FixtureMod& Mod : AMods)
+    Page += AdminRow(Mod, AWithModHub);
+  Page +=
+      QStringLiteral("      <div class=\"container-row grid-row\">\n"
+                     "           <div class=\"container-row col col-lg-8 col-xs-12\"><b>Total %1 "
+                     "Mods</b></div>\n"
+                     "           <div class=\"container-row col col-lg-1 col-xs-12\"><b>1,234.56 "
+                     "MB</b></div>\n"
+                     "           <div class=\"container-row col col-lg-3 col-xs-12\"><a "
+                     "href=\"all_mods_download?onlyActive=true\"><img "
+                     "src=\"img/icons/activeSaveIcon.png\"></a></div>\n"
+                     "      </div>\n  </div>\n</form>\n")
+          .arg(AMods.size());
+  return Page + Footer(AVersion);
+}
+
+QList<FixtureMod> VariedFixtureMods() {
+  QList<FixtureMod> Mods = FixtureMods(8);
+  Mods[1].Name = QStringLiteral("Hof &amp; Stall");
+  Mods[2].Name = QStringLiteral("G\u00fcllefass 20000");
+  Mods[2].Author = QStringLiteral("J\u00fcrgen \u00d6lm\u00fcller");
+  Mods[3].Size = QStringLiteral("0.45 MB");
+  Mods[4].Size = QStringLiteral("1234.56 MB");
+  FixtureMod Dlc = MakeFixtureMod(8);
+  Dlc.Name = QStringLiteral("Forestry Pack");
+  Dlc.FileName = QStringLiteral("pdlc_forestryPack.dlc");
+  Dlc.Link.clear();
+  Mods.insert(5, Dlc);
+  return Mods;
+}
+
 QString ServerPage(const QString& AVersion, const QList<FixtureMod>& AMods) {
   if (AVersion.startsWith(QStringLiteral("8.0.")) || AVersion.startsWith(QStringLiteral("9.0.")))
     return TablePage(AVersion, AMods);

@@ -29,6 +29,14 @@ QString TablePage(const QString& AVersion, const QList<FixtureMod>& AMods,
 QString GridPage(const QString& AVersion, const QList<FixtureMod>& AMods, bool AWithModHub);
 // The page of the layout the version uses.
 QString ServerPage(const QString& AVersion, const QList<FixtureMod>& AMods);
+// What a logged-in administrator gets from a grid server (9.1 without, 9.2
+// and 10.0 with the ModHub column), after the markup such a server writes:
+// a header row, each mod's row with a download block for small screens and a
+// delete button, and a totals row.
+QString AdminGridPage(const QString& AVersion, const QList<FixtureMod>& AMods, bool AWithModHub);
+// Rows as a real list has them: a name with an entity, umlauts, a size below
+// 1 MB and one over 1,000 MB, issues or none, and a DLC without a link.
+QList<FixtureMod> VariedFixtureMods();
 // Generated rows 0 .. ACount-1.
 QList<FixtureMod> FixtureMods(int ACount);
 

@@ -220,20 +220,44 @@ TEST_F(UpdateModsTaskTest, PercentEncodedLinksAreSound) {
   EXPECT_TRUE(QFile::exists(Mod(QStringLiteral("My Mod.zip"))));
 }
 
-// Whether the page an admin gets (fetched with the web login) reads completely.
-TEST(ModListCheck, AdminViewPerLayout) {
+// A folder with a web login gets the view of a logged-in administrator;
+// the sync must end with the same files as one against the public page.
+TEST_F(UpdateModsTaskTest, WebLoginSyncsLikeThePublicPage) {
   const std::vector<TPageRow> Rows = {
-      {QStringLiteral("A.zip")}, {QStringLiteral("B.zip")}, {QStringLiteral("C.zip")}};
-  const std::pair<TPageLayout, bool> Expected[] = {{TPageLayout::Table90, true},
-                                                   {TPageLayout::Grid91, false},
-                                                   {TPageLayout::Grid92, false},
-                                                   {TPageLayout::Grid100, false}};
-  for (const auto& [Layout, Reads] : Expected) {
-    const QString Page = MakeAdminModPage(Layout, Rows);
-    const TParseServerModPageResult Parsed = TryParseServerModPage(Page);
-    const TModListCheck Check = CheckModList(Page, Parsed.Mods, Parsed.Layout);
-    EXPECT_EQ(Check.Passed, Reads)
-        << static_cast<int>(Layout) << ": " << Check.RecognisedRows << " of " << Check.PageRows;
+      {QStringLiteral("Same.zip")},
+      {QStringLiteral("Old.zip")},
+      {QStringLiteral("New.zip")},
+      {QStringLiteral("pdlc_pack.dlc"), QStringLiteral("Tester"), Yes, {}, false}};
+  for (TPageLayout Layout :
+       {TPageLayout::Table90, TPageLayout::Grid91, TPageLayout::Grid92, TPageLayout::Grid100}) {
+    SCOPED_TRACE(static_cast<int>(Layout));
+    Serve(Layout, Rows);
+    Server.SetLoggedInPage(MakeAdminModPage(Layout, Rows));
+    // Each file of the folder at the end, and whether it is the server's.
+    std::map<QString, bool> EndStates[2];
+    for (const bool LoggedIn : {false, true}) {
+      QDir(Folder.Folder).removeRecursively();
+      Folder.RemoveModsNotOnServer = true;
+      // Current, but not byte for byte the server's file: it must stay.
+      MakeZip(Mod(QStringLiteral("Same.zip")),
+              {{QStringLiteral("modDesc.xml"), ModDescXml(QStringLiteral("Tester"), Yes)},
+               {QStringLiteral("mine.txt"), "the player's"}});
+      MakeModArchive(Mod(QStringLiteral("Old.zip")), QStringLiteral("Tester"),
+                     QStringLiteral("0.9.0.0"));
+      MakeModArchive(Mod(QStringLiteral("Stray.zip")), QStringLiteral("Tester"), Yes);
+      Folder.WebUsername = LoggedIn ? QStringLiteral("admin") : QString();
+      Folder.WebPassword = LoggedIn ? QStringLiteral("secret") : QString();
+      const int Before = Server.Requests("/mods.html?login=true");
+      EXPECT_TRUE(Run()) << Task->FinalMsg().toStdString();
+      EXPECT_EQ(Server.Requests("/mods.html?login=true") - Before, LoggedIn ? 1 : 0);
+      for (const auto& [Name, Content] : Contents())
+        EndStates[LoggedIn][Name] = Content == Served(Name);
+    }
+    EXPECT_EQ(EndStates[1], EndStates[0]);
+    // Same kept, Old replaced, New downloaded; Stray went to the trash.
+    EXPECT_EQ(EndStates[1], (std::map<QString, bool>{{QStringLiteral("New.zip"), true},
+                                                     {QStringLiteral("Old.zip"), true},
+                                                     {QStringLiteral("Same.zip"), false}}));
   }
 }
 

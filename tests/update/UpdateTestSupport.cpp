@@ -208,15 +208,18 @@ QString MakeAdminModPage(TPageLayout ALayout, const std::vector<TPageRow>& ARows
                            "class=\"col col-lg-hidden col-xs-3\"><b>Active</b></div>\n    <div "
                            "class=\"col col-lg-12 col-xs-9\"><i><span>No</span></i></div>\n  "
                            "</div>\n");
-    Page += QStringLiteral("  <div class=\"container-row col col-lg-hidden col-xs-12\">\n"
-                           "    <div class=\"col col-lg-hidden col-xs-2\">\n"
-                           "      <a href=\"%1\"><img src=\"img/icons/saveIcon.png\"></a>\n"
-                           "    </div>\n    <div class=\"col col-lg-hidden col-xs-2\">\n"
-                           "      <button title=\"Delete %2\" type=\"submit\" "
-                           "name=\"deleteinactive\" value=\"%2\"><img "
+    Page += QStringLiteral("  <div class=\"container-row col col-lg-hidden col-xs-12\">\n");
+    if (R.WithLink)
+      Page += QStringLiteral("    <div class=\"col col-lg-hidden col-xs-2\">\n"
+                             "      <a href=\"%1\"><img src=\"img/icons/saveIcon.png\"></a>\n"
+                             "    </div>\n")
+                  .arg(LinkOf(R));
+    Page += QStringLiteral("    <div class=\"col col-lg-hidden col-xs-2\">\n"
+                           "      <button title=\"Delete %1\" type=\"submit\" "
+                           "name=\"deleteinactive\" value=\"%1\"><img "
                            "src=\"img/icons/deleteIcon.png\"></button>\n    </div>\n  </div>\n"
                            "  </div>\n</div>\n")
-                .arg(LinkOf(R), R.FileName);
+                .arg(R.FileName);
   }
   Page += QStringLiteral("</div>\n</form>\n");
   const char* Version = ALayout == TPageLayout::Grid91   ? "9.1.0.0"
@@ -251,7 +254,8 @@ TTestServer::TTestServer() {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     std::lock_guard Lock(FMutex);
-    Res.set_content(FPage, "text/html; charset=utf-8");
+    const bool LoggedIn = Req.get_param_value("login") == "true" && !FLoggedInPage.empty();
+    Res.set_content(LoggedIn ? FLoggedInPage : FPage, "text/html; charset=utf-8");
   });
   Server.Get(R"(/mods/(.+))", [this](const httplib::Request& Req, httplib::Response& Res) {
     std::string Name = httplib::detail::decode_url(Req.matches[1].str(), false);
@@ -321,6 +325,11 @@ QString TTestServer::BaseURL() const {
 void TTestServer::SetPage(const QString& APage) {
   std::lock_guard Lock(FMutex);
   FPage = APage.toStdString();
+}
+
+void TTestServer::SetLoggedInPage(const QString& APage) {
+  std::lock_guard Lock(FMutex);
+  FLoggedInPage = APage.toStdString();
 }
 
 void TTestServer::SetFile(const QString& AFileName, const QByteArray& AContent) {

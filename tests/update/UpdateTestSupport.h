@@ -60,6 +60,8 @@ public:
   QString PageURL() const { return BaseURL() + QStringLiteral("mods.html"); }
 
   void SetPage(const QString& APage);
+  // Served instead of the page to a request that carries the web login.
+  void SetLoggedInPage(const QString& APage);
   void SetFile(const QString& AFileName, const QByteArray& AContent);
   // Status codes answered before the real file, one per request.
   void SetStatusSequence(const QString& AFileName, std::vector<int> AStatuses);
@@ -79,6 +81,7 @@ public:
 private:
   mutable std::mutex FMutex;
   std::string FPage;
+  std::string FLoggedInPage;
   std::map<std::string, std::string> FFiles;
   std::map<std::string, std::vector<int>> FStatuses;
   std::vector<std::string> FRequests;
