@@ -7,6 +7,10 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # SVG pictures (the library and its icon and image plugins)
+  qt6-svg-dev
+  # a font for windows rendered without a desktop (tests, screenshots)
+  fonts-dejavu-core
   libcurl4-openssl-dev libpugixml-dev
   libzip-dev zipcmp zipmerge ziptool zlib1g-dev
   libcpp-httplib-dev libssl-dev libbrotli-dev
