@@ -1,5 +1,5 @@
 # The two commands of the README. Both install what is missing first.
-.PHONY: run test bench deps format
+.PHONY: run test bench deps format screenshots
 
 deps:
 	@bash scripts/install-deps.sh
@@ -22,6 +22,13 @@ bench: deps
 	cmake --build --preset release
 	@for b in $$(find build/release/bench -mindepth 2 -maxdepth 2 -type f -executable -name 'bench_*' | sort); do \
 		echo "== $$b"; "$$b" || exit 1; done
+
+# Renders the main window and the small dialogs to docs/screenshots/*.png,
+# without a display.
+screenshots: deps
+	cmake --preset release
+	cmake --build --preset release --target tilvane_screenshots
+	QT_QPA_PLATFORM=offscreen ./build/release/tools/screenshots/tilvane_screenshots docs/screenshots
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -16,6 +16,8 @@ packages=(
   libcpp-httplib-dev libssl-dev libbrotli-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xdg-utils
+  # a real X server without a screen, for the start-up benchmark
+  xvfb xauth
   # clang and its libFuzzer runtime, for scripts/fuzz-server-page.sh
   clang libclang-rt-dev
 )

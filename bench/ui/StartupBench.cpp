@@ -1,0 +1,185 @@
+// The program's start-up, from starting its process to its first painted
+// main window, on an X server without a screen (Xvfb), with FS25 installed
+// and three mod folders; and the process's peak memory. Targets: 500 ms and
+// 80 MB. Each repetition starts the program anew (tilvane_startup_probe, the
+// program ending at its first paint); one untimed start warms the caches.
+#include "app/MainDM.h"
+#include "common/PromptService.h"
+#include "platform/Platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using namespace tilvane;
+using TClock = std::chrono::steady_clock;
+
+class TSilentPrompts : public IPromptService {
+public:
+  void ShowMessage(const QString&, TMessageKind) override {}
+  bool AskYesNo(const QString&, bool AYesIsDefault) override { return AYesIsDefault; }
+  QString OpenFile(const TFileDialogOptions&) override { return {}; }
+  QString SaveFile(const TFileDialogOptions&) override { return {}; }
+  QString PickFolder(const QString&, const QString&) override { return {}; }
+};
+
+// A home folder of the benchmark's own, where the program finds FS25 and
+// three mod folders.
+void PrepareHome(const QString& AHome) {
+  setenv("HOME", QFile::encodeName(AHome).constData(), 1);
+  for (const char* Name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+    unsetenv(Name);
+  const QString Exe = AHome + QStringLiteral("/games/FarmingSimulator2025.exe");
+  QDir().mkpath(QFileInfo(Exe).absolutePath());
+  QFile(Exe).open(QIODevice::WriteOnly);
+  std::unique_ptr<platform::IPlatform> Platform = platform::CreateSystemPlatform();
+  TSilentPrompts Prompts;
+  TdmMain DataModule(*Platform, Prompts);
+  DataModule.SetFSProgramLocation(TFSVersion::fsv25, Exe);
+  DataModule.LoadModFolders(TFSVersion::fsv25);
+  DataModule.ModFolderList().clear();
+  for (const char* Name : {"Singleplayer", "Valley Crest Server", "Testing"}) {
+    auto ModFolder = std::make_unique<TModFolder>();
+    ModFolder->Name = QLatin1String(Name);
+    ModFolder->Folder = AHome + QStringLiteral("/mods/") + QLatin1String(Name);
+    DataModule.ModFolderList().push_back(std::move(ModFolder));
+  }
+  DataModule.ModFolderList()[1]->DedicatedServerURL =
+      QStringLiteral("http://192.168.1.20:8380/mods.html");
+  DataModule.SaveModFolders(TFSVersion::fsv25);
+}
+
+pid_t Spawn(const std::vector<std::string>& AArguments, int AOutput = -1) {
+  std::vector<char*> Argv;
+  for (const std::string& Argument : AArguments)
+    Argv.push_back(const_cast<char*>(Argument.c_str()));
+  Argv.push_back(nullptr);
+  posix_spawn_file_actions_t Actions;
+  posix_spawn_file_actions_init(&Actions);
+  if (AOutput >= 0)
+    posix_spawn_file_actions_adddup2(&Actions, AOutput, STDOUT_FILENO);
+  pid_t Pid = -1;
+  if (posix_spawn(&Pid, Argv[0], &Actions, nullptr, Argv.data(), environ) != 0)
+    Pid = -1;
+  posix_spawn_file_actions_destroy(&Actions);
+  return Pid;
+}
+
+// An X server of the benchmark's own for as long as it runs.
+class TXvfb {
+public:
+  TXvfb() {
+    for (int Display = 91; Display < 120; ++Display) {
+      const std::string Socket = "/tmp/.X11-unix/X" + std::to_string(Display);
+      const std::string Lock = "/tmp/.X" + std::to_string(Display) + "-lock";
+      if (access(Socket.c_str(), F_OK) == 0 || access(Lock.c_str(), F_OK) == 0)
+        continue;
+      FPid = Spawn({"/usr/bin/Xvfb", ":" + std::to_string(Display), "-screen", "0", "1280x1024x24",
+                    "-nolisten", "tcp"});
+      for (int I = 0; I < 500 && FPid > 0 && access(Socket.c_str(), F_OK) != 0; ++I)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      if (FPid > 0 && access(Socket.c_str(), F_OK) == 0)
+        FDisplay = ":" + std::to_string(Display);
+      return;
+    }
+  }
+  ~TXvfb() {
+    if (FPid > 0) {
+      kill(FPid, SIGTERM);
+      waitpid(FPid, nullptr, 0);
+    }
+  }
+  const std::string& Display() const { return FDisplay; }
+
+private:
+  pid_t FPid = -1;
+  std::string FDisplay;
+};
+
+struct TStart {
+  double Milliseconds = -1;
+  double PeakMB = -1;
+};
+
+// Starts the program and waits for its first painted window.
+TStart StartOnce() {
+  int Pipe[2];
+  if (pipe(Pipe) != 0)
+    return {};
+  const TClock::time_point Begin = TClock::now();
+  const pid_t Pid = Spawn({TILVANE_STARTUP_PROBE}, Pipe[1]);
+  close(Pipe[1]);
+  TStart Start;
+  std::string Output;
+  char Buffer[256];
+  ssize_t Read;
+  while ((Read = read(Pipe[0], Buffer, sizeof Buffer)) > 0) {
+    Output.append(Buffer, static_cast<size_t>(Read));
+    if (Output.find("painted\n") != std::string::npos) {
+      Start.Milliseconds = std::chrono::duration<double, std::milli>(TClock::now() - Begin).count();
+      break;
+    }
+  }
+  close(Pipe[0]);
+  int Status = 0;
+  rusage Usage{};
+  if (Pid > 0 && wait4(Pid, &Status, 0, &Usage) == Pid)
+    Start.PeakMB = static_cast<double>(Usage.ru_maxrss) / 1024.0; // kB
+  return Start;
+}
+
+void StartupToFirstPaint(benchmark::State& AState) {
+  static TXvfb Xvfb;
+  static QTemporaryDir Home;
+  if (Xvfb.Display().empty() || !Home.isValid()) {
+    AState.SkipWithError("no X server");
+    return;
+  }
+  static const bool Prepared = [] {
+    PrepareHome(Home.path());
+    setenv("DISPLAY", Xvfb.Display().c_str(), 1);
+    unsetenv("QT_QPA_PLATFORM");
+    unsetenv("WAYLAND_DISPLAY");
+    StartOnce(); // untimed: the libraries into the page cache
+    return true;
+  }();
+  (void)Prepared;
+  for (auto _ : AState) {
+    const TStart Start = StartOnce();
+    if (Start.Milliseconds < 0) {
+      AState.SkipWithError("the program did not paint its window");
+      return;
+    }
+    AState.SetIterationTime(Start.Milliseconds / 1000.0);
+    AState.counters["first_paint_ms"] = Start.Milliseconds;
+    AState.counters["peak_MB"] = Start.PeakMB;
+  }
+}
+
+} // namespace
+
+BENCHMARK(StartupToFirstPaint)
+    ->Iterations(1)
+    ->Repetitions(11)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,75 @@
+#include "MainWindowFixture.h"
+
+namespace tilvane::test {
+
+namespace {
+
+const QByteArray GameSettingsXml =
+    QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\" ?>\n"
+                      "<gameSettings revision=\"15\">\n"
+                      "    <onlinePresenceName>Farmer</onlinePresenceName>\n"
+                      "</gameSettings>\n");
+
+} // namespace
+
+MainWindowTest::MainWindowTest() {
+  Env.Platform().SetGameDocumentsFolder(
+      Env.PathOf(QStringLiteral("prefix/Documents")).toStdString());
+}
+
+QString MainWindowTest::Folder(TFSVersion AFSVersion) {
+  return AFSVersion == TFSVersion::fsv19   ? QStringLiteral("FarmingSimulator2019")
+         : AFSVersion == TFSVersion::fsv22 ? QStringLiteral("FarmingSimulator2022")
+                                           : QStringLiteral("FarmingSimulator2025");
+}
+
+QString MainWindowTest::Executable(TFSVersion AFSVersion) const {
+  return Env.PathOf(QStringLiteral("games/") + Folder(AFSVersion) + QStringLiteral(".exe"));
+}
+
+QString MainWindowTest::GameSettings(TFSVersion AFSVersion) const {
+  return Env.PathOf(QStringLiteral("prefix/Documents/My Games/") + Folder(AFSVersion) +
+                    QStringLiteral("/gameSettings.xml"));
+}
+
+void MainWindowTest::Install(TFSVersion AFSVersion) {
+  WriteFile(Executable(AFSVersion), "MZ");
+  WriteFile(GameSettings(AFSVersion), GameSettingsXml);
+  TdmMain DataModule(Env.Platform(), Env.Prompts());
+  DataModule.SetFSProgramLocation(AFSVersion, Executable(AFSVersion));
+}
+
+void MainWindowTest::SetFolders(TFSVersion AFSVersion, const std::vector<TModFolder>& AFolders) {
+  TdmMain DataModule(Env.Platform(), Env.Prompts());
+  DataModule.LoadModFolders(AFSVersion);
+  DataModule.ModFolderList().clear();
+  for (const TModFolder& ModFolder : AFolders)
+    DataModule.ModFolderList().push_back(std::make_unique<TModFolder>(ModFolder));
+  DataModule.SaveModFolders(AFSVersion);
+}
+
+TModFolder MainWindowTest::MakeFolder(const QString& AName, bool AWithServer) const {
+  TModFolder ModFolder;
+  ModFolder.Name = AName;
+  ModFolder.Folder = Env.PathOf(QStringLiteral("mods/") + AName);
+  if (AWithServer) {
+    ModFolder.DedicatedServerURL = Server.PageURL();
+    ModFolder.AutoUpdateFromDedicatedServer = true;
+    ModFolder.RemoveModsNotOnServer = true;
+    ModFolder.GameNameFilter = AName + QStringLiteral(" server");
+    ModFolder.GamePassword = QStringLiteral("secret");
+  }
+  return ModFolder;
+}
+
+TfmMain& MainWindowTest::Open() {
+  Window = std::make_unique<TfmMain>(
+      Env.Platform(), Env.Prompts(),
+      TfmMain::TOptions{&Dialogs, [this](std::exception_ptr AError) { Reported.push_back(AError); },
+                        [this] { return Shift; }, nullptr});
+  Window->show();
+  Settle();
+  return *Window;
+}
+
+} // namespace tilvane::test

@@ -1,0 +1,113 @@
+// Renders the main window (three mod folders, one of them active, one
+// following a server) and each small dialog to PNG files in the folder given
+// as the only argument. Everything happens in a temporary folder with a
+// platform that knows no real home; nothing is fetched or started.
+#include "app/MainDM.h"
+#include "common/PromptService.h"
+#include "platform/FakePlatform.h"
+#include "ui/AboutFM.h"
+#include "ui/DeleteModFolderFM.h"
+#include "ui/MainFM.h"
+#include "ui/PendingDialogs.h"
+#include "ui/ServerURLInstructionFM.h"
+#include "ui/StartingFSFM.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+using namespace tilvane;
+
+// Nobody is there to answer: every box is passed over.
+class TSilentPrompts : public IPromptService {
+public:
+  void ShowMessage(const QString&, TMessageKind) override {}
+  bool AskYesNo(const QString&, bool AYesIsDefault) override { return AYesIsDefault; }
+  QString OpenFile(const TFileDialogOptions&) override { return {}; }
+  QString SaveFile(const TFileDialogOptions&) override { return {}; }
+  QString PickFolder(const QString&, const QString&) override { return {}; }
+};
+
+bool WriteFile(const QString& APath, const QByteArray& AContent) {
+  QDir().mkpath(QFileInfo(APath).absolutePath());
+  QFile File(APath);
+  return File.open(QIODevice::WriteOnly) && File.write(AContent) == AContent.size();
+}
+
+// FS25 installed, with three mod folders; the first is the game's.
+void Prepare(const QString& ARoot, platform::FakePlatform& APlatform, IPromptService& APrompts) {
+  const QString Games = ARoot + QStringLiteral("/games/FarmingSimulator2025.exe");
+  const QString Documents = ARoot + QStringLiteral("/prefix/Documents");
+  APlatform.SetGameDocumentsFolder(Documents.toStdString());
+  WriteFile(Games, "MZ");
+  WriteFile(Documents + QStringLiteral("/My Games/FarmingSimulator2025/gameSettings.xml"),
+            "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\" ?>\n"
+            "<gameSettings revision=\"15\">\n</gameSettings>\n");
+  TdmMain DataModule(APlatform, APrompts);
+  DataModule.SetFSProgramLocation(TFSVersion::fsv25, Games);
+  DataModule.LoadModFolders(TFSVersion::fsv25);
+  DataModule.ModFolderList().clear();
+  const char* const Names[] = {"Singleplayer", "Valley Crest Server", "Testing new mods"};
+  for (const char* Name : Names) {
+    auto ModFolder = std::make_unique<TModFolder>();
+    ModFolder->Name = QLatin1String(Name);
+    ModFolder->Folder = ARoot + QStringLiteral("/mods/") + QLatin1String(Name);
+    DataModule.ModFolderList().push_back(std::move(ModFolder));
+  }
+  TModFolder& Server = *DataModule.ModFolderList()[1];
+  Server.DedicatedServerURL = QStringLiteral("http://192.168.1.20:8380/mods.html");
+  Server.AutoUpdateFromDedicatedServer = true;
+  DataModule.SaveModFolders(TFSVersion::fsv25);
+  DataModule.SetFSModFolder(TFSVersion::fsv25, DataModule.ModFolderList()[0]->Folder);
+}
+
+bool Save(QWidget& AWidget, const QString& AFolder, const char* AName) {
+  AWidget.show();
+  QApplication::processEvents();
+  const QString Path = AFolder + u'/' + QLatin1String(AName) + QStringLiteral(".png");
+  const bool Saved = AWidget.grab().save(Path);
+  std::fprintf(Saved ? stdout : stderr, "%s %s\n", Saved ? "wrote" : "cannot write",
+               qUtf8Printable(Path));
+  AWidget.hide();
+  return Saved;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  QApplication App(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: tilvane_screenshots <folder>\n");
+    return 2;
+  }
+  const QString Output = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+  QDir().mkpath(Output);
+  QTemporaryDir Root;
+  if (!Root.isValid())
+    return 1;
+  platform::FakePlatform Platform(Root.path().toStdString());
+  TSilentPrompts Prompts;
+  Prepare(Root.path(), Platform, Prompts);
+
+  TPendingDialogs Dialogs;
+  TfmMain Main(Platform, Prompts, {&Dialogs, {}, [] { return false; }, nullptr});
+  bool Ok = Save(Main, Output, "main-window");
+  Main.show();
+
+  TfmDeleteModFolder Delete(&Main);
+  Delete.chkRemoveFolder()->setChecked(true);
+  Ok = Save(Delete, Output, "delete-mod-folder") && Ok;
+  TfmStartingFS Starting(&Main, TFSVersion::fsv25);
+  Ok = Save(Starting, Output, "starting-game") && Ok;
+  TfmAbout About(&Main, Main.DataModule());
+  Ok = Save(About, Output, "about") && Ok;
+  TfmServerURLInstruction Instructions(&Main);
+  Ok = Save(Instructions, Output, "server-url-instructions") && Ok;
+  return Ok ? 0 : 1;
+}
