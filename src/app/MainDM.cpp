@@ -32,11 +32,16 @@ TdmMain::~TdmMain() {
 
 void TdmMain::DataModuleCreate() {
   try {
-    // The migration from the single-game predecessor's settings runs here,
-    // before the settings file is opened, so that a file it creates is the one
-    // opened below.
-
+    // The predecessor's settings move over once, before the settings file is
+    // opened, so that the file the move creates is the one opened below.
+    const QString documents = FromPlatform(FPlatform.DocumentsFolder());
+    const QString oldIniFile =
+        JoinPath(documents, NativeRelative(QStringLiteral("My Games\\Orsenby\\Orsenby.ini")));
     const QString iniPath = GetIniFilePath();
+    if (QFileInfo(oldIniFile).isFile() &&
+        !QFileInfo::exists(JoinPath(iniPath, QStringLiteral("Tilvane.ini"))))
+      UpgradeToTilvane();
+
     // A folder that cannot be created is not fatal here: the first write to
     // the settings file reports it.
     QDir().mkpath(iniPath);

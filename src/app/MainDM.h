@@ -155,6 +155,9 @@ private:
   IServerPageViewer* FServerPageViewer = nullptr;
 
   void DataModuleCreate();
+  // Moves the FS22-only predecessor's folder and settings to this program's
+  // layout (MainDMMigration.cpp). Ends the process when FS22 is running.
+  void UpgradeToTilvane();
   void DataModuleDestroy();
   // The application settings file; raises when start-up could not open it.
   TIniFile& AppIni() const;
