@@ -4,7 +4,7 @@
 #include "common/HttpClient.h"
 #include "common/PromptService.h"
 
-#include <QFile>
+#include <QSaveFile>
 
 #include <chrono>
 #include <thread>
@@ -36,31 +36,51 @@ QString HttpGet(const QString& AURL) {
   }
 }
 
-bool HttpGetFile(const QString& AURL, const QString& AFileName, IPromptService& APrompts) {
-  QFile File(AFileName);
-  if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate))
+namespace {
+
+// One attempt: the body goes to a temporary file beside AFileName, which
+// replaces AFileName only once the whole body of a 200 answer is on disk. An
+// error page or a cut transfer never takes the place of the file.
+void DownloadOnce(THttpClient& AClient, const QString& AURL, const QString& AFileName,
+                  bool& AFinal) {
+  // Only a transport failure is worth another attempt.
+  AFinal = true;
+  QSaveFile File(AFileName);
+  if (!File.open(QIODevice::WriteOnly))
     throw EAppError(
         QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
+  AFinal = false;
+  AClient.GetToStream(AURL, File);
+  AFinal = true;
+  const int Status = AClient.StatusCode();
+  if (Status != 200) {
+    const QString Text = AClient.StatusText();
+    throw EAppError(QStringLiteral("The server answered with status %1%2")
+                        .arg(Status)
+                        .arg(Text.isEmpty() ? QString() : QStringLiteral(" ") + Text));
+  }
+  if (!File.commit())
+    throw EAppError(QStringLiteral("Unable to write to %1: %2").arg(AFileName, File.errorString()));
+}
 
+} // namespace
+
+bool HttpGetFile(const QString& AURL, const QString& AFileName, IPromptService& APrompts) {
   THttpClient Client;
   Client.SetConnectionTimeout(HttpGetFileConnectionTimeout);
   for (int Attempt = 1;; ++Attempt) {
+    bool Final = false;
     try {
-      // Bytes of a failed attempt would otherwise sit in front of the next body.
-      if (Attempt > 1 && !(File.seek(0) && File.resize(0)))
-        throw EAppError(File.errorString());
-      Client.GetToStream(AURL, File);
-      File.close();
+      DownloadOnce(Client, AURL, AFileName, Final);
       return true;
     } catch (const EAppError& Error) {
-      std::this_thread::sleep_for(RetryPause);
-      if (Attempt >= Attempts) {
-        File.close();
+      if (Attempt >= Attempts || Final) {
         APrompts.ShowMessage(QStringLiteral("Unable to download: ") + AURL +
                                  QStringLiteral("\r\nError: ") + Error.Message(),
                              TMessageKind::Error);
         return false;
       }
+      std::this_thread::sleep_for(RetryPause);
     }
   }
 }

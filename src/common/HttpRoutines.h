@@ -12,13 +12,13 @@ class IPromptService;
 // Shows nothing; any thread.
 QString HttpGet(const QString& AURL);
 
-// Downloads AURL into AFileName (created, or emptied when it exists, before the
-// first attempt) with a fresh client (connection time-out 10 s). Up to three
-// attempts, 250 ms apart; each attempt starts the file afresh. True when a
-// response arrived, whatever its status code. After the third failure shows
-// "Unable to download: " + URL + CR LF + "Error: " + message as an error box
-// through APrompts and returns false; the file stays on disk. Raises EAppError
-// when the file cannot be created. UI thread (it may show a message).
+// Downloads AURL into AFileName with a fresh client (connection time-out 10 s).
+// AFileName is replaced in one step, and only by the whole body of an answer
+// with status 200; until then, and after any failure, it stays as it was. A
+// transport failure is tried up to three times, 250 ms apart; an answer with
+// another status ends at once. On failure shows "Unable to download: " + URL +
+// CR LF + "Error: " + message as an error box through APrompts and returns
+// false. UI thread (it may show a message).
 bool HttpGetFile(const QString& AURL, const QString& AFileName, IPromptService& APrompts);
 
 } // namespace tilvane

@@ -6,6 +6,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -325,25 +326,42 @@ TEST(HttpRoutinesTest, HttpGetTriesThreeTimes250MsApartThenRaises) {
     EXPECT_GE(Accepted[I] - Accepted[I - 1], 240ms);
 }
 
-TEST(HttpRoutinesTest, HttpGetFileWritesTheBodyOrReportsAndKeepsTheFile) {
+TEST(HttpRoutinesTest, HttpGetFileReplacesTheFileOnlyWithAWholeAnswer) {
   TestEnvironment Env;
   LocalHttpServer Http;
-  Http.Server().Get("/mod.zip", [](const httplib::Request&, httplib::Response& Res) {
+  Http.Server().Get("/setup.exe", [](const httplib::Request&, httplib::Response& Res) {
+    Res.set_content("new installer", "application/octet-stream");
+  });
+  Http.Server().Get("/missing.exe", [](const httplib::Request&, httplib::Response& Res) {
     Res.status = 404;
-    Res.set_content("missing", "text/plain");
+    Res.set_content("<html>not here</html>", "text/html");
   });
   Http.Start();
-  const QString Target = Env.PathOf(QStringLiteral("mod.zip"));
-  WriteFile(Target, "old content that must go");
-  EXPECT_TRUE(HttpGetFile(Http.Url("/mod.zip"), Target, Env.Prompts()));
-  EXPECT_EQ(ReadFile(Target), QByteArray("missing"));
-  EXPECT_TRUE(Env.Prompts().History().empty());
+  const QString Target = Env.PathOf(QStringLiteral("Temp/TilvaneSetup.exe"));
+  WriteFile(Target, "old installer");
 
+  // An error page is no installer: the old file stays, and the user hears why.
+  EXPECT_FALSE(HttpGetFile(Http.Url("/missing.exe"), Target, Env.Prompts()));
+  EXPECT_EQ(ReadFile(Target), QByteArray("old installer"));
+  EXPECT_EQ(
+      Env.Prompts().Messages(),
+      QStringList(QStringLiteral("Unable to download: ") + Http.Url("/missing.exe") +
+                  QStringLiteral("\r\nError: The server answered with status 404 Not Found")));
+  EXPECT_EQ(Env.Prompts().History().front().Kind, TMessageKind::Error);
+  Env.Prompts().Clear();
+
+  EXPECT_TRUE(HttpGetFile(Http.Url("/setup.exe"), Target, Env.Prompts()));
+  EXPECT_EQ(ReadFile(Target), QByteArray("new installer"));
+  EXPECT_TRUE(Env.Prompts().History().empty());
+  EXPECT_EQ(QDir(Env.PathOf(QStringLiteral("Temp"))).entryList(QDir::Files | QDir::Hidden),
+            QStringList(QStringLiteral("TilvaneSetup.exe")));
+
+  // A transport failure is tried three times and leaves no file behind.
   DroppingServer Dropping;
   const QString Failed = Env.PathOf(QStringLiteral("failed.zip"));
   EXPECT_FALSE(HttpGetFile(Dropping.Url(), Failed, Env.Prompts()));
   EXPECT_EQ(Dropping.Accepted().size(), 3u);
-  EXPECT_TRUE(QFile::exists(Failed));
+  EXPECT_FALSE(QFile::exists(Failed));
   ASSERT_EQ(Env.Prompts().History().size(), 1u);
   const auto& Shown = Env.Prompts().History().front();
   EXPECT_EQ(Shown.Kind, TMessageKind::Error);
