@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QString>
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -25,6 +26,15 @@ class IServerPageViewer;
 using TErrorReporter = std::function<void(std::exception_ptr)>;
 
 using TModFolderList = std::vector<std::unique_ptr<TModFolder>>;
+
+// The program's version in four parts, as GetBuildInfo gives it.
+struct TProgramVersion {
+  std::uint16_t Major = 0;
+  std::uint16_t Minor = 0;
+  std::uint16_t Release = 0;
+  std::uint16_t Build = 0;
+  static TProgramVersion OfThisBuild();
+};
 
 // The program's central object: it owns the settings files, the per-game files
 // and the mod folder list of the generation last loaded. Every window and the
@@ -153,6 +163,31 @@ public:
 
 private:
   IServerPageViewer* FServerPageViewer = nullptr;
+
+public:
+  // ---- Program update (MainDMUpdateCheck.cpp) ----------------------------
+  // The update site's base address ("https://host"); empty (the default)
+  // turns the check off.
+  void SetUpdateSite(const QString& ASite) { FUpdateSite = ASite; }
+  const QString& UpdateSite() const { return FUpdateSite; }
+  // The version the check compares with; this build's unless a test sets another.
+  void SetProgramVersion(const TProgramVersion& AVersion) { FProgramVersion = AVersion; }
+  // True when the site names a newer release than this program's. An
+  // unreachable site or an answer other than 200 is no update and shows
+  // nothing; LatestVersion receives the file's text when the site answered
+  // 200. Raises when a part of the file's three is not an integer.
+  bool IsUpdateAvailable(QString& LatestVersion);
+  // True when ALatestVersion ("major.minor.release") is newer than AOwnVersion;
+  // the build number takes no part. Not three parts: false. Raises when a part
+  // is not a plain decimal integer.
+  static bool IsNewerRelease(const TProgramVersion& AOwnVersion, const QString& ALatestVersion);
+  // Downloads the installer to the temporary folder and starts it. True when
+  // it started and the program should close; a failure has been shown.
+  bool DownloadAndStartInstaller();
+
+private:
+  QString FUpdateSite;
+  TProgramVersion FProgramVersion = TProgramVersion::OfThisBuild();
 
   void DataModuleCreate();
   // Moves the FS22-only predecessor's folder and settings to this program's

@@ -30,6 +30,8 @@ int RunTilvane(int argc, char** argv, const std::function<void(TfmMain&)>& AOnCr
   TUnknownModPageViewer PageViewer(Prompts);
   TPendingDialogs Dialogs;
   TfmMain fmMain(*Platform, Prompts, {&Dialogs, Report, {}, &PageViewer});
+  // The check runs once the event loop starts, so the site is set in time.
+  fmMain.DataModule().SetUpdateSite(QStringLiteral(TILVANE_UPDATE_SITE));
   if (AOnCreated)
     AOnCreated(fmMain);
   fmMain.show();

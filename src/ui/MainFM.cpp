@@ -59,7 +59,7 @@ TfmMain::TfmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TOpti
   BuildToolsMenu();
   tmrAfterShow = OneShot(this, "tmrAfterShow");
   tmrUpdateGUI = OneShot(this, "tmrUpdateGUI");
-  // The program's update check hangs on this timer once it exists.
+  // Once per start, as soon as the window takes events.
   tmrCheckForUpdates = OneShot(this, "tmrCheckForUpdates");
   ConnectHandlers();
 
@@ -133,6 +133,7 @@ void TfmMain::ConnectHandlers() {
   On(ui->mniDeveloperInfo, &QAction::triggered, &TfmMain::mniDeveloperInfoClick);
   On(tmrAfterShow, &QTimer::timeout, &TfmMain::tmrAfterShowTimer);
   On(tmrUpdateGUI, &QTimer::timeout, &TfmMain::tmrUpdateGUITimer);
+  On(tmrCheckForUpdates, &QTimer::timeout, &TfmMain::tmrCheckForUpdatesTimer);
 }
 
 void TfmMain::Guarded(void (TfmMain::*AHandler)()) {
@@ -324,6 +325,19 @@ void TfmMain::tmrAfterShowTimer() {
     return;
   FDataModule->Prompts().ShowMessage(TMainWindowLogic::NoGameDetectedMessage());
   btnSettingsClick();
+}
+
+void TfmMain::tmrCheckForUpdatesTimer() {
+  tmrCheckForUpdates->stop();
+  QString LatestVersion;
+  if (!FDataModule->IsUpdateAvailable(LatestVersion))
+    return;
+  if (!FDataModule->Prompts().AskYesNo(
+          QStringLiteral("An update is available. Do you want to download and install it?")))
+    return;
+  // The installer replaces the program's files: it needs the program gone.
+  if (FDataModule->DownloadAndStartInstaller())
+    close();
 }
 
 } // namespace tilvane

@@ -70,6 +70,7 @@ public:
   void mniDeveloperInfoClick();
   void tmrAfterShowTimer();
   void tmrUpdateGUITimer();
+  void tmrCheckForUpdatesTimer();
 
 protected:
   void showEvent(QShowEvent* AEvent) override;

@@ -62,11 +62,13 @@ TModFolder MainWindowTest::MakeFolder(const QString& AName, bool AWithServer) co
   return ModFolder;
 }
 
-TfmMain& MainWindowTest::Open() {
+TfmMain& MainWindowTest::Open(const std::function<void(TfmMain&)>& ABeforeShow) {
   Window = std::make_unique<TfmMain>(
       Env.Platform(), Env.Prompts(),
       TfmMain::TOptions{&Dialogs, [this](std::exception_ptr AError) { Reported.push_back(AError); },
                         [this] { return Shift; }, nullptr});
+  if (ABeforeShow)
+    ABeforeShow(*Window);
   Window->show();
   Settle();
   return *Window;

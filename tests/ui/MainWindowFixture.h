@@ -83,8 +83,9 @@ protected:
   void SetFolders(TFSVersion AFSVersion, const std::vector<TModFolder>& AFolders);
   TModFolder MakeFolder(const QString& AName, bool AWithServer = false) const;
 
-  // Opens and shows the main window and lets its first timers fire.
-  TfmMain& Open();
+  // Opens and shows the main window and lets its first timers fire;
+  // `ABeforeShow` runs between the window's creation and its first events.
+  TfmMain& Open(const std::function<void(TfmMain&)>& ABeforeShow = {});
   // Processes events for a moment: queued redraws and timers.
   static void Settle(int AMilliseconds = 30) { QTest::qWait(AMilliseconds); }
 
