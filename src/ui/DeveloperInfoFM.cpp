@@ -1,0 +1,74 @@
+#include "ui/DeveloperInfoFM.h"
+
+#include "app/MainDM.h"
+#include "ui/DeveloperInfo.h"
+#include "ui/ui_DeveloperInfoFM.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <exception>
+
+namespace tilvane {
+
+namespace {
+
+// The two columns line up only in a font whose characters are all as wide.
+// Courier New is what the listing was laid out with; where it is missing
+// (most Linux desktops) the system's fixed font stands in.
+QFont ListingFont() {
+  const QString CourierNew = QStringLiteral("Courier New");
+  QFont Font = QFontDatabase::hasFamily(CourierNew)
+                   ? QFont(CourierNew)
+                   : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  Font.setStyleHint(QFont::TypeWriter);
+  Font.setFixedPitch(true);
+  Font.setPixelSize(12);
+  return Font;
+}
+
+} // namespace
+
+TfmDeveloperInfo::TfmDeveloperInfo(QWidget* AOwner, TdmMain& ADataModule)
+    : QDialog(AOwner), ui(std::make_unique<Ui::TfmDeveloperInfo>()), FDataModule(ADataModule) {
+  ui->setupUi(this);
+  ui->mmoInfo->setFont(ListingFont());
+  FormCreate();
+}
+
+TfmDeveloperInfo::~TfmDeveloperInfo() = default;
+
+void TfmDeveloperInfo::FormCreate() {
+  TDeveloperInfo Info(FDataModule);
+  std::exception_ptr Error;
+  try {
+    Info.Build();
+  } catch (...) {
+    Error = std::current_exception();
+  }
+  // As far as it got: the lines before a failure still help whoever reads
+  // the report of the error.
+  QString Text = Info.Lines().join(u'\n');
+  // A reason from the system may end its lines in CR LF, of which the text
+  // box would make two line breaks.
+  Text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  ui->mmoInfo->setPlainText(Text);
+  if (Error)
+    FDataModule.ReportError(Error);
+}
+
+void TfmDeveloperInfo::setVisible(bool AVisible) {
+  if (AVisible && !FPlaced) {
+    FPlaced = true;
+    // On the screen, not on the main window: the listing is wider than it.
+    const QScreen* Screen = parentWidget() ? parentWidget()->screen() : nullptr;
+    if (!Screen)
+      Screen = QGuiApplication::primaryScreen();
+    if (Screen)
+      move(Screen->availableGeometry().center() - rect().center());
+  }
+  QDialog::setVisible(AVisible);
+}
+
+} // namespace tilvane

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/MainDM.h"
+#include "support/TestEnvironment.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QObject>
+#include <QString>
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tilvane::test {
+
+// A sandbox with the games installed as a test says: each game's executable
+// below "games/", its settings files in the game's documents folder, and the
+// data module on the fake platform. Steam is absent, so the program finds no
+// game by itself. Each game has a name and console of its own, so that a
+// test sees which game a value came from:
+//   FS19 "Batek", console on; FS22 "jono", off; FS25 "Farmer25", on.
+class TGameSandbox {
+public:
+  TGameSandbox();
+
+  static QString Folder(TFSVersion AFSVersion); // "FarmingSimulator2022"
+  QString Executable(TFSVersion AFSVersion) const;
+  QString MyGames(TFSVersion AFSVersion) const;
+  QString GameSettings(TFSVersion AFSVersion) const;
+  QString GameXml(TFSVersion AFSVersion) const;
+
+  // The game's files as the game writes them, with the name and console given.
+  static QByteArray GameSettingsContent(TFSVersion AFSVersion, const char* AInGameName);
+  static QByteArray GameXmlContent(bool AEnableDevConsole);
+
+  // The executable, both settings files and the stored program location.
+  void Install(TFSVersion AFSVersion);
+  void RemoveExecutable(TFSVersion AFSVersion);
+  // The stored program location as the file holds it; "(none)" when unset.
+  QString StoredLocation(TFSVersion AFSVersion);
+
+  // Every file of the sandbox with its content: two snapshots compare equal
+  // when nothing was written.
+  QMap<QString, QByteArray> Files() const;
+
+  TestEnvironment Env;
+  std::vector<std::exception_ptr> Reported;
+  TdmMain DataModule{Env.Platform(), Env.Prompts(),
+                     [this](std::exception_ptr AError) { Reported.push_back(AError); }};
+};
+
+// The message of the one error reported, or a failure text.
+QString ReportedMessage(const std::vector<std::exception_ptr>& AReported);
+
+// A named child of AParent; a missing one fails the test instead of crashing it.
+template <class T> T& Child(const QObject& AParent, const char* AName) {
+  T* Found = AParent.findChild<T*>(QLatin1String(AName));
+  if (!Found)
+    throw std::runtime_error(std::string("no child named ") + AName);
+  return *Found;
+}
+
+} // namespace tilvane::test
