@@ -5,7 +5,7 @@
 #include "common/QtPromptService.h"
 #include "platform/Platform.h"
 #include "ui/MainFM.h"
-#include "ui/PendingDialogs.h"
+#include "ui/ProgramDialogs.h"
 #include "update/UnknownModPageViewer.h"
 
 #include <QIcon>
@@ -28,8 +28,9 @@ int RunTilvane(int argc, char** argv, const std::function<void(TfmMain&)>& AOnCr
   App.SetExceptionHandler(Report);
 
   TUnknownModPageViewer PageViewer(Prompts);
-  TPendingDialogs Dialogs;
+  TProgramDialogs Dialogs;
   TfmMain fmMain(*Platform, Prompts, {&Dialogs, Report, {}, &PageViewer});
+  Dialogs.SetDataModule(&fmMain.DataModule());
   // The check runs once the event loop starts, so the site is set in time.
   fmMain.DataModule().SetUpdateSite(QStringLiteral(TILVANE_UPDATE_SITE));
   if (AOnCreated)

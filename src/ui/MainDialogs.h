@@ -22,7 +22,8 @@ public:
   virtual std::optional<TModFolder> NewModFolder(QWidget* AOwner, TFSVersion FSVersion) = 0;
   // AModFolder changed in place when the player pressed OK (then true).
   virtual bool EditModFolder(QWidget* AOwner, TFSVersion FSVersion, TModFolder& AModFolder) = 0;
-  virtual void ExportModFolder(QWidget* AOwner, const TModFolder& AModFolder) = 0;
+  virtual void ExportModFolder(QWidget* AOwner, TFSVersion FSVersion,
+                               const TModFolder& AModFolder) = 0;
   virtual void ShowDeveloperInfo(QWidget* AOwner) = 0;
 };
 

@@ -179,7 +179,7 @@ bool TfrModFolder::EditModFolder(TModFolder& AModFolder) {
 }
 
 void TfrModFolder::ExportModFolder(const TModFolder& AModFolder) {
-  FDialogs.ExportModFolder(this, AModFolder);
+  FDialogs.ExportModFolder(this, FLogic.FSVersion(), AModFolder);
 }
 
 void TfrModFolder::QueueRedraw() {

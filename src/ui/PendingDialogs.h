@@ -11,7 +11,7 @@ public:
   bool ShowSettings(QWidget*) override { return false; }
   std::optional<TModFolder> NewModFolder(QWidget*, TFSVersion) override { return std::nullopt; }
   bool EditModFolder(QWidget*, TFSVersion, TModFolder&) override { return false; }
-  void ExportModFolder(QWidget*, const TModFolder&) override {}
+  void ExportModFolder(QWidget*, TFSVersion, const TModFolder&) override {}
   void ShowDeveloperInfo(QWidget*) override {}
 };
 

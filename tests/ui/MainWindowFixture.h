@@ -36,7 +36,7 @@ public:
     AModFolder = *EditAnswer;
     return true;
   }
-  void ExportModFolder(QWidget*, const TModFolder& AModFolder) override {
+  void ExportModFolder(QWidget*, TFSVersion, const TModFolder& AModFolder) override {
     Exported.append(AModFolder.Name);
   }
   void ShowDeveloperInfo(QWidget*) override { ++DeveloperInfoRequests; }
