@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/StackTrace.h"
+
 #include <QString>
 
 #include <stdexcept>
@@ -10,18 +12,26 @@ namespace tilvane {
 // The one exception type of the program: a failure with the text the user
 // is shown. Raised wherever an operation cannot go on; an error that escapes
 // an event handler ends in the crash report and the program goes on.
+//
+// Each error remembers the call stack where it was raised, as bare return
+// addresses: errors are raised in normal operation too (a download that is
+// tried again), so raising stays cheap, and names are looked up only when a
+// report asks for them.
 class EAppError : public std::runtime_error {
 public:
   explicit EAppError(const QString& message);
 
   QString Message() const { return FMessage; }
-  // The call stack where the error was raised, as text; empty until the crash
-  // report captures stacks.
-  const std::string& StackTrace() const { return FStackTrace; }
+  // The call stack where the error was raised, one frame a line, innermost
+  // (the raising function) first. Looks the names up on every call, which
+  // takes milliseconds: for reports only.
+  std::string StackTrace() const;
+  // The same stack as addresses, with the raising thread and the time.
+  const platform::TRawStack& RaisedStack() const { return FStack; }
 
 private:
   QString FMessage;
-  std::string FStackTrace;
+  platform::TRawStack FStack;
 };
 
 } // namespace tilvane

@@ -1,0 +1,82 @@
+#include "platform/StackTrace.h"
+
+#include <cxxabi.h>
+#include <execinfo.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <memory>
+#include <typeinfo>
+
+namespace tilvane::platform {
+
+namespace {
+
+// Frames above the caller's: backtrace() itself or a sanitizer's wrapper of it,
+// and CaptureStack. Callers may skip a few more.
+constexpr int kMaxOwnFrames = 4;
+constexpr int kMaxSkip = 4;
+
+struct FreeDeleter {
+  void operator()(char* p) const { std::free(p); }
+};
+
+} // namespace
+
+// Kept out of line so that its return address is the caller's frame.
+__attribute__((noinline)) TRawStack CaptureStack(int ASkip) {
+  TRawStack Stack;
+  Stack.ThreadId = CurrentThreadId();
+  Stack.Time = std::chrono::system_clock::now();
+  // glibc's backtrace() walks the unwind tables, which works without frame
+  // pointers (release builds omit them). The first call in a process loads
+  // libgcc_s; every later one only walks.
+  void* Buffer[kMaxOwnFrames + kMaxSkip + kMaxStackFrames];
+  const int Count = backtrace(Buffer, static_cast<int>(std::size(Buffer)));
+  // How many frames lie above the caller depends on the build (AddressSanitizer
+  // wraps backtrace()); the caller's frame is the one this function returns to.
+  const void* Caller = __builtin_return_address(0);
+  int First = 0;
+  while (First < std::min(Count, kMaxOwnFrames) && Buffer[First] != Caller)
+    ++First;
+  if (First == std::min(Count, kMaxOwnFrames))
+    First = 1;
+  First += std::clamp(ASkip, 0, kMaxSkip);
+  Stack.Count = std::clamp(Count - First, 0, kMaxStackFrames);
+  std::copy_n(Buffer + First, Stack.Count, Stack.Frames.begin());
+  return Stack;
+}
+
+std::int64_t CurrentThreadId() {
+  // gettid() is a system call; a thread asks once.
+  thread_local const std::int64_t Id = static_cast<std::int64_t>(syscall(SYS_gettid));
+  return Id;
+}
+
+std::int64_t MainThreadId() {
+  // The first thread of a Linux process has the process's ID as its task ID.
+  return static_cast<std::int64_t>(getpid());
+}
+
+std::string DemangleName(const char* AMangledName) {
+  if (!AMangledName)
+    return {};
+  int Status = 0;
+  std::unique_ptr<char, FreeDeleter> Demangled(
+      abi::__cxa_demangle(AMangledName, nullptr, nullptr, &Status));
+  return Status == 0 && Demangled ? std::string(Demangled.get()) : std::string(AMangledName);
+}
+
+std::string CurrentExceptionTypeName() {
+  const std::type_info* Type = abi::__cxa_current_exception_type();
+  if (!Type)
+    return {};
+  // GCC marks the names of types local to one file with a leading '*'.
+  const char* Name = Type->name();
+  return DemangleName(*Name == '*' ? Name + 1 : Name);
+}
+
+} // namespace tilvane::platform
