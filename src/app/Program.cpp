@@ -2,13 +2,18 @@
 
 #include "app/TilvaneApplication.h"
 #include "common/CommonUtilities.h"
+#include "common/Paths.h"
 #include "common/QtPromptService.h"
+#include "crash/CrashReporter.h"
+#include "platform/FatalSignals.h"
 #include "platform/Platform.h"
 #include "ui/MainFM.h"
 #include "ui/ProgramDialogs.h"
 #include "update/UnknownModPageViewer.h"
 
+#include <QFile>
 #include <QIcon>
+#include <QTimer>
 
 namespace tilvane {
 
@@ -21,11 +26,18 @@ int RunTilvane(int argc, char** argv, const std::function<void(TfmMain&)>& AOnCr
 
   std::unique_ptr<platform::IPlatform> Platform = platform::CreateSystemPlatform();
   QtPromptService Prompts;
-  // Until the crash report exists, an escaped error is shown as an error box.
-  auto Report = [&Prompts](std::exception_ptr AError) {
-    Prompts.ShowMessage(TApplication::ExceptionMessage(AError), TMessageKind::Error);
-  };
+  // Every error that no handler dealt with ends in one report, and the
+  // program goes on.
+  TCrashReporter CrashReporter(Prompts);
+  auto Report = [&CrashReporter](std::exception_ptr AError) { CrashReporter.Report(AError); };
   App.SetExceptionHandler(Report);
+  // A fatal signal leaves its last words in the settings folder; the next
+  // start offers them.
+  const QString CrashReportPath =
+      JoinPath(JoinPath(FromPlatform(Platform->DocumentsFolder()),
+                        NativeRelative(QStringLiteral("My Games\\Tilvane"))),
+               QStringLiteral("crash-report.txt"));
+  platform::InstallFatalSignalHandlers(QFile::encodeName(CrashReportPath).toStdString());
 
   TUnknownModPageViewer PageViewer(Prompts);
   TProgramDialogs Dialogs;
@@ -36,7 +48,12 @@ int RunTilvane(int argc, char** argv, const std::function<void(TfmMain&)>& AOnCr
   if (AOnCreated)
     AOnCreated(fmMain);
   fmMain.show();
-  return App.exec();
+  QTimer::singleShot(0, &fmMain, [&CrashReporter, CrashReportPath] {
+    CrashReporter.OfferPreviousCrashReport(CrashReportPath);
+  });
+  const int ExitCode = App.exec();
+  platform::RemoveFatalSignalHandlers();
+  return ExitCode;
 }
 
 } // namespace tilvane
