@@ -1,5 +1,5 @@
 // Renders the main window (three mod folders, one of them active, one
-// following a server) and each small dialog to PNG files in the folder given
+// following a server), the editing dialogs and each small dialog to PNG files in the folder given
 // as the only argument. Everything happens in a temporary folder with a
 // platform that knows no real home; nothing is fetched or started.
 #include "app/MainDM.h"
@@ -7,9 +7,12 @@
 #include "platform/FakePlatform.h"
 #include "ui/AboutFM.h"
 #include "ui/DeleteModFolderFM.h"
+#include "ui/DeveloperInfoFM.h"
 #include "ui/MainFM.h"
+#include "ui/NewModFolderFM.h"
 #include "ui/PendingDialogs.h"
 #include "ui/ServerURLInstructionFM.h"
+#include "ui/SettingsFM.h"
 #include "ui/StartingFSFM.h"
 
 #include <QApplication>
@@ -109,5 +112,13 @@ int main(int argc, char** argv) {
   Ok = Save(About, Output, "about") && Ok;
   TfmServerURLInstruction Instructions(&Main);
   Ok = Save(Instructions, Output, "server-url-instructions") && Ok;
+  TfmNewModFolder Edit(&Main, TFSVersion::fsv25, Main.DataModule());
+  Edit.SetEditMode(true);
+  Edit.LoadFromTModFolder(*Main.DataModule().ModFolderList()[1]);
+  Ok = Save(Edit, Output, "edit-mod-folder") && Ok;
+  TfmSettings Settings(&Main, Main.DataModule());
+  Ok = Save(Settings, Output, "settings") && Ok;
+  TfmDeveloperInfo DeveloperInfo(&Main, Main.DataModule());
+  Ok = Save(DeveloperInfo, Output, "developer-info") && Ok;
   return Ok ? 0 : 1;
 }
