@@ -1,5 +1,6 @@
 #include "crash/ExceptionDialog.h"
 #include "crash/CrashTestSupport.h"
+#include "support/TestEnvironment.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,11 +15,8 @@ namespace {
 
 using test::Caught;
 using test::kShortTextIntro;
+using test::L;
 using test::RaiseDiskFullError;
-
-QString L(const char* AText) {
-  return QString::fromUtf8(AText);
-}
 
 template <typename TWidget> TWidget& Child(QWidget& AParent, const char* AName) {
   auto* Widget = AParent.findChild<TWidget*>(L(AName));

@@ -1,6 +1,7 @@
 #include "crash/ExceptionReport.h"
 #include "crash/CrashTestSupport.h"
 #include "platform/StackTrace.h"
+#include "support/TestEnvironment.h"
 
 #include <QRegularExpression>
 
@@ -13,11 +14,8 @@ namespace {
 
 using test::Caught;
 using test::kShortTextIntro;
+using test::L;
 using test::RaiseDiskFullError;
-
-QString L(const char* AText) {
-  return QString::fromUtf8(AText);
-}
 
 QString Dashes() {
   return QString(78, QLatin1Char('-'));

@@ -2,6 +2,7 @@
 
 #include "app/MainDM.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetChild.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -53,13 +54,5 @@ public:
 
 // The message of the one error reported, or a failure text.
 QString ReportedMessage(const std::vector<std::exception_ptr>& AReported);
-
-// A named child of AParent; a missing one fails the test instead of crashing it.
-template <class T> T& Child(const QObject& AParent, const char* AName) {
-  T* Found = AParent.findChild<T*>(QLatin1String(AName));
-  if (!Found)
-    throw std::runtime_error(std::string("no child named ") + AName);
-  return *Found;
-}
 
 } // namespace tilvane::test

@@ -6,6 +6,7 @@
 #include "common/IniFile.h"
 #include "modfolders/ModFolder.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetChild.h"
 #include "ui/ModFolderButtonExport.h"
 #include "ui/NewModFolderFM.h"
 #include "ui/NewModFolderLogic.h"
@@ -30,14 +31,6 @@
 
 namespace tilvane::test {
 namespace {
-
-// A named child of AParent; a missing one fails the test instead of crashing it.
-template <class T> T& Child(const QObject& AParent, const char* AName) {
-  T* Found = AParent.findChild<T*>(QLatin1String(AName));
-  if (!Found)
-    throw std::runtime_error(std::string("no child named ") + AName);
-  return *Found;
-}
 
 QStringList Strings(std::initializer_list<const char*> ATexts) {
   QStringList Result;

@@ -1,6 +1,7 @@
 #include "app/MainDM.h"
 #include "server/LocalHttpServer.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetChild.h"
 #include "ui/AboutFM.h"
 #include "ui/DeleteModFolderFM.h"
 #include "ui/ServerURLInstructionFM.h"
@@ -32,14 +33,6 @@
 
 namespace tilvane::test {
 namespace {
-
-// A named child of AParent; a missing one fails the test instead of crashing it.
-template <class T> T& Child(const QObject& AParent, const char* AName) {
-  T* Found = AParent.findChild<T*>(QLatin1String(AName));
-  if (!Found)
-    throw std::runtime_error(std::string("no child named ") + AName);
-  return *Found;
-}
 
 // Shown and active, so that keys go where the user's keys would go.
 void ShowActive(QWidget& AWindow) {
