@@ -1,6 +1,7 @@
 // A redraw of the main window with 100 mod folders: every button destroyed
 // and built anew from the folders' file, the window sized and painted.
 // Target: 100 ms.
+#include "SilentPrompts.h"
 #include "app/MainDM.h"
 #include "common/PromptService.h"
 #include "platform/FakePlatform.h"
@@ -20,14 +21,7 @@ namespace {
 
 using namespace tilvane;
 
-class TSilentPrompts : public IPromptService {
-public:
-  void ShowMessage(const QString&, TMessageKind) override {}
-  bool AskYesNo(const QString&, bool AYesIsDefault) override { return AYesIsDefault; }
-  QString OpenFile(const TFileDialogOptions&) override { return {}; }
-  QString SaveFile(const TFileDialogOptions&) override { return {}; }
-  QString PickFolder(const QString&, const QString&) override { return {}; }
-};
+using tools::TSilentPrompts;
 
 void Redraw(benchmark::State& AState) {
   QTemporaryDir Root;

@@ -3,6 +3,7 @@
 // and three mod folders; and the process's peak memory. Targets: 500 ms and
 // 80 MB. Each repetition starts the program anew (tilvane_startup_probe, the
 // program ending at its first paint); one untimed start warms the caches.
+#include "SilentPrompts.h"
 #include "app/MainDM.h"
 #include "common/PromptService.h"
 #include "platform/Platform.h"
@@ -32,14 +33,7 @@ namespace {
 using namespace tilvane;
 using TClock = std::chrono::steady_clock;
 
-class TSilentPrompts : public IPromptService {
-public:
-  void ShowMessage(const QString&, TMessageKind) override {}
-  bool AskYesNo(const QString&, bool AYesIsDefault) override { return AYesIsDefault; }
-  QString OpenFile(const TFileDialogOptions&) override { return {}; }
-  QString SaveFile(const TFileDialogOptions&) override { return {}; }
-  QString PickFolder(const QString&, const QString&) override { return {}; }
-};
+using tools::TSilentPrompts;
 
 // A home folder of the benchmark's own, where the program finds FS25 and
 // three mod folders.

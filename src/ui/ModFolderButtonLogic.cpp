@@ -61,6 +61,12 @@ bool TModFolderButtonLogic::EnsureFolder() {
   return true;
 }
 
+bool TModFolderButtonLogic::ServerAnswers() {
+  return !HasServer() ||
+         FDataModule.ValidateServerURL(FFSVersion, FModFolder.DedicatedServerURL,
+                                       FModFolder.WebUsername, FModFolder.WebPassword);
+}
+
 bool TModFolderButtonLogic::RefusedWhileActiveAndRunning(const QString& AWhat) {
   if (!FDataModule.IsFSRunning(FFSVersion) || !IsActive())
     return false;
@@ -71,8 +77,7 @@ bool TModFolderButtonLogic::RefusedWhileActiveAndRunning(const QString& AWhat) {
 void TModFolderButtonLogic::MainClick() {
   if (!FModFolder.Folder.isEmpty() && !EnsureFolder())
     return;
-  if (HasServer() && !FDataModule.ValidateServerURL(FFSVersion, FModFolder.DedicatedServerURL,
-                                                    FModFolder.WebUsername, FModFolder.WebPassword))
+  if (!ServerAnswers())
     return;
   if (FDataModule.IsFSRunning(FFSVersion)) {
     FDataModule.Prompts().ShowMessage(QStringLiteral("Can not start Farming Simulator ") +
@@ -96,8 +101,7 @@ void TModFolderButtonLogic::UpdateMods() {
     return;
   if (!EnsureFolder())
     return;
-  if (HasServer() && !FDataModule.ValidateServerURL(FFSVersion, FModFolder.DedicatedServerURL,
-                                                    FModFolder.WebUsername, FModFolder.WebPassword))
+  if (!ServerAnswers())
     return;
   FWindows.RunUpdate(false);
 }
@@ -108,8 +112,7 @@ void TModFolderButtonLogic::RedownloadMods() {
     return;
   if (!EnsureFolder())
     return;
-  if (HasServer() && !FDataModule.ValidateServerURL(FFSVersion, FModFolder.DedicatedServerURL,
-                                                    FModFolder.WebUsername, FModFolder.WebPassword))
+  if (!ServerAnswers())
     return;
   if (!FDataModule.Prompts().AskYesNo(QStringLiteral("Do you want re-download all mods?"), false))
     return;

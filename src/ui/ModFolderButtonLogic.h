@@ -56,6 +56,9 @@ public:
 private:
   // The question when the folder does not exist; true when it exists now.
   bool EnsureFolder();
+  // A folder without a server needs none; otherwise the server's page is
+  // checked, and a refusal has been shown.
+  bool ServerAnswers();
   // Refused while the game runs with this folder active.
   bool RefusedWhileActiveAndRunning(const QString& AWhat);
   QString NumberStr() const { return FSVersionToNumberStr(FFSVersion); }
