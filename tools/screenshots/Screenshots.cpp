@@ -2,8 +2,11 @@
 // following a server), the editing dialogs and each small dialog to PNG files in the folder given
 // as the only argument. Everything happens in a temporary folder with a
 // platform that knows no real home; nothing is fetched or started.
+#include "SilentPrompts.h"
 #include "app/MainDM.h"
+#include "common/AppError.h"
 #include "common/PromptService.h"
+#include "crash/ExceptionDialog.h"
 #include "platform/FakePlatform.h"
 #include "ui/AboutFM.h"
 #include "ui/DeleteModFolderFM.h"
@@ -27,15 +30,7 @@ namespace {
 
 using namespace tilvane;
 
-// Nobody is there to answer: every box is passed over.
-class TSilentPrompts : public IPromptService {
-public:
-  void ShowMessage(const QString&, TMessageKind) override {}
-  bool AskYesNo(const QString&, bool AYesIsDefault) override { return AYesIsDefault; }
-  QString OpenFile(const TFileDialogOptions&) override { return {}; }
-  QString SaveFile(const TFileDialogOptions&) override { return {}; }
-  QString PickFolder(const QString&, const QString&) override { return {}; }
-};
+using tools::TSilentPrompts;
 
 bool WriteFile(const QString& APath, const QByteArray& AContent) {
   QDir().mkpath(QFileInfo(APath).absolutePath());
@@ -120,5 +115,18 @@ int main(int argc, char** argv) {
   Ok = Save(Settings, Output, "settings") && Ok;
   TfmDeveloperInfo DeveloperInfo(&Main, Main.DataModule());
   Ok = Save(DeveloperInfo, Output, "developer-info") && Ok;
+  std::exception_ptr Error;
+  try {
+    throw EAppError(QStringLiteral("Unable to write to ") + Root.path() +
+                    QStringLiteral("/My Games/Tilvane/FS25.ini"));
+  } catch (...) {
+    Error = std::current_exception();
+  }
+  TExceptionDialog Report(Error, &Main);
+  Report.show(); // unfolded as the player unfolds it: once it is on the screen
+  QApplication::processEvents();
+  Report.CreateDetails();
+  Report.SetDetailsVisible(true);
+  Ok = Save(Report, Output, "crash-report") && Ok;
   return Ok ? 0 : 1;
 }
