@@ -115,8 +115,11 @@ private:
 
 public:
   // ---- Game generations and locations (MainDMGame.cpp) -----------------
-  // The game's documents folder; empty when the game never ran on this account.
+  // The game's documents folder (inside its prefix when it runs under
+  // Proton); empty when the game never ran on this account.
   QString GetFSMyGamesFolder(TFSVersion FSVersion) const;
+  // The game's Proton prefix; empty when the game runs natively.
+  QString GetFSProtonPrefix(TFSVersion FSVersion) const;
   QString GetFSProgramLocation(TFSVersion FSVersion);
   void SetFSProgramLocation(TFSVersion FSVersion, const QString& Value);
 
@@ -133,11 +136,22 @@ public:
   QString GetFSInGameName(TFSVersion FSVersion);
   void SetFSInGameName(TFSVersion FSVersion, const QString& Value);
   QString GetFSModFolder(TFSVersion FSVersion);
+  // Raises FSModFolderRefusal's message, writing nothing, for a folder the
+  // game cannot see.
   void SetFSModFolder(TFSVersion FSVersion, const QString& AFolder);
+  // Why the game cannot be given AFolder as its mod folder (a game under
+  // Proton sees only what its prefix's drives lead to); empty when it can.
+  QString FSModFolderRefusal(TFSVersion FSVersion, const QString& AFolder) const;
   void GetFSJoinGame(TFSVersion FSVersion, QString& GameNameFilter, QString& GamePassword);
   void SetFSJoinGame(TFSVersion FSVersion, const QString& GameNameFilter,
                      const QString& GamePassword);
 
+private:
+  // AFolder as the game's settings name it: the Windows path a game under
+  // Proton sees. Empty with ARefusal set when the game cannot see it.
+  QString FSModFolderForGame(TFSVersion FSVersion, const QString& AFolder, QString& ARefusal) const;
+
+public:
   // ---- The game process (MainDMGame.cpp) ---------------------------------
   bool IsFSRunning(TFSVersion FSVersion);
   void RunFS(TFSVersion FSVersion);

@@ -6,11 +6,14 @@
 #include "game/GameSettingsFiles.h"
 #include "game/ProcessNameMatcher.h"
 #include "game/SteamLibraryFolders.h"
+#include "game/WineDrives.h"
 #include "platform/Platform.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 namespace tilvane {
@@ -32,16 +35,37 @@ QString ExistingFile(const QString& ABase, const QString& ARelative, const QStri
   const QString path = JoinPath(JoinPath(ABase, ARelative), AExeName);
   return QFileInfo(path).isFile() ? path : QString();
 }
+
+platform::ProtonGame ProtonGameOf(platform::IPlatform& APlatform, TFSVersion FSVersion) {
+  return APlatform.FindProtonGame(FSSteamAppId(FSVersion),
+                                  ToPlatform(FSSteamGameRelative(FSVersion)));
+}
+
+// A library folder as this system names it. A Steam that runs inside Wine
+// lists its libraries on drive Z:, the Linux root; a path that stays
+// relative here (another drive letter) would be looked up in the working
+// folder, so it names no library.
+QString LibraryOnThisSystem(const QString& ALibrary) {
+  const QString library =
+      PathDelim() == QLatin1Char('/') ? TWineDrives::LinuxRootAsZ().ToLinux(ALibrary) : ALibrary;
+  return QDir::isAbsolutePath(library) ? library : QString();
+}
 } // namespace
 
 // ---- Game generations and locations ---------------------------------------
 
 QString TdmMain::GetFSMyGamesFolder(TFSVersion FSVersion) const {
-  const QString documents = FromPlatform(FPlatform.GameDocumentsFolder());
+  const platform::ProtonGame proton = ProtonGameOf(FPlatform, FSVersion);
+  const QString documents = FromPlatform(
+      proton.RunsUnderProton() ? proton.DocumentsFolder : FPlatform.GameDocumentsFolder());
   if (documents.isEmpty())
     return {};
   const QString folder = JoinPath(documents, FSMyGamesRelative(FSVersion));
   return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+QString TdmMain::GetFSProtonPrefix(TFSVersion FSVersion) const {
+  return FromPlatform(ProtonGameOf(FPlatform, FSVersion).Prefix);
 }
 
 QString TdmMain::GetSteamFolder() {
@@ -61,11 +85,11 @@ QString TdmMain::SearchFSProgram(TFSVersion FSVersion) {
     QString found = ExistingFile(steam, steamGame, exeName);
     if (!found.isEmpty())
       return found;
-    const QString libraryFile =
-        JoinPath(steam, NativeRelative(QStringLiteral("config\\libraryfolders.vdf")));
-    if (QFileInfo(libraryFile).isFile()) {
+    // Current Steam keeps the list in steamapps, older Steam in config.
+    for (const char* listFile : {"steamapps\\libraryfolders.vdf", "config\\libraryfolders.vdf"}) {
+      const QString libraryFile = JoinPath(steam, NativeRelative(QLatin1String(listFile)));
       for (const QString& library : TSteamLibraryFolders::ReadFile(libraryFile)) {
-        found = ExistingFile(library, steamGame, exeName);
+        found = ExistingFile(LibraryOnThisSystem(library), steamGame, exeName);
         if (!found.isEmpty())
           return found;
       }
@@ -112,12 +136,43 @@ void TdmMain::SetFSInGameName(TFSVersion FSVersion, const QString& Value) {
   TGameSettingsFiles(GetFSMyGamesFolder(FSVersion), FSVersion).SetInGameName(Value);
 }
 
+// A game under Proton names its mod folder as a Windows path; the program
+// keeps and compares Linux paths, so the path crosses here in both directions.
 QString TdmMain::GetFSModFolder(TFSVersion FSVersion) {
-  return TGameSettingsFiles(GetFSMyGamesFolder(FSVersion), FSVersion).GetModFolder();
+  const QString folder =
+      TGameSettingsFiles(GetFSMyGamesFolder(FSVersion), FSVersion).GetModFolder();
+  const QString prefix = GetFSProtonPrefix(FSVersion);
+  if (prefix.isEmpty() || folder.isEmpty())
+    return folder;
+  return TWineDrives::Read(prefix).ToLinux(folder);
 }
 
 void TdmMain::SetFSModFolder(TFSVersion FSVersion, const QString& AFolder) {
-  TGameSettingsFiles(GetFSMyGamesFolder(FSVersion), FSVersion).SetModFolder(AFolder);
+  QString refusal;
+  const QString gameFolder = FSModFolderForGame(FSVersion, AFolder, refusal);
+  if (!refusal.isEmpty())
+    throw EAppError(refusal);
+  TGameSettingsFiles(GetFSMyGamesFolder(FSVersion), FSVersion).SetModFolder(gameFolder);
+}
+
+QString TdmMain::FSModFolderRefusal(TFSVersion FSVersion, const QString& AFolder) const {
+  QString refusal;
+  FSModFolderForGame(FSVersion, AFolder, refusal);
+  return refusal;
+}
+
+QString TdmMain::FSModFolderForGame(TFSVersion FSVersion, const QString& AFolder,
+                                    QString& ARefusal) const {
+  const QString prefix = GetFSProtonPrefix(FSVersion);
+  if (prefix.isEmpty() || AFolder.isEmpty())
+    return AFolder;
+  const QString gameFolder = TWineDrives::Read(prefix).ToWindows(AFolder);
+  if (gameFolder.isEmpty())
+    ARefusal = QStringLiteral("Can not use mod folder ") + AFolder +
+               QStringLiteral(" with Farming Simulator ") + FSVersionToNumberStr(FSVersion) +
+               QStringLiteral(". The game runs under Proton and no drive of its prefix leads "
+                              "to that folder.");
+  return gameFolder;
 }
 
 void TdmMain::GetFSJoinGame(TFSVersion FSVersion, QString& GameNameFilter, QString& GamePassword) {
@@ -152,8 +207,12 @@ void TdmMain::RunFS(TFSVersion FSVersion) {
   if (location.isEmpty())
     return;
   // The game runs on its own; whether the shell took the request is not
-  // something the user could act on.
-  FPlatform.ShellOpen(ToPlatform(location));
+  // something the user could act on. A game under Proton starts only
+  // through Steam, which sets up its prefix.
+  if (!GetFSProtonPrefix(FSVersion).isEmpty())
+    FPlatform.ShellOpen("steam://rungameid/" + std::to_string(FSSteamAppId(FSVersion)));
+  else
+    FPlatform.ShellOpen(ToPlatform(location));
 }
 
 void TdmMain::DeleteLogFile(TFSVersion FSVersion) {

@@ -58,4 +58,16 @@ QString FSTabCaption(TFSVersion FSVersion) {
   return QStringLiteral("FS") + FSVersionToNumberStr(FSVersion);
 }
 
+std::uint32_t FSSteamAppId(TFSVersion FSVersion) {
+  switch (FSVersion) {
+  case TFSVersion::fsv19:
+    return 787860;
+  case TFSVersion::fsv22:
+    return 1248130;
+  case TFSVersion::fsv25:
+    return 2300320;
+  }
+  RaiseFSVersionException(FSVersion);
+}
+
 } // namespace tilvane

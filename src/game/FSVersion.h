@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 
 namespace tilvane {
 
@@ -38,5 +39,8 @@ QString FSStandAloneGameRelative(TFSVersion FSVersion);
 QString FSProcessName(TFSVersion FSVersion);
 // "FS22".
 QString FSTabCaption(TFSVersion FSVersion);
+// The game's Steam App ID: 787860, 1248130, 2300320. Raises for a value it
+// has no branch for.
+std::uint32_t FSSteamAppId(TFSVersion FSVersion);
 
 } // namespace tilvane

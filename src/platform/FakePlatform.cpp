@@ -48,6 +48,12 @@ std::string FakePlatform::SteamFolder() {
   return FSteam;
 }
 
+ProtonGame FakePlatform::FindProtonGame(std::uint32_t steamAppId,
+                                        const std::string& /*steamGameRelative*/) {
+  const auto it = FProtonGames.find(steamAppId);
+  return it == FProtonGames.end() ? ProtonGame() : it->second;
+}
+
 std::vector<std::string> FakePlatform::RunningProcessNames() {
   if (!FProcessListError.empty())
     throw PlatformError(FProcessListError);

@@ -2,14 +2,17 @@
 
 #include "platform/Platform.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace tilvane::platform {
 
 // A platform for tests: every folder lies below one root folder (normally a
-// temporary directory), the process list is whatever the test sets, and
+// temporary directory), every game runs natively unless a test says it runs
+// under Proton, the process list is whatever the test sets, and
 // shell, mail and attribute requests are recorded instead of carried out.
 class FakePlatform : public IPlatform {
 public:
@@ -24,6 +27,9 @@ public:
   std::string TempFolder() override;
   std::string ProgramFilesFolder() override;
   std::string SteamFolder() override;
+  // The game set with SetProtonGame for that App ID, else a native game.
+  ProtonGame FindProtonGame(std::uint32_t steamAppId,
+                            const std::string& steamGameRelative) override;
   std::vector<std::string> RunningProcessNames() override;
   bool ShellOpen(const std::string& target) override;
   bool IsHidden(const std::string& path) override;
@@ -36,6 +42,9 @@ public:
   void SetGameDocumentsFolder(std::string folder) { FGameDocuments = std::move(folder); }
   void SetProgramFilesFolder(std::string folder) { FProgramFiles = std::move(folder); }
   void SetSteamFolder(std::string folder) { FSteam = std::move(folder); }
+  void SetProtonGame(std::uint32_t steamAppId, ProtonGame game) {
+    FProtonGames[steamAppId] = std::move(game);
+  }
   void SetRunningProcesses(std::vector<std::string> names) { FProcesses = std::move(names); }
   // Makes RunningProcessNames throw PlatformError with this text (empty: works again).
   void SetProcessListError(std::string message) { FProcessListError = std::move(message); }
@@ -54,6 +63,7 @@ private:
   std::string FTemp;
   std::string FProgramFiles;
   std::string FSteam;
+  std::map<std::uint32_t, ProtonGame> FProtonGames;
   std::vector<std::string> FProcesses;
   std::string FProcessListError;
   bool FShellOpenResult = true;

@@ -1,5 +1,7 @@
 #include "platform/LinuxPlatformParsing.h"
 
+#include <algorithm>
+
 namespace tilvane::platform::linux_parsing {
 
 namespace {
@@ -22,6 +24,43 @@ std::string Unquote(std::string_view value) {
     if (value[i] == '\\' && i + 1 < value.size())
       ++i;
     result += value[i];
+  }
+  return result;
+}
+
+// Where the executable's name ends in a command line ("C:\Game.exe -x"): just
+// after the first ".exe" (any letter case) that ends the text or is followed
+// by a space or quotation mark. npos when there is none.
+size_t EndOfExeName(std::string_view s) {
+  for (size_t at = 0; at + 4 <= s.size(); ++at) {
+    const std::string_view ext = s.substr(at, 4);
+    const bool isExe =
+        ext[0] == '.' && (ext[1] | 0x20) == 'e' && (ext[2] | 0x20) == 'x' && (ext[3] | 0x20) == 'e';
+    if (isExe && (at + 4 == s.size() || s[at + 4] == ' ' || s[at + 4] == '"'))
+      return at + 4;
+  }
+  return std::string_view::npos;
+}
+
+// The value of a vdf line holding the quoted "path" key, with Steam's doubled
+// backslashes made single; empty for any other line or an unclosed value.
+std::string PathValueOfLine(std::string_view line) {
+  constexpr std::string_view token = "\"path\"";
+  const size_t tokenAt = line.find(token);
+  if (tokenAt == std::string_view::npos)
+    return {};
+  const size_t open = line.find('"', tokenAt + token.size());
+  if (open == std::string_view::npos)
+    return {};
+  const size_t close = line.find('"', open + 1);
+  if (close == std::string_view::npos)
+    return {};
+  const std::string_view value = line.substr(open + 1, close - open - 1);
+  std::string result;
+  for (size_t i = 0; i < value.size(); ++i) {
+    result += value[i];
+    if (value[i] == '\\' && i + 1 < value.size() && value[i + 1] == '\\')
+      ++i;
   }
   return result;
 }
@@ -54,9 +93,32 @@ std::string UserDirFromConfig(std::string_view configText, std::string_view vari
 }
 
 std::string ProcessNameFromCmdline(std::string_view cmdline) {
-  const std::string_view first = cmdline.substr(0, cmdline.find('\0'));
+  std::string_view first = cmdline.substr(0, cmdline.find('\0'));
+  // Wine may hand a Windows program its whole command line as one argument;
+  // the arguments after the ".exe" can hold backslashes of their own.
+  if (const size_t exe = EndOfExeName(first); exe != std::string_view::npos)
+    first = first.substr(0, exe);
   const size_t slash = first.find_last_of("/\\");
   return std::string(slash == std::string_view::npos ? first : first.substr(slash + 1));
+}
+
+std::vector<std::string> SteamLibraryPaths(std::string_view vdfText) {
+  std::vector<std::string> paths;
+  while (!vdfText.empty()) {
+    const size_t end = vdfText.find('\n');
+    const std::string_view line = vdfText.substr(0, end);
+    vdfText = end == std::string_view::npos ? std::string_view() : vdfText.substr(end + 1);
+    std::string path = PathValueOfLine(line);
+    if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') {
+      if (path[0] != 'Z' && path[0] != 'z')
+        continue;
+      path = path.substr(2);
+      std::replace(path.begin(), path.end(), '\\', '/');
+    }
+    if (!path.empty())
+      paths.push_back(std::move(path));
+  }
+  return paths;
 }
 
 } // namespace tilvane::platform::linux_parsing

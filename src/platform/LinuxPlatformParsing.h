@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Text formats the Linux platform reads, kept apart from the system calls so
 // that they can be tested on their own.
@@ -15,7 +16,16 @@ std::string UserDirFromConfig(std::string_view configText, std::string_view vari
 
 // The executable's file name from the content of /proc/<pid>/cmdline: the
 // first argument up to its first NUL, after the last '/' or '\' (programs run
-// under Wine or Proton show a Windows path there). Empty for an empty buffer.
+// under Wine or Proton show a Windows path there). When that argument holds
+// a whole Windows command line, it ends with its ".exe". Empty for an empty
+// buffer.
 std::string ProcessNameFromCmdline(std::string_view cmdline);
+
+// The library folders a Steam `libraryfolders.vdf` lists, in its order: the
+// quoted value after each quoted "path" key. A Steam that runs inside Wine
+// writes its paths as "Z:\\home\\..."; drive Z: is the Linux root there,
+// so those come back as "/home/...". Paths on other drive letters lead
+// nowhere on this system and are left out.
+std::vector<std::string> SteamLibraryPaths(std::string_view vdfText);
 
 } // namespace tilvane::platform::linux_parsing

@@ -18,6 +18,19 @@ public:
   using std::runtime_error::runtime_error;
 };
 
+// A game that Steam runs under Proton, its Windows compatibility layer: the
+// game lives in a Wine prefix of its own and sees the file system through
+// that prefix's drive letters.
+struct ProtonGame {
+  // "<library>/steamapps/compatdata/<appid>/pfx"; empty when the game runs
+  // natively.
+  std::string Prefix;
+  // The documents folder the game uses, inside the prefix.
+  std::string DocumentsFolder;
+
+  bool RunsUnderProton() const { return !Prefix.empty(); }
+};
+
 struct MailMessage {
   std::string Subject;
   std::string Body;
@@ -30,8 +43,8 @@ public:
 
   // The user's documents folder: the program keeps its settings below it.
   virtual std::string DocumentsFolder() = 0;
-  // The documents folder the game uses for "My Games". Equal to DocumentsFolder()
-  // where the game runs natively; inside a Wine/Proton prefix elsewhere.
+  // The documents folder a natively running game uses for "My Games": equal
+  // to DocumentsFolder(). A game under Proton has its own (FindProtonGame).
   virtual std::string GameDocumentsFolder() = 0;
   virtual std::string DesktopFolder() = 0;
   virtual std::string LocalAppDataFolder() = 0;
@@ -40,6 +53,12 @@ public:
   virtual std::string ProgramFilesFolder() = 0;
   // Steam's install folder; empty when Steam is not installed.
   virtual std::string SteamFolder() = 0;
+  // Whether the game of Steam App ID `steamAppId`, installed in a Steam
+  // library's `steamGameRelative` folder ("steamapps/common/Farming Simulator
+  // 22"), runs under Proton, and where its prefix is. Empty where games run
+  // natively (Windows) or the game is not installed that way.
+  virtual ProtonGame FindProtonGame(std::uint32_t steamAppId,
+                                    const std::string& steamGameRelative) = 0;
 
   // File names (no folder) of the executables of the running processes.
   // Throws PlatformError when the system refuses to list them.

@@ -1,5 +1,6 @@
 #include "platform/LinuxPlatformParsing.h"
 #include "platform/Platform.h"
+#include "platform/ProtonLocator.h"
 
 #include <dirent.h>
 #include <pwd.h>
@@ -41,11 +42,6 @@ std::string HomeFolder() {
   if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
     return pw->pw_dir;
   return "/";
-}
-
-bool IsDirectory(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool Exists(const std::string& path) {
@@ -94,8 +90,7 @@ int WaitForExit(pid_t pid) {
 class LinuxPlatform : public IPlatform {
 public:
   std::string DocumentsFolder() override { return UserDir("XDG_DOCUMENTS_DIR", "Documents"); }
-  // The game runs under Proton; its documents live in the Wine prefix. Until
-  // the prefix is looked up, the program's own documents folder stands in.
+  // A game under Proton has its documents in its prefix (FindProtonGame).
   std::string GameDocumentsFolder() override { return DocumentsFolder(); }
   std::string DesktopFolder() override { return UserDir("XDG_DESKTOP_DIR", "Desktop"); }
   std::string LocalAppDataFolder() override {
@@ -105,14 +100,13 @@ public:
   std::string ProgramFilesFolder() override { return {}; }
 
   std::string SteamFolder() override {
-    const std::string home = HomeFolder();
-    for (const std::string& candidate :
-         {home + "/.steam/steam", home + "/.local/share/Steam",
-          home + "/.var/app/com.valvesoftware.Steam/.local/share/Steam"}) {
-      if (IsDirectory(candidate))
-        return candidate;
-    }
-    return {};
+    const std::vector<std::string> roots = proton::SteamRoots(HomeFolder());
+    return roots.empty() ? std::string() : roots.front();
+  }
+
+  ProtonGame FindProtonGame(std::uint32_t steamAppId,
+                            const std::string& steamGameRelative) override {
+    return proton::FindProtonGame(HomeFolder(), steamAppId, steamGameRelative);
   }
 
   std::vector<std::string> RunningProcessNames() override {

@@ -35,6 +35,10 @@ void TDeveloperInfo::AddGame(TFSVersion FSVersion) {
     AddWriteTest(Prefix + QStringLiteral("GameSettings.xml writable"), FSVersion);
   AddBool(Prefix + QStringLiteral("Is Running"), FDataModule.IsFSRunning(FSVersion));
   AddStr(Prefix + QStringLiteral("Program Location"), FDataModule.GetFSProgramLocation(FSVersion));
+  // Only where it applies: a game on Windows has no prefix to speak of.
+  if (const QString ProtonPrefix = FDataModule.GetFSProtonPrefix(FSVersion);
+      !ProtonPrefix.isEmpty())
+    AddStr(Prefix + QStringLiteral("Runs Under Proton, Prefix"), ProtonPrefix);
   AddStr(Prefix + QStringLiteral("My Games Folder"), FDataModule.GetFSMyGamesFolder(FSVersion));
   AddStr(Prefix + QStringLiteral("Active FS Mod Folder"), FDataModule.GetFSModFolder(FSVersion));
   AddStr(Prefix + QStringLiteral("In Game Name"), FDataModule.GetFSInGameName(FSVersion));

@@ -61,6 +61,14 @@ bool TModFolderButtonLogic::EnsureFolder() {
   return true;
 }
 
+bool TModFolderButtonLogic::GameSeesFolder() {
+  const QString Refusal = FDataModule.FSModFolderRefusal(FFSVersion, FModFolder.Folder);
+  if (Refusal.isEmpty())
+    return true;
+  FDataModule.Prompts().ShowMessage(Refusal);
+  return false;
+}
+
 bool TModFolderButtonLogic::ServerAnswers() {
   return !HasServer() ||
          FDataModule.ValidateServerURL(FFSVersion, FModFolder.DedicatedServerURL,
@@ -75,6 +83,9 @@ bool TModFolderButtonLogic::RefusedWhileActiveAndRunning(const QString& AWhat) {
 }
 
 void TModFolderButtonLogic::MainClick() {
+  // Before anything is created or fetched for a game that could not use it.
+  if (!GameSeesFolder())
+    return;
   if (!FModFolder.Folder.isEmpty() && !EnsureFolder())
     return;
   if (!ServerAnswers())
@@ -135,6 +146,8 @@ void TModFolderButtonLogic::MakeActive() {
         QStringLiteral(" is running."));
     return;
   }
+  if (!GameSeesFolder())
+    return;
   FDataModule.SetFSModFolder(FFSVersion, FModFolder.Folder);
   FDataModule.SetFSJoinGame(FFSVersion, FModFolder.GameNameFilter, FModFolder.GamePassword);
   FWindows.QueueRedraw();

@@ -56,6 +56,8 @@ public:
 private:
   // The question when the folder does not exist; true when it exists now.
   bool EnsureFolder();
+  // False, after telling the user why, when the game cannot see the folder.
+  bool GameSeesFolder();
   // A folder without a server needs none; otherwise the server's page is
   // checked, and a refusal has been shown.
   bool ServerAnswers();

@@ -47,6 +47,8 @@ void TfmSettings::FormCreate() {
   const TSettingsLogic::TValues Values = FLogic.Load();
   for (const TFSVersion FSVersion : AllFSVersions)
     LocationBox(FSVersion)->setText(Values.Location(FSVersion));
+  ui->lblProton->setText(Values.ProtonNote);
+  ui->lblProton->setVisible(!Values.ProtonNote.isEmpty());
   ui->edtModFolders->setText(Values.ModFolders);
   ui->edtInGameName->setText(Values.InGameName);
   ui->chkEnableDevConsole->setChecked(Values.EnableDevConsole);

@@ -3,6 +3,7 @@
 #include "app/MainDM.h"
 
 #include <QFileInfo>
+#include <QStringList>
 
 namespace tilvane {
 
@@ -27,6 +28,14 @@ TSettingsLogic::TValues TSettingsLogic::Load() {
       Values.Location(FSVersion) = Location;
   }
   Values.ModFolders = FDataModule.GetModManagerModFolders();
+  QStringList ProtonLines;
+  for (const TFSVersion FSVersion : AllFSVersions) {
+    const QString Prefix = FDataModule.GetFSProtonPrefix(FSVersion);
+    if (!Prefix.isEmpty())
+      ProtonLines.append(FSTabCaption(FSVersion) + QStringLiteral(" runs under Proton, prefix ") +
+                         Prefix);
+  }
+  Values.ProtonNote = ProtonLines.join(QLatin1Char('\n'));
   if (const std::optional<TFSVersion> Source = NameSource(Values)) {
     Values.InGameName = FDataModule.GetFSInGameName(*Source);
     Values.EnableDevConsole = FDataModule.GetFSEnableDevConsole(*Source);

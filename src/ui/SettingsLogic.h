@@ -26,6 +26,9 @@ public:
     QString InGameName;
     bool EnableDevConsole = false;
     QString Theme;
+    // One line for each game that runs under Proton, with its prefix; shown
+    // below the locations, not stored.
+    QString ProtonNote;
 
     QString& Location(TFSVersion FSVersion) { return Locations[static_cast<size_t>(FSVersion)]; }
     const QString& Location(TFSVersion FSVersion) const {

@@ -15,18 +15,19 @@ TEST(FSVersionNames, EveryNameFollowsTheNumberString) {
   struct Case {
     TFSVersion Version;
     const char *Number, *Ini, *MyGames, *Exe, *Steam, *StandAlone, *Process, *Tab;
+    std::uint32_t SteamAppId;
   };
   // The relative folders carry the separator of Linux, where the program runs.
   const Case cases[] = {
       {TFSVersion::fsv19, "19", "FS19.ini", "My Games/FarmingSimulator2019",
        "FarmingSimulator2019.exe", "steamapps/common/Farming Simulator 19",
-       "Farming Simulator 2019", "FarmingSimulator2019Game.exe", "FS19"},
+       "Farming Simulator 2019", "FarmingSimulator2019Game.exe", "FS19", 787860},
       {TFSVersion::fsv22, "22", "FS22.ini", "My Games/FarmingSimulator2022",
        "FarmingSimulator2022.exe", "steamapps/common/Farming Simulator 22",
-       "Farming Simulator 2022", "FarmingSimulator2022Game.exe", "FS22"},
+       "Farming Simulator 2022", "FarmingSimulator2022Game.exe", "FS22", 1248130},
       {TFSVersion::fsv25, "25", "FS25.ini", "My Games/FarmingSimulator2025",
        "FarmingSimulator2025.exe", "steamapps/common/Farming Simulator 25",
-       "Farming Simulator 2025", "FarmingSimulator2025Game.exe", "FS25"},
+       "Farming Simulator 2025", "FarmingSimulator2025Game.exe", "FS25", 2300320},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Number);
@@ -38,6 +39,7 @@ TEST(FSVersionNames, EveryNameFollowsTheNumberString) {
     EXPECT_EQ(FSStandAloneGameRelative(c.Version), L(c.StandAlone));
     EXPECT_EQ(FSProcessName(c.Version), L(c.Process));
     EXPECT_EQ(FSTabCaption(c.Version), L(c.Tab));
+    EXPECT_EQ(FSSteamAppId(c.Version), c.SteamAppId);
   }
 }
 

@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace tilvane::platform {
 namespace {
 
 using linux_parsing::ProcessNameFromCmdline;
+using linux_parsing::SteamLibraryPaths;
 using linux_parsing::UserDirFromConfig;
 
 TEST(LinuxPlatformTest, UserDirsFile) {
@@ -45,9 +47,41 @@ TEST(LinuxPlatformTest, ProcessNameFromCommandLine) {
       {"steam\0"s, "steam"},
       {""s, ""},
       {"/usr/lib/dir with spaces/tool --opt"s, "tool --opt"}, // a program that rewrote argv
+      // Wine handing over the whole command line as one argument.
+      {"C:\\Program Files (x86)\\FS22\\x64\\FarmingSimulator2022Game.EXE -log C:\\tmp\\a.txt\0"s,
+       "FarmingSimulator2022Game.EXE"},
+      {"\"Z:\\games\\FarmingSimulator2025Game.exe\" -x\0"s, "FarmingSimulator2025Game.exe"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(ProcessNameFromCmdline(c.Cmdline), c.Expected);
+}
+
+TEST(LinuxPlatformTest, SteamLibraryPathsFromBothLayoutsAndFromASteamInsideWine) {
+  const struct {
+    const char* Name;
+    std::string Vdf;
+    std::vector<std::string> Expected;
+  } cases[] = {
+      {"current nested layout",
+       "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"/home/deck/.local/share/Steam\"\n"
+       "\t\t\"label\"\t\t\"\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"/run/media/deck/MICROSD\"\r\n"
+       "\t\t\"apps\"\n\t\t{\n\t\t}\n\t}\n}\n",
+       {"/home/deck/.local/share/Steam", "/run/media/deck/MICROSD"}},
+      {"Steam inside Wine: drive Z: is the root, other drives lead nowhere",
+       "\"LibraryFolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"Z:\\\\home\\\\twig\\\\."
+       "steam\\\\steam\"\n\t}\n"
+       "\t\"1\"\n\t{\n\t\t\"path\"\t\t\"C:\\\\Program Files (x86)\\\\Steam\"\n\t}\n"
+       "\t\"2\"\n\t{\n\t\t\"path\"\t\t\"z:\\\\\"\n\t}\n}\n",
+       {"/home/twig/.steam/steam", "/"}},
+      {"unclosed value and empty value",
+       "\t\t\"path\"\t\t\"/mnt/games\n\t\t\"path\"\t\t\"\"\n\t\t\"path\"\t\t\"/mnt/ok\"\n",
+       {"/mnt/ok"}},
+      {"empty file", "", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(SteamLibraryPaths(c.Vdf), c.Expected);
+  }
 }
 
 TEST(LinuxPlatformTest, ListsThisProcess) {

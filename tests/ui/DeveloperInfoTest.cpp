@@ -122,6 +122,18 @@ TEST_F(DeveloperInfoTest, TheSettingsFileLinesFollowWhatIsOnDisk) {
   }
 }
 
+TEST_F(DeveloperInfoTest, AGameUnderProtonShowsItsPrefix) {
+  const QString Prefix = S.RunUnderProton(FS22);
+  const QStringList Lines = DeveloperInfoLines(S.DataModule);
+  ASSERT_EQ(Lines.size(), 19);
+  EXPECT_EQ(Lines.mid(6, 3),
+            QStringList({QStringLiteral("FS22 Program Location:           ") + S.Executable(FS22),
+                         QStringLiteral("FS22 Runs Under Proton, Prefix:  ") + Prefix,
+                         QStringLiteral("FS22 My Games Folder:            ") + FS22Folder()}));
+  // FS19 runs natively: no such line.
+  EXPECT_FALSE(Lines.mid(11).join(QLatin1Char('\n')).contains(QStringLiteral("Proton")));
+}
+
 TEST_F(DeveloperInfoTest, TheWindowShowsTheListingInAFixedFontWithoutWrapping) {
   QFile::setPermissions(S.GameSettings(FS22),
                         QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);

@@ -5,6 +5,8 @@
 #include <QDirIterator>
 #include <QFile>
 
+#include <filesystem>
+
 namespace tilvane::test {
 
 TGameSandbox::TGameSandbox() {
@@ -72,6 +74,20 @@ void TGameSandbox::Install(TFSVersion AFSVersion) {
 
 void TGameSandbox::RemoveExecutable(TFSVersion AFSVersion) {
   QFile::remove(Executable(AFSVersion));
+}
+
+QString TGameSandbox::RunUnderProton(TFSVersion AFSVersion) {
+  namespace fs = std::filesystem;
+  const QString Prefix =
+      Env.PathOf(QStringLiteral("compatdata/%1/pfx").arg(FSSteamAppId(AFSVersion)));
+  const fs::path DosDevices = (Prefix + QStringLiteral("/dosdevices")).toStdString();
+  fs::create_directories(DosDevices);
+  fs::create_directory_symlink("../drive_c", DosDevices / "c:");
+  fs::create_directory_symlink("/", DosDevices / "z:");
+  Env.Platform().SetProtonGame(
+      FSSteamAppId(AFSVersion),
+      {Prefix.toStdString(), Env.PathOf(QStringLiteral("prefix/Documents")).toStdString()});
+  return Prefix;
 }
 
 QString TGameSandbox::StoredLocation(TFSVersion AFSVersion) {

@@ -39,6 +39,9 @@ public:
   // The executable, both settings files and the stored program location.
   void Install(TFSVersion AFSVersion);
   void RemoveExecutable(TFSVersion AFSVersion);
+  // Makes the game one that runs under Proton, its files where they were:
+  // the prefix (returned) has the drive links c: and z: (the root).
+  QString RunUnderProton(TFSVersion AFSVersion);
   // The stored program location as the file holds it; "(none)" when unset.
   QString StoredLocation(TFSVersion AFSVersion);
 

@@ -16,6 +16,8 @@
 #include <QScreen>
 #include <QTabBar>
 
+#include <filesystem>
+
 namespace tilvane::test {
 namespace {
 
@@ -109,6 +111,49 @@ TEST_F(MainWindowTest, ClickIsRefusedWhileTheGameRuns) {
       QStringList{QStringLiteral("Can not start Farming Simulator 25. It is already running.")});
   EXPECT_EQ(Main.DataModule().GetFSModFolder(TFSVersion::fsv25), QString());
   EXPECT_TRUE(Env.Platform().OpenedTargets().empty());
+}
+
+TEST_F(MainWindowTest, AGameUnderProtonGetsWhatItSeesAndStartsThroughSteam) {
+  Install(TFSVersion::fsv25);
+  // The prefix's C: is the folder that holds the game's documents; there is
+  // no Z:, so the game sees nothing else.
+  namespace fs = std::filesystem;
+  const QString Prefix = Env.PathOf(QStringLiteral("compatdata/2300320/pfx"));
+  fs::create_directories((Prefix + QStringLiteral("/dosdevices")).toStdString());
+  fs::create_directory_symlink(Env.PathOf(QStringLiteral("prefix")).toStdString(),
+                               (Prefix + QStringLiteral("/dosdevices/c:")).toStdString());
+  Env.Platform().SetProtonGame(
+      2300320,
+      {Prefix.toStdString(), Env.PathOf(QStringLiteral("prefix/Documents")).toStdString()});
+  TModFolder Seen = MakeFolder(QStringLiteral("Seen"));
+  Seen.Folder = Env.PathOf(QStringLiteral("prefix/Documents/Mods/Seen"));
+  const TModFolder Unseen = MakeFolder(QStringLiteral("Unseen"));
+  SetFolders(TFSVersion::fsv25, {Seen, Unseen});
+  TfmMain& Main = Open();
+  ASSERT_EQ(Main.Frames().size(), 2u);
+
+  Main.Frames()[1]->btnModFolderClick();
+  Settle();
+  EXPECT_EQ(Env.Prompts().Messages(),
+            QStringList{QStringLiteral("Can not use mod folder ") + Unseen.Folder +
+                        QStringLiteral(" with Farming Simulator 25. The game runs under Proton "
+                                       "and no drive of its prefix leads to that folder.")});
+  EXPECT_TRUE(Env.Prompts().Questions().isEmpty()) << "nothing created for a refused folder";
+  EXPECT_EQ(ReadFile(GameSettings(TFSVersion::fsv25)).count("modsDirectoryOverride"), 0);
+  EXPECT_TRUE(Env.Platform().OpenedTargets().empty());
+
+  Env.Prompts().AnswerYes();
+  WhenShown<TfmStartingFS>([](TfmStartingFS* ANotice) { ANotice->accept(); });
+  Main.Frames()[0]->btnModFolderClick();
+  Settle();
+  EXPECT_TRUE(Reported.empty());
+  EXPECT_TRUE(ReadFile(GameSettings(TFSVersion::fsv25))
+                  .contains("directory=\"C:\\Documents\\Mods\\Seen\""));
+  EXPECT_EQ(Env.Platform().OpenedTargets(), std::vector<std::string>{"steam://rungameid/2300320"});
+  // The game's path and the button's folder are one: the mark moved.
+  ASSERT_EQ(Main.Frames().size(), 2u);
+  EXPECT_TRUE(ShowsActiveMark(Main.Frames()[0]));
+  EXPECT_FALSE(ShowsActiveMark(Main.Frames()[1]));
 }
 
 TEST_F(MainWindowTest, FailedUpdateLeavesTheGamePointingAtTheFolderAndStartsNothing) {

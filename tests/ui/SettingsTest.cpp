@@ -88,6 +88,24 @@ TEST_F(SettingsTest, OpensWithTheStoredValuesAndTheNameOfTheFirstGameWithALocati
   }
 }
 
+TEST_F(SettingsTest, GamesUnderProtonAreNamedWithTheirPrefixes) {
+  TGameSandbox S;
+  S.Install(FS19);
+  S.Install(FS22);
+  S.Install(FS25);
+  {
+    TfmSettings Dialog(nullptr, S.DataModule);
+    EXPECT_TRUE(Child<QLabel>(Dialog, "lblProton").isHidden());
+  }
+  const QString Prefix22 = S.RunUnderProton(FS22);
+  const QString Prefix25 = S.RunUnderProton(FS25);
+  TfmSettings Dialog(nullptr, S.DataModule);
+  const auto& Note = Child<QLabel>(Dialog, "lblProton");
+  EXPECT_FALSE(Note.isHidden());
+  EXPECT_EQ(Note.text(), QStringLiteral("FS22 runs under Proton, prefix ") + Prefix22 +
+                             QStringLiteral("\nFS25 runs under Proton, prefix ") + Prefix25);
+}
+
 TEST_F(SettingsTest, TheWindowOffersEveryThemeWithTheActiveOneSelected) {
   TGameSandbox S;
   ASSERT_TRUE(TThemes::Apply(QStringLiteral("Obsidian")));

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Where Steam on Linux keeps its games and their Proton prefixes, found on
+// the file system below a home folder (the user's, or a test's sandbox).
+namespace tilvane::platform::proton {
+
+// Steam's install folders below `home` that exist, each once: ~/.steam/steam
+// (Steam's pointer to the install it runs, mostly a link to one of the
+// others) first, then ~/.local/share/Steam, ~/.steam/debian-installation and
+// the Flatpak install.
+std::vector<std::string> SteamRoots(const std::string& home);
+
+// The libraries of one Steam install, each once: the install itself, then
+// those listed in steamapps/libraryfolders.vdf (where current Steam keeps
+// the list) and config/libraryfolders.vdf (older Steam).
+std::vector<std::string> SteamLibraries(const std::string& steamRoot);
+
+// The documents folder of a Proton prefix: steamuser's "Documents", or
+// "My Documents" in prefixes made by older Proton versions. The one holding
+// "My Games" wins; without either, "Documents", where the game will create it.
+std::string PrefixDocumentsFolder(const std::string& prefix);
+
+// The first library of the first Steam install that holds the game's folder
+// and its prefix (steamapps/compatdata/<appid>/pfx) decides. Empty when no
+// library has both.
+ProtonGame FindProtonGame(const std::string& home, std::uint32_t steamAppId,
+                          const std::string& steamGameRelative);
+
+} // namespace tilvane::platform::proton
