@@ -10,11 +10,13 @@ run: deps
 	cmake --build --preset release --target tilvane
 	./build/release/src/app/tilvane
 
-# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test;
+# then cross-compiles the Windows platform layer and runs its tests under Wine.
 test: deps
 	cmake --preset debug
 	cmake --build --preset debug
 	ctest --preset debug
+	bash scripts/test-windows.sh
 
 # Builds the benchmarks (release) and runs each of them.
 bench: deps

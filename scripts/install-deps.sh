@@ -20,6 +20,9 @@ packages=(
   xvfb xauth
   # clang and its libFuzzer runtime, for scripts/fuzz-server-page.sh
   clang libclang-rt-dev
+  # the Windows cross build (GoogleTest from its sources) and Wine to run its
+  # tests (scripts/test-windows.sh)
+  g++-mingw-w64-x86-64-posix wine wine64 googletest
 )
 
 missing=()

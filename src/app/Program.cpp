@@ -11,7 +11,6 @@
 #include "ui/ProgramDialogs.h"
 #include "update/UnknownModPageViewer.h"
 
-#include <QFile>
 #include <QIcon>
 #include <QTimer>
 
@@ -37,7 +36,7 @@ int RunTilvane(int argc, char** argv, const std::function<void(TfmMain&)>& AOnCr
       JoinPath(JoinPath(FromPlatform(Platform->DocumentsFolder()),
                         NativeRelative(QStringLiteral("My Games\\Tilvane"))),
                QStringLiteral("crash-report.txt"));
-  platform::InstallFatalSignalHandlers(QFile::encodeName(CrashReportPath).toStdString());
+  platform::InstallFatalSignalHandlers(ToPlatform(CrashReportPath));
 
   TUnknownModPageViewer PageViewer(Prompts);
   TProgramDialogs Dialogs;

@@ -3,11 +3,13 @@
 #include "common/AppError.h"
 #include "common/Paths.h"
 #include "platform/Platform.h"
+#include "platform/ProgramVersion.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace tilvane {
@@ -89,12 +91,13 @@ void DeleteDirAndFiles(const QString& Dir, const QString& FileMask, bool ASaveRo
 }
 
 void GetBuildInfo(std::uint16_t& V1, std::uint16_t& V2, std::uint16_t& V3, std::uint16_t& V4) {
-  // Linux executables carry no version resource: the version is the project's,
-  // compiled in.
-  V1 = TILVANE_VERSION_MAJOR;
-  V2 = TILVANE_VERSION_MINOR;
-  V3 = TILVANE_VERSION_PATCH;
-  V4 = TILVANE_VERSION_BUILD;
+  const std::optional<platform::TFileVersion> Version = platform::ProgramFileVersion();
+  if (!Version)
+    return;
+  V1 = (*Version)[0];
+  V2 = (*Version)[1];
+  V3 = (*Version)[2];
+  V4 = (*Version)[3];
 }
 
 QString GetBuildInfoAsString() {

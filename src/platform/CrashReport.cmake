@@ -3,11 +3,23 @@
 # and the last words of a process that a fatal signal ends.
 set(_crash_platform_dir ${CMAKE_CURRENT_LIST_DIR})
 target_sources(tilvane_platform PRIVATE
-  ${_crash_platform_dir}/StackTrace.h ${_crash_platform_dir}/StackTrace_linux.cpp
-  ${_crash_platform_dir}/StackSymbols_linux.cpp
-  ${_crash_platform_dir}/SystemInfo.h ${_crash_platform_dir}/SystemInfo_linux.cpp
+  ${_crash_platform_dir}/StackTrace.h ${_crash_platform_dir}/StackFrameFormat.cpp
+  ${_crash_platform_dir}/SystemInfo.h ${_crash_platform_dir}/FatalSignals.h)
+
+if(WIN32)
+  # Frames are named by module and offset: the names are in the build's
+  # symbol file, not in the installed program.
+  target_sources(tilvane_platform PRIVATE
+    ${_crash_platform_dir}/StackTrace_win.cpp ${_crash_platform_dir}/SystemInfo_win.cpp
+    ${_crash_platform_dir}/FatalSignals_win.cpp)
+  return()
+endif()
+
+target_sources(tilvane_platform PRIVATE
+  ${_crash_platform_dir}/StackTrace_linux.cpp ${_crash_platform_dir}/StackSymbols_linux.cpp
+  ${_crash_platform_dir}/SystemInfo_linux.cpp
   ${_crash_platform_dir}/LinuxSystemInfoParsing.h ${_crash_platform_dir}/LinuxSystemInfoParsing.cpp
-  ${_crash_platform_dir}/FatalSignals.h ${_crash_platform_dir}/FatalSignals_linux.cpp)
+  ${_crash_platform_dir}/FatalSignals_linux.cpp)
 
 # GCC ships libbacktrace with its runtime (libgcc-N-dev): it reads the debug
 # information and the full symbol tables, so that stack frames get function

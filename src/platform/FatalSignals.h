@@ -8,7 +8,8 @@
 namespace tilvane::platform {
 
 // From now on a fatal signal (on Linux SIGSEGV, SIGABRT, SIGBUS, SIGFPE and
-// SIGILL) writes the signal's name, the time and the raw call stack to
+// SIGILL; on Windows an exception nothing handles, and SIGABRT) writes the
+// signal's or the exception's name, the time and the raw call stack to
 // AReportPath and then ends the process as the signal would have without
 // it. The folder must exist by then; nothing is created. Nothing is shown:
 // no window can be drawn safely at that moment. Calling it again replaces

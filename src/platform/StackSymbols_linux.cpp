@@ -2,8 +2,6 @@
 
 #include <dlfcn.h>
 
-#include <cinttypes>
-#include <cstdio>
 #include <cstring>
 
 #if defined(TILVANE_HAVE_LIBBACKTRACE)
@@ -136,25 +134,6 @@ std::vector<TStackFrame> SymbolizeStack(const TRawStack& AStack) {
   for (int i = 0; i < AStack.Count; ++i)
     SymbolizeAddress(reinterpret_cast<std::uintptr_t>(AStack.Frames[i]), Frames);
   return Frames;
-}
-
-std::string FormatStackFrame(const TStackFrame& AFrame) {
-  char Address[32];
-  std::snprintf(Address, sizeof Address, "[%016" PRIxPTR "] ", AFrame.Address);
-  std::string Line = Address;
-  Line += AFrame.Module.empty() ? std::string("?") : AFrame.Module;
-  if (!AFrame.Function.empty())
-    Line += "  " + AFrame.Function;
-  if (AFrame.Offset != 0 && AFrame.File.empty()) {
-    char Offset[32];
-    std::snprintf(Offset, sizeof Offset, " + 0x%" PRIxPTR, AFrame.Offset);
-    Line += Offset;
-  }
-  if (!AFrame.File.empty())
-    Line += " (" + AFrame.File + ":" + std::to_string(AFrame.Line) + ")";
-  if (AFrame.Inlined)
-    Line += " [inlined]";
-  return Line;
 }
 
 } // namespace tilvane::platform

@@ -20,12 +20,14 @@ std::vector<TThreadInfo> ListThreads();
 
 // The operating system in the terms of the report's system line.
 struct TSystemInfo {
-  std::string Name;        // Linux: the kernel's name ("Linux")
-  std::string ProductType; // Linux: the machine's architecture ("x86_64")
-  int MajorVersion = 0;    // Linux: the kernel release's first number
+  std::string Name;        // Linux: the kernel's name ("Linux"); Windows: "Windows"
+  std::string ProductType; // Linux: the machine's architecture ("x86_64"); Windows:
+                           // "Workstation", "Server" or "Domain controller"
+  int MajorVersion = 0;    // Linux: the kernel release's first number; Windows: 10 for 10 and 11
   int MinorVersion = 0;    // Linux: its second number
-  unsigned Build = 0;      // Linux: its third number (the patch level)
-  std::string Details;     // Linux: the whole release and the kernel's build text
+  unsigned Build = 0;      // Linux: its third number (the patch level); Windows: the build
+  std::string Details;     // Linux: the whole release and the kernel's build text;
+                           // Windows: the service pack, mostly empty
 };
 std::optional<TSystemInfo> GetSystemInfo();
 

@@ -340,7 +340,9 @@ TModInfo TModArchiveReader::GetModFileInfo(const QString& AFileName) {
   const QString ArchiveName = QFileInfo(AFileName).fileName();
 
   int ErrorCode = 0;
-  ZipPtr Zip(zip_open(QFile::encodeName(AFileName).constData(), ZIP_RDONLY, &ErrorCode));
+  // libzip takes names in UTF-8 on every system; QFile::encodeName would
+  // give Windows' ANSI code page, which cannot spell every mod folder.
+  ZipPtr Zip(zip_open(AFileName.toUtf8().constData(), ZIP_RDONLY, &ErrorCode));
   if (!Zip)
     throw EAppError(ArchiveName + QLatin1String(": ") + ZipErrorText(ErrorCode));
 
