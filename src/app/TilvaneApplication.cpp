@@ -44,7 +44,7 @@ QString TApplication::ExceptionMessage(std::exception_ptr error) {
   } catch (const EAppError& e) {
     return e.Message();
   } catch (const std::exception& e) {
-    return QString::fromLocal8Bit(e.what());
+    return ExceptionText(e);
   } catch (...) {
   }
   return QStringLiteral("Unknown error");

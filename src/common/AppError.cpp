@@ -1,5 +1,7 @@
 #include "common/AppError.h"
 
+#include <QStringDecoder>
+
 namespace tilvane {
 
 // The constructor's own frame is skipped: the stack starts in the function
@@ -13,6 +15,15 @@ std::string EAppError::StackTrace() const {
   for (const platform::TStackFrame& Frame : platform::SymbolizeStack(FStack))
     Text += platform::FormatStackFrame(Frame) + '\n';
   return Text;
+}
+
+QString ExceptionText(const std::exception& AError) {
+  if (const auto* Own = dynamic_cast<const EAppError*>(&AError))
+    return Own->Message();
+  const QByteArray Bytes(AError.what());
+  QStringDecoder FromUtf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString Text = FromUtf8(Bytes);
+  return FromUtf8.hasError() ? QString::fromLocal8Bit(Bytes) : Text;
 }
 
 } // namespace tilvane

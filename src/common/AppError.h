@@ -34,4 +34,10 @@ private:
   platform::TRawStack FStack;
 };
 
+// The text of any exception for the user. The program's own errors and the
+// platform layer's carry UTF-8; the system's (std::system_error on Windows)
+// may come in the local code page, so text that is no valid UTF-8 is read as
+// such.
+QString ExceptionText(const std::exception& AError);
+
 } // namespace tilvane

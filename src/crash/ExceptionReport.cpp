@@ -173,7 +173,7 @@ TExceptionReport::TExceptionReport(std::exception_ptr AError)
       FThreadId = FStack->ThreadId;
     }
   } catch (const std::exception& Error) {
-    FMessage = QString::fromLocal8Bit(Error.what());
+    FMessage = ExceptionText(Error);
     FIsError = true;
   } catch (...) {
   }

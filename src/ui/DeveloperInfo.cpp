@@ -56,7 +56,7 @@ void TDeveloperInfo::AddWriteTest(const QString& AName, TFSVersion FSVersion) {
   } catch (const EAppError& E) {
     Reason = E.Message();
   } catch (const std::exception& E) {
-    Reason = QString::fromLocal8Bit(E.what());
+    Reason = ExceptionText(E);
   }
   // Nothing follows the reason: a message that runs over several lines
   // would leave a closing bracket alone on its last one.

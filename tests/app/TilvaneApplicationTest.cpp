@@ -46,6 +46,10 @@ TEST(TilvaneApplicationTest, ExceptionMessages) {
             QStringLiteral("b"));
   EXPECT_EQ(TApplication::ExceptionMessage(std::make_exception_ptr(42)),
             QStringLiteral("Unknown error"));
+  // Texts from the platform layer are UTF-8 whatever the local code page.
+  EXPECT_EQ(TApplication::ExceptionMessage(std::make_exception_ptr(
+                std::runtime_error("Zugriff verweigert: C:\\Benutzer\\J\xc3\xbcrgen"))),
+            QString::fromUtf8("Zugriff verweigert: C:\\Benutzer\\J\u00fcrgen"));
 }
 
 } // namespace
