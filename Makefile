@@ -1,10 +1,18 @@
-# The two commands of the README. Both install what is missing first.
-.PHONY: run test bench deps format screenshots
+# The commands of the README. Each installs what is missing first.
+.PHONY: demo run test bench deps format screenshots deb check-deb
 
 deps:
 	@bash scripts/install-deps.sh
 
-# Builds the program (release) and starts it.
+# Builds the program (release) and starts it on a sandbox of its own: FS22 and
+# FS25 "installed", a dedicated server on 127.0.0.1 and a mod folder that
+# follows it. Closing the program ends the demo and removes the sandbox.
+demo: deps
+	cmake --preset release
+	cmake --build --preset release --target tilvane_demo
+	./build/release/tools/demo/tilvane_demo
+
+# Builds the program (release) and starts it on this machine's games.
 run: deps
 	cmake --preset release
 	cmake --build --preset release --target tilvane
@@ -31,6 +39,17 @@ screenshots: deps
 	cmake --preset release
 	cmake --build --preset release --target tilvane_screenshots
 	QT_QPA_PLATFORM=offscreen ./build/release/tools/screenshots/tilvane_screenshots docs/screenshots
+
+# The Debian package: build/release/tilvane_<version>_amd64.deb.
+deb: deps
+	cmake --preset release
+	cmake --build --preset release --target tilvane
+	cd build/release && cpack
+
+# Installs the package into a fresh Debian 12 root (debootstrap) and starts it
+# there, headless and on Xvfb. Needs root and Debian's mirror.
+check-deb: deb
+	bash scripts/check-deb.sh $$(ls -t build/release/tilvane_*.deb | head -n1)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -6,8 +6,7 @@
 # curl, libzip, pugixml and theirs, as vcpkg built them), then Qt's plugins
 # and the compiler's runtime through Qt's deployment script, which expects
 # the program in the standard bin folder.
-include(GNUInstallDirs)
-install(TARGETS tilvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# (The program itself is installed by Packaging.cmake.)
 install(FILES $<TARGET_RUNTIME_DLLS:tilvane> DESTINATION ${CMAKE_INSTALL_BINDIR})
 qt_generate_deploy_app_script(TARGET tilvane OUTPUT_SCRIPT _tilvane_deploy_script
   NO_TRANSLATIONS NO_UNSUPPORTED_PLATFORM_ERROR)
@@ -15,10 +14,6 @@ install(SCRIPT ${_tilvane_deploy_script})
 
 set(CPACK_GENERATOR NSIS)
 set(CPACK_PACKAGE_NAME Tilvane)
-set(CPACK_PACKAGE_VENDOR Tilvane)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "Named mod folders, dedicated server sync and a log viewer for Farming Simulator")
 set(CPACK_PACKAGE_FILE_NAME TilvaneSetup)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Tilvane)
 # The Start menu entry "Tilvane" starts tilvane.exe.

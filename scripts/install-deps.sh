@@ -16,6 +16,9 @@ packages=(
   libcpp-httplib-dev libssl-dev libbrotli-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xdg-utils
+  # checks of the desktop entry and the AppStream metainfo; the .deb's
+  # library dependencies; a clean Debian root for the package check
+  appstream desktop-file-utils dpkg-dev debootstrap
   # a real X server without a screen, for the start-up benchmark
   xvfb xauth
   # clang and its libFuzzer runtime, for scripts/fuzz-server-page.sh

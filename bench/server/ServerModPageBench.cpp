@@ -1,5 +1,5 @@
 #include "BenchServerPage.h"
-#include "server/ServerPageFixtures.h" // tests/server
+#include "ServerPageFixtures.h"
 
 #include "server/GridPageReader.h"
 #include "server/ModPageReading.h"
@@ -35,7 +35,7 @@ void ParseRealisticPage(benchmark::State& AState, bool AWithModHub) {
 // The test fixtures' pages (longer rows) in each layout.
 void ParseFixturePage(benchmark::State& AState, const char* AVersion) {
   const int Rows = int(AState.range(0));
-  Parse(AState, test::ServerPage(QLatin1String(AVersion), test::FixtureMods(Rows)), Rows);
+  Parse(AState, kit::ServerPage(QLatin1String(AVersion), kit::FixtureMods(Rows)), Rows);
 }
 
 // The grid reader on what a logged-in administrator gets from a 10.0 server,
@@ -44,7 +44,7 @@ void ParseFixturePage(benchmark::State& AState, const char* AVersion) {
 void ReadAdminPage(benchmark::State& AState) {
   const int Rows = int(AState.range(0));
   const QString Page =
-      test::AdminGridPage(QStringLiteral("10.0.0.0"), test::FixtureMods(Rows), true);
+      kit::AdminGridPage(QStringLiteral("10.0.0.0"), kit::FixtureMods(Rows), true);
   for (auto _ : AState) {
     const TArrayOfServerMods Mods = ReadGridModPage(Page, true, u'.');
     if (Mods.size() != Rows)
@@ -60,8 +60,8 @@ void ReadAdminPage(benchmark::State& AState) {
 void ReadForSync(benchmark::State& AState, bool AAdmin) {
   const int Rows = int(AState.range(0));
   const QString Page =
-      AAdmin ? test::AdminGridPage(QStringLiteral("10.0.0.0"), test::FixtureMods(Rows), true)
-             : test::ServerPage(QStringLiteral("10.0.0.0"), test::FixtureMods(Rows));
+      AAdmin ? kit::AdminGridPage(QStringLiteral("10.0.0.0"), kit::FixtureMods(Rows), true)
+             : kit::ServerPage(QStringLiteral("10.0.0.0"), kit::FixtureMods(Rows));
   for (auto _ : AState) {
     const TModPageReading Reading = ReadModPage(Page, u'.');
     if (!Reading.Check.Passed || Reading.Mods.size() != Rows)

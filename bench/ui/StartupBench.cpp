@@ -3,6 +3,7 @@
 // and three mod folders; and the process's peak memory. Targets: 500 ms and
 // 80 MB. Each repetition starts the program anew (tilvane_startup_probe, the
 // program ending at its first paint); one untimed start warms the caches.
+#include "ShowcaseSetup.h"
 #include "SilentPrompts.h"
 #include "app/MainDM.h"
 #include "common/PromptService.h"
@@ -36,29 +37,15 @@ using TClock = std::chrono::steady_clock;
 using tools::TSilentPrompts;
 
 // A home folder of the benchmark's own, where the program finds FS25 and
-// three mod folders.
+// the three mod folders of the screenshots.
 void PrepareHome(const QString& AHome) {
   setenv("HOME", QFile::encodeName(AHome).constData(), 1);
   for (const char* Name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
     unsetenv(Name);
-  const QString Exe = AHome + QStringLiteral("/games/FarmingSimulator2025.exe");
-  QDir().mkpath(QFileInfo(Exe).absolutePath());
-  QFile(Exe).open(QIODevice::WriteOnly);
   std::unique_ptr<platform::IPlatform> Platform = platform::CreateSystemPlatform();
   TSilentPrompts Prompts;
   TdmMain DataModule(*Platform, Prompts);
-  DataModule.SetFSProgramLocation(TFSVersion::fsv25, Exe);
-  DataModule.LoadModFolders(TFSVersion::fsv25);
-  DataModule.ModFolderList().clear();
-  for (const char* Name : {"Singleplayer", "Valley Crest Server", "Testing"}) {
-    auto ModFolder = std::make_unique<TModFolder>();
-    ModFolder->Name = QLatin1String(Name);
-    ModFolder->Folder = AHome + QStringLiteral("/mods/") + QLatin1String(Name);
-    DataModule.ModFolderList().push_back(std::move(ModFolder));
-  }
-  DataModule.ModFolderList()[1]->DedicatedServerURL =
-      QStringLiteral("http://192.168.1.20:8380/mods.html");
-  DataModule.SaveModFolders(TFSVersion::fsv25);
+  tools::WriteShowcaseSetup(DataModule, AHome);
 }
 
 pid_t Spawn(const std::vector<std::string>& AArguments, int AOutput = -1) {

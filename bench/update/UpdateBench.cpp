@@ -5,10 +5,10 @@
 // The download runs in a child process of its own (this executable started
 // with --update-child), so that its peak memory is the task's alone and not
 // the server's or the data generator's.
-#include "BenchArchives.h"
-#include "BenchFileServer.h"
 #include "HeadlessProgress.h"
-#include "UpdateTestSupport.h"
+#include "ModArchives.h"
+#include "ModFileServer.h"
+#include "ModPages.h"
 
 #include "common/PromptService.h"
 #include "modfolders/ModFolder.h"
@@ -39,6 +39,13 @@ namespace tilvane::bench {
 namespace {
 
 using TClock = std::chrono::steady_clock;
+using kit::FillRandom;
+using kit::MakeModPage;
+using kit::TModFileServer;
+using kit::TPageLayout;
+using kit::TPageRow;
+using kit::WriteLargeModArchive;
+using kit::WriteSmallModArchive;
 
 constexpr int DownloadCount = 20;
 constexpr qint64 DownloadSize = 50LL * 1024 * 1024;
@@ -130,7 +137,7 @@ struct TDownloadSet {
   QString CurlFolder = Dir.filePath(QStringLiteral("curl"));
   QString TempFolder = Dir.filePath(QStringLiteral("temp"));
   QStringList Names;
-  std::unique_ptr<TBenchFileServer> Server;
+  std::unique_ptr<TModFileServer> Server;
   qint64 TotalBytes = 0;
 
   TDownloadSet() {
@@ -140,7 +147,7 @@ struct TDownloadSet {
     QDir().mkpath(TempFolder);
     QByteArray Payload(DownloadSize, Qt::Uninitialized);
     FillRandom(Payload, 20250101);
-    std::vector<test::TPageRow> Rows;
+    std::vector<TPageRow> Rows;
     for (int i = 1; i <= DownloadCount; ++i) {
       const QString Name =
           QStringLiteral("FS25_LargeMap_Part%1.zip").arg(i, 2, 10, QLatin1Char('0'));
@@ -150,15 +157,15 @@ struct TDownloadSet {
       const qint64 Size = QFileInfo(Path).size();
       TotalBytes += Size;
       Names.append(Name);
-      test::TPageRow Row;
+      TPageRow Row;
       Row.FileName = Name;
       Row.Author = QStringLiteral("Bench Author");
       Row.Version = QStringLiteral("1.0.0.%1").arg(i);
       Row.SizeMB = QString::number(static_cast<double>(Size) / (1024.0 * 1024.0), 'f', 2);
       Rows.push_back(Row);
     }
-    Server = std::make_unique<TBenchFileServer>(Source);
-    Server->SetPage(test::MakeModPage(test::TPageLayout::Grid100, Rows));
+    Server = std::make_unique<TModFileServer>(Source);
+    Server->SetPage(MakeModPage(TPageLayout::Grid100, Rows));
   }
 };
 
@@ -349,7 +356,7 @@ struct TCheckSet {
   QString Folder = Dir.filePath(QStringLiteral("mods"));
   QString TempFolder = Dir.filePath(QStringLiteral("temp"));
   QStringList Names;
-  std::unique_ptr<TBenchFileServer> Server;
+  std::unique_ptr<TModFileServer> Server;
   QString Page;
   // The same list with every file name in lower case, as a server may have it.
   QString LowerCasePage;
@@ -359,8 +366,8 @@ struct TCheckSet {
       throw std::runtime_error("cannot create the data folder");
     QDir().mkpath(Folder);
     QDir().mkpath(TempFolder);
-    std::vector<test::TPageRow> Rows;
-    std::vector<test::TPageRow> LowerRows;
+    std::vector<TPageRow> Rows;
+    std::vector<TPageRow> LowerRows;
     for (int i = 1; i <= CheckCount; ++i) {
       const QString Name =
           QStringLiteral("FS25_ServiceTrailer_%1.zip").arg(i, 3, 10, QLatin1Char('0'));
@@ -368,7 +375,7 @@ struct TCheckSet {
       WriteSmallModArchive(QDir(Folder).filePath(Name), QStringLiteral("Bench Author"), Version, i,
                            CheckEntries);
       Names.append(Name);
-      test::TPageRow Row;
+      TPageRow Row;
       Row.FileName = Name;
       Row.Author = QStringLiteral("Bench Author");
       Row.Version = Version;
@@ -377,9 +384,9 @@ struct TCheckSet {
       Row.FileName = Name.toLower();
       LowerRows.push_back(Row);
     }
-    Server = std::make_unique<TBenchFileServer>(Folder);
-    Page = test::MakeModPage(test::TPageLayout::Grid100, Rows);
-    LowerCasePage = test::MakeModPage(test::TPageLayout::Grid100, LowerRows);
+    Server = std::make_unique<TModFileServer>(Folder);
+    Page = MakeModPage(TPageLayout::Grid100, Rows);
+    LowerCasePage = MakeModPage(TPageLayout::Grid100, LowerRows);
   }
 
   int ArchivesLeft() const {

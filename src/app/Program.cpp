@@ -22,6 +22,9 @@ int RunTilvane(int argc, char** argv, const std::function<void(TfmMain&)>& AOnCr
   TApplication::setApplicationDisplayName(QStringLiteral("Tilvane"));
   TApplication::setApplicationVersion(GetBuildInfoAsString());
   TApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/tilvane.svg")));
+  // The installed desktop entry's name: Wayland desktops find the program's
+  // icon and name through it.
+  TApplication::setDesktopFileName(QStringLiteral("org.tilvane.Tilvane"));
 
   std::unique_ptr<platform::IPlatform> Platform = platform::CreateSystemPlatform();
   QtPromptService Prompts;

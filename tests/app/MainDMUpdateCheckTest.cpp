@@ -1,6 +1,7 @@
+#include "LocalHttpServer.h"
 #include "app/MainDM.h"
 #include "common/AppError.h"
-#include "server/LocalHttpServer.h"
+#include "server/FailingPorts.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +32,7 @@ protected:
   TdmMain FDM{FEnv.Platform(), FEnv.Prompts()};
   std::string FVersionFile;
   int FStatus = 200;
-  test::LocalHttpServer FSite; // last, so that it stops before the rest goes
+  kit::LocalHttpServer FSite; // last, so that it stops before the rest goes
 };
 
 TEST_F(MainDMUpdateCheckTest, ComparesMajorMinorAndReleaseButNotTheBuild) {

@@ -11,6 +11,8 @@
 namespace tilvane::test {
 namespace {
 
+using namespace kit;
+
 struct TGridCase {
   const char* Version;
   bool WithModHub;

@@ -1,3 +1,4 @@
+#include "FailingPorts.h"
 #include "LocalHttpServer.h"
 
 #include "common/AppError.h"
@@ -13,6 +14,7 @@
 
 using namespace tilvane;
 using namespace tilvane::test;
+using tilvane::kit::LocalHttpServer;
 using namespace std::chrono_literals;
 
 namespace {

@@ -10,6 +10,8 @@
 namespace tilvane::test {
 namespace {
 
+using namespace kit;
+
 struct TLayoutCase {
   const char* Version;
   TServerPageLayout Layout;

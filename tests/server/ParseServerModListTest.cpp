@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace tilvane;
+using namespace tilvane::kit;
 using namespace tilvane::test;
 using namespace tilvane::servermodpage;
 

@@ -1,3 +1,4 @@
+#include "FailingPorts.h"
 #include "LocalHttpServer.h"
 #include "RecordingServerPageViewer.h"
 #include "ServerPageFixtures.h"
@@ -13,7 +14,9 @@
 #include <mutex>
 
 using namespace tilvane;
+using namespace tilvane::kit;
 using namespace tilvane::test;
+using tilvane::kit::LocalHttpServer;
 
 namespace {
 

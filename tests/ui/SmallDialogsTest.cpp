@@ -1,5 +1,6 @@
+#include "LocalHttpServer.h"
 #include "app/MainDM.h"
-#include "server/LocalHttpServer.h"
+#include "server/FailingPorts.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetChild.h"
 #include "ui/AboutFM.h"
@@ -83,7 +84,7 @@ private:
   const std::string FBody;
   std::mutex FLock;
   std::vector<std::string> FPaths;
-  LocalHttpServer FServer; // last, so that it stops before the rest goes
+  kit::LocalHttpServer FServer; // last, so that it stops before the rest goes
 };
 
 class SmallDialogsTest : public ::testing::Test {

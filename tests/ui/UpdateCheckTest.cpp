@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
 
-#include "server/LocalHttpServer.h"
+#include "LocalHttpServer.h"
 
 #include <QDir>
 
@@ -39,7 +39,7 @@ protected:
 
   std::atomic<int> InstallerRequests{0};
   int InstallerStatus = 200;
-  LocalHttpServer Site;
+  kit::LocalHttpServer Site;
 };
 
 const QString UpdateQuestion =
@@ -82,7 +82,7 @@ TEST_F(UpdateCheckTest, AFailedDownloadStartsNothingAndTheProgramStays) {
 }
 
 TEST_F(UpdateCheckTest, AVersionFileThatIsNoNumberReachesTheReport) {
-  LocalHttpServer BadSite;
+  kit::LocalHttpServer BadSite;
   BadSite.Server().Get("/Tilvane/download/LatestVersion.txt",
                        [](const httplib::Request&, httplib::Response& Res) {
                          Res.set_content("2.x.0", "text/plain");

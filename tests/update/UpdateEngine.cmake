@@ -1,8 +1,8 @@
 # Tests of the update engine.
 set(_update_tests ${CMAKE_CURRENT_LIST_DIR})
 tilvane_add_library(tilvane_update_test_support
-  SOURCES ${_update_tests}/UpdateTestSupport.cpp ${PROJECT_SOURCE_DIR}/tests/server/LocalHttpServer.cpp
-  LIBS tilvane_update PkgConfig::HTTPLIB PkgConfig::LIBZIP)
+  SOURCES ${_update_tests}/UpdateTestSupport.cpp ${PROJECT_SOURCE_DIR}/tests/server/FailingPorts.cpp
+  LIBS tilvane_update tilvane_server_kit)
 target_include_directories(tilvane_update_test_support PUBLIC ${_update_tests} ${PROJECT_SOURCE_DIR}/tests)
 tilvane_add_test(tilvane_update_tests
   SOURCES

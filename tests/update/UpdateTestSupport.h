@@ -1,6 +1,8 @@
 #pragma once
 
-#include "server/LocalHttpServer.h"
+#include "LocalHttpServer.h"
+#include "ModArchives.h"
+#include "ModPages.h"
 #include "update/UpdateProgress.h"
 
 #include <QByteArray>
@@ -23,31 +25,15 @@ class Server;
 
 namespace tilvane::test {
 
-// A zip archive written with libzip; entries are stored under their names as given.
-void MakeZip(const QString& APath, const std::vector<std::pair<QString, QByteArray>>& AEntries);
-// An archive whose root modDesc.xml declares AAuthor and AVersion.
-void MakeModArchive(const QString& APath, const QString& AAuthor, const QString& AVersion);
-QByteArray ModDescXml(const QString& AAuthor, const QString& AVersion);
-
-// One row of a generated mod page.
-struct TPageRow {
-  QString FileName;
-  QString Author = QStringLiteral("Tester");
-  QString Version = QStringLiteral("1.0.0.0");
-  QString DownloadURL; // empty: "mods/" + FileName
-  bool WithLink = true;
-  QString SizeMB = QStringLiteral("0.01");
-};
-
-enum class TPageLayout { Table90, Grid91, Grid92, Grid100 };
-
-// A mod list page as the dedicated server of that layout writes it.
-QString MakeModPage(TPageLayout ALayout, const std::vector<TPageRow>& ARows);
-// The logged-in (admin) view of a 10.0 server: its download link sits in a
-// mobile-only block beside a delete button.
-QString MakeAdminModPage100(const std::vector<TPageRow>& ARows);
-// The admin view of any layout (the table looks the same to an admin).
-QString MakeAdminModPage(TPageLayout ALayout, const std::vector<TPageRow>& ARows);
+// The tests name the shared server pieces as their own.
+using kit::MakeAdminModPage;
+using kit::MakeAdminModPage100;
+using kit::MakeModArchive;
+using kit::MakeModPage;
+using kit::MakeZip;
+using kit::ModDescXml;
+using kit::TPageLayout;
+using kit::TPageRow;
 
 // A cpp-httplib server on 127.0.0.1 that serves a page at /mods.html and
 // archives below /mods/.
@@ -92,7 +78,7 @@ private:
   std::map<std::string, int> FBreakOff;
   std::atomic<std::int64_t> FBytesSent{0};
   // Last, so that it stops before the state its handlers use goes away.
-  tilvane::test::LocalHttpServer FHttp;
+  kit::LocalHttpServer FHttp;
 };
 
 // Records what the task reports; safe to call from the worker.

@@ -2,6 +2,7 @@
 // following a server), the editing dialogs and each small dialog to PNG files in the folder given
 // as the only argument. Everything happens in a temporary folder with a
 // platform that knows no real home; nothing is fetched or started.
+#include "ShowcaseSetup.h"
 #include "SilentPrompts.h"
 #include "app/MainDM.h"
 #include "common/AppError.h"
@@ -32,37 +33,11 @@ using namespace tilvane;
 
 using tools::TSilentPrompts;
 
-bool WriteFile(const QString& APath, const QByteArray& AContent) {
-  QDir().mkpath(QFileInfo(APath).absolutePath());
-  QFile File(APath);
-  return File.open(QIODevice::WriteOnly) && File.write(AContent) == AContent.size();
-}
-
 // FS25 installed, with three mod folders; the first is the game's.
 void Prepare(const QString& ARoot, platform::FakePlatform& APlatform, IPromptService& APrompts) {
-  const QString Games = ARoot + QStringLiteral("/games/FarmingSimulator2025.exe");
-  const QString Documents = ARoot + QStringLiteral("/prefix/Documents");
-  APlatform.SetGameDocumentsFolder(Documents.toStdString());
-  WriteFile(Games, "MZ");
-  WriteFile(Documents + QStringLiteral("/My Games/FarmingSimulator2025/gameSettings.xml"),
-            "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\" ?>\n"
-            "<gameSettings revision=\"15\">\n</gameSettings>\n");
+  APlatform.SetGameDocumentsFolder((ARoot + QStringLiteral("/prefix/Documents")).toStdString());
   TdmMain DataModule(APlatform, APrompts);
-  DataModule.SetFSProgramLocation(TFSVersion::fsv25, Games);
-  DataModule.LoadModFolders(TFSVersion::fsv25);
-  DataModule.ModFolderList().clear();
-  const char* const Names[] = {"Singleplayer", "Valley Crest Server", "Testing new mods"};
-  for (const char* Name : Names) {
-    auto ModFolder = std::make_unique<TModFolder>();
-    ModFolder->Name = QLatin1String(Name);
-    ModFolder->Folder = ARoot + QStringLiteral("/mods/") + QLatin1String(Name);
-    DataModule.ModFolderList().push_back(std::move(ModFolder));
-  }
-  TModFolder& Server = *DataModule.ModFolderList()[1];
-  Server.DedicatedServerURL = QStringLiteral("http://192.168.1.20:8380/mods.html");
-  Server.AutoUpdateFromDedicatedServer = true;
-  DataModule.SaveModFolders(TFSVersion::fsv25);
-  DataModule.SetFSModFolder(TFSVersion::fsv25, DataModule.ModFolderList()[0]->Folder);
+  tools::WriteShowcaseSetup(DataModule, ARoot);
 }
 
 bool Save(QWidget& AWidget, const QString& AFolder, const char* AName) {

@@ -1,4 +1,4 @@
-#include "LocalHttpServer.h"
+#include "FailingPorts.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -2,10 +2,11 @@
 
 #include <QString>
 
-namespace tilvane::test {
+namespace tilvane::kit {
 
 // Dedicated server pages in the layouts of the five server versions, modelled
-// on captured pages, with generated mod rows.
+// on captured pages, with generated mod rows: what the parser's tests and
+// benchmarks read.
 struct FixtureMod {
   int Index = 0; // the mod's number in the server's detail links
   QString Name;
@@ -40,4 +41,4 @@ QList<FixtureMod> VariedFixtureMods();
 // Generated rows 0 .. ACount-1.
 QList<FixtureMod> FixtureMods(int ACount);
 
-} // namespace tilvane::test
+} // namespace tilvane::kit

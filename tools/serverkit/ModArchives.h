@@ -4,8 +4,19 @@
 #include <QString>
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
-namespace tilvane::bench {
+namespace tilvane::kit {
+
+// Mod archives as the game's mod authors ship them: zip files with a
+// modDesc.xml at their root.
+
+// A zip archive written with libzip; entries are stored under their names as given.
+void MakeZip(const QString& APath, const std::vector<std::pair<QString, QByteArray>>& AEntries);
+// An archive whose root modDesc.xml declares AAuthor and AVersion.
+void MakeModArchive(const QString& APath, const QString& AAuthor, const QString& AVersion);
+QByteArray ModDescXml(const QString& AAuthor, const QString& AVersion);
 
 // A description as the game's mod authors write it: declaration, author and
 // version first, titles and a CDATA description in several languages.
@@ -27,4 +38,4 @@ void WriteLargeModArchive(const QString& APath, const QString& AAuthor, const QS
 void WriteSmallModArchive(const QString& APath, const QString& AAuthor, const QString& AVersion,
                           int AIndex, int AEntries);
 
-} // namespace tilvane::bench
+} // namespace tilvane::kit

@@ -1,15 +1,54 @@
-#include "BenchArchives.h"
+#include "ModArchives.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <zip.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
-#include <vector>
 
-namespace tilvane::bench {
+namespace tilvane::kit {
+
+void MakeZip(const QString& APath, const std::vector<std::pair<QString, QByteArray>>& AEntries) {
+  QDir().mkpath(QFileInfo(APath).absolutePath());
+  QFile::remove(APath);
+  int Error = 0;
+  zip_t* Zip = zip_open(QFile::encodeName(APath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &Error);
+  if (!Zip)
+    throw std::runtime_error("zip_open failed");
+  for (const auto& [Name, Content] : AEntries) {
+    // libzip keeps the buffer until zip_close; copy it into its own memory.
+    void* Copy = malloc(static_cast<size_t>(Content.size()) + 1);
+    memcpy(Copy, Content.constData(), static_cast<size_t>(Content.size()));
+    zip_source_t* Source =
+        zip_source_buffer(Zip, Copy, static_cast<zip_uint64_t>(Content.size()), 1);
+    if (zip_file_add(Zip, Name.toUtf8().constData(), Source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) <
+        0)
+      zip_source_free(Source);
+  }
+  if (zip_close(Zip) != 0) {
+    zip_discard(Zip);
+    throw std::runtime_error("zip_close failed");
+  }
+}
+
+QByteArray ModDescXml(const QString& AAuthor, const QString& AVersion) {
+  return (QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\" ?>\r\n"
+                         "<modDesc descVersion=\"92\">\r\n\t<author>%1</author>\r\n"
+                         "\t<version>%2</version>\r\n\t<title>\r\n\t\t<en>Test</en>\r\n"
+                         "\t</title>\r\n</modDesc>\r\n")
+              .arg(AAuthor, AVersion))
+      .toUtf8();
+}
+
+void MakeModArchive(const QString& APath, const QString& AAuthor, const QString& AVersion) {
+  MakeZip(APath, {{QStringLiteral("modDesc.xml"), ModDescXml(AAuthor, AVersion)},
+                  {QStringLiteral("icon.dds"), QByteArray(64, 'x')}});
+}
 
 namespace {
 
@@ -180,4 +219,4 @@ void WriteSmallModArchive(const QString& APath, const QString& AAuthor, const QS
   Zip.Close();
 }
 
-} // namespace tilvane::bench
+} // namespace tilvane::kit

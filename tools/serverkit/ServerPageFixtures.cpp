@@ -2,7 +2,7 @@
 
 #include <QList>
 
-namespace tilvane::test {
+namespace tilvane::kit {
 
 namespace {
 
@@ -258,4 +258,4 @@ QString ServerPage(const QString& AVersion, const QList<FixtureMod>& AMods) {
   return GridPage(AVersion, AMods, !AVersion.startsWith(QStringLiteral("9.1.")));
 }
 
-} // namespace tilvane::test
+} // namespace tilvane::kit
