@@ -5,6 +5,11 @@ set(_crash_platform_dir ${CMAKE_CURRENT_LIST_DIR})
 target_sources(tilvane_platform PRIVATE
   ${_crash_platform_dir}/StackTrace.h ${_crash_platform_dir}/StackFrameFormat.cpp
   ${_crash_platform_dir}/SystemInfo.h ${_crash_platform_dir}/FatalSignals.h)
+if(MSVC)
+  target_sources(tilvane_platform PRIVATE ${_crash_platform_dir}/TypeNames_msvc.cpp)
+else()
+  target_sources(tilvane_platform PRIVATE ${_crash_platform_dir}/TypeNames_gnu.cpp)
+endif()
 
 if(WIN32)
   # Frames are named by module and offset: the names are in the build's

@@ -1,15 +1,11 @@
 #include "platform/StackTrace.h"
 
-#include <cxxabi.h>
 #include <execinfo.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
-#include <memory>
-#include <typeinfo>
 
 namespace tilvane::platform {
 
@@ -19,10 +15,6 @@ namespace {
 // and CaptureStack. Callers may skip a few more.
 constexpr int kMaxOwnFrames = 4;
 constexpr int kMaxSkip = 4;
-
-struct FreeDeleter {
-  void operator()(char* p) const { std::free(p); }
-};
 
 } // namespace
 
@@ -59,24 +51,6 @@ std::int64_t CurrentThreadId() {
 std::int64_t MainThreadId() {
   // The first thread of a Linux process has the process's ID as its task ID.
   return static_cast<std::int64_t>(getpid());
-}
-
-std::string DemangleName(const char* AMangledName) {
-  if (!AMangledName)
-    return {};
-  int Status = 0;
-  std::unique_ptr<char, FreeDeleter> Demangled(
-      abi::__cxa_demangle(AMangledName, nullptr, nullptr, &Status));
-  return Status == 0 && Demangled ? std::string(Demangled.get()) : std::string(AMangledName);
-}
-
-std::string CurrentExceptionTypeName() {
-  const std::type_info* Type = abi::__cxa_current_exception_type();
-  if (!Type)
-    return {};
-  // GCC marks the names of types local to one file with a leading '*'.
-  const char* Name = Type->name();
-  return DemangleName(*Name == '*' ? Name + 1 : Name);
 }
 
 } // namespace tilvane::platform

@@ -6,14 +6,6 @@
 #include <algorithm>
 #include <iterator>
 
-#if defined(__GNUC__)
-#include <cxxabi.h>
-
-#include <cstdlib>
-#include <memory>
-#include <typeinfo>
-#endif
-
 // The compilers spell "never inline" differently; CaptureStack relies on
 // having a frame of its own.
 #if defined(_MSC_VER)
@@ -91,44 +83,5 @@ std::vector<TStackFrame> SymbolizeStack(const TRawStack& AStack) {
   }
   return Frames;
 }
-
-#if defined(__GNUC__)
-
-namespace {
-struct FreeDeleter {
-  void operator()(char* p) const { std::free(p); }
-};
-} // namespace
-
-std::string DemangleName(const char* AMangledName) {
-  if (!AMangledName)
-    return {};
-  int Status = 0;
-  std::unique_ptr<char, FreeDeleter> Demangled(
-      abi::__cxa_demangle(AMangledName, nullptr, nullptr, &Status));
-  return Status == 0 && Demangled ? std::string(Demangled.get()) : std::string(AMangledName);
-}
-
-std::string CurrentExceptionTypeName() {
-  const std::type_info* Type = abi::__cxa_current_exception_type();
-  if (!Type)
-    return {};
-  const char* Name = Type->name();
-  return DemangleName(*Name == '*' ? Name + 1 : Name);
-}
-
-#else
-
-// Microsoft's compiler keeps type names readable ("class std::bad_alloc"),
-// and its runtime does not tell the type of the exception being handled.
-std::string DemangleName(const char* AMangledName) {
-  return AMangledName ? std::string(AMangledName) : std::string();
-}
-
-std::string CurrentExceptionTypeName() {
-  return {};
-}
-
-#endif
 
 } // namespace tilvane::platform
