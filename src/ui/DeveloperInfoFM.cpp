@@ -5,7 +5,9 @@
 #include "ui/ui_DeveloperInfoFM.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
+#include <QList>
 #include <QScreen>
 
 #include <exception>
@@ -15,17 +17,31 @@ namespace tilvane {
 namespace {
 
 // The two columns line up only in a font whose characters are all as wide.
-// Courier New is what the listing was laid out with; where it is missing
-// (most Linux desktops) the system's fixed font stands in.
+// Courier New is what the listing was laid out with. Where it is missing,
+// fontconfig may still answer the name with a substitute that is not of even
+// width, so each candidate is taken only if the font it resolves to is; the
+// system's fixed font and then any monospace family stand in.
 QFont ListingFont() {
+  auto Prepared = [](QFont AFont) {
+    AFont.setStyleHint(QFont::TypeWriter);
+    AFont.setFixedPitch(true);
+    AFont.setPixelSize(12);
+    return AFont;
+  };
   const QString CourierNew = QStringLiteral("Courier New");
-  QFont Font = QFontDatabase::hasFamily(CourierNew)
-                   ? QFont(CourierNew)
-                   : QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  Font.setStyleHint(QFont::TypeWriter);
-  Font.setFixedPitch(true);
-  Font.setPixelSize(12);
-  return Font;
+  QList<QFont> Candidates;
+  if (QFontDatabase::hasFamily(CourierNew))
+    Candidates.append(Prepared(QFont(CourierNew)));
+  Candidates.append(Prepared(QFontDatabase::systemFont(QFontDatabase::FixedFont)));
+  for (const QString& Family : QFontDatabase::families()) {
+    if (QFontDatabase::isFixedPitch(Family))
+      Candidates.append(Prepared(QFont(Family)));
+  }
+  for (const QFont& Candidate : Candidates) {
+    if (QFontInfo(Candidate).fixedPitch())
+      return Candidate;
+  }
+  return Candidates.front();
 }
 
 } // namespace
