@@ -95,6 +95,16 @@ QString TdmMain::SearchFSProgram(TFSVersion FSVersion) {
       }
     }
   }
+  // A game under Proton lies in the library that holds its prefix
+  // (<library>/steamapps/compatdata/<appid>/pfx), which may belong to another
+  // Steam install than the one named first (a Flatpak Steam beside a native one).
+  const QString prefix = GetFSProtonPrefix(FSVersion);
+  if (!prefix.isEmpty()) {
+    const QString library = QDir::cleanPath(prefix + QStringLiteral("/../../../.."));
+    const QString found = ExistingFile(library, steamGame, exeName);
+    if (!found.isEmpty())
+      return found;
+  }
   return ExistingFile(GetProgramFilesFolder(), FSStandAloneGameRelative(FSVersion), exeName);
 }
 

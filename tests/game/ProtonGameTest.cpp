@@ -88,7 +88,9 @@ TEST_F(ProtonGameTest, GameIsFoundInALibraryFromEitherListAndInAWineSpelling) {
   }
 
   // A library on a Windows drive other than Z: names nothing here, not even
-  // a folder of that name in the working folder.
+  // a folder of that name in the working folder. (Without a prefix, which
+  // would lead to the game's library on its own.)
+  env.Platform().SetProtonGame(1248130, {});
   const QString previous = QDir::currentPath();
   QDir::setCurrent(Path("media"));
   WriteFile(Path("media/C:\\SD/steamapps/common/Farming Simulator 22/FarmingSimulator2022.exe"),
@@ -100,6 +102,13 @@ TEST_F(ProtonGameTest, GameIsFoundInALibraryFromEitherListAndInAWineSpelling) {
   const QString found = dm.GetFSProgramLocation(TFSVersion::fsv22);
   QDir::setCurrent(previous);
   EXPECT_EQ(found, QString());
+}
+
+// The Steam install named first (here the native one) lists no library
+// with the game; the prefix's library, found in another install, holds it.
+TEST_F(ProtonGameTest, GameIsFoundInThePrefixLibraryWhenTheFirstSteamListsItNowhere) {
+  dm.SetFSProgramLocation(TFSVersion::fsv22, {});
+  EXPECT_EQ(dm.GetFSProgramLocation(TFSVersion::fsv22), Exe());
 }
 
 TEST_F(ProtonGameTest, GameFilesInThePrefixProgramSettingsInTheUsersDocuments) {
