@@ -4,7 +4,8 @@
 set(_crash_platform_dir ${CMAKE_CURRENT_LIST_DIR})
 target_sources(tilvane_platform PRIVATE
   ${_crash_platform_dir}/StackTrace.h ${_crash_platform_dir}/StackFrameFormat.cpp
-  ${_crash_platform_dir}/SystemInfo.h ${_crash_platform_dir}/FatalSignals.h)
+  ${_crash_platform_dir}/SystemInfo.h ${_crash_platform_dir}/FatalSignals.h
+  ${_crash_platform_dir}/SignalSafeText.h)
 if(MSVC)
   target_sources(tilvane_platform PRIVATE ${_crash_platform_dir}/TypeNames_msvc.cpp)
 else()

@@ -1,5 +1,7 @@
 #include "platform/FatalSignals.h"
 
+#include "platform/SignalSafeText.h"
+
 #include <execinfo.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -40,13 +42,6 @@ bool GInstalled = false;
 // A stack overflow leaves no room on the thread's own stack for the handler.
 alignas(16) char GAlternateStack[64 * 1024];
 
-std::size_t Length(const char* AText) {
-  std::size_t Count = 0;
-  while (AText[Count] != '\0')
-    ++Count;
-  return Count;
-}
-
 void Write(int AFile, const char* AText, std::size_t ALength) {
   while (ALength > 0) {
     const ssize_t Written = write(AFile, AText, ALength);
@@ -60,23 +55,13 @@ void Write(int AFile, const char* AText, std::size_t ALength) {
 }
 
 void Write(int AFile, const char* AText) {
-  Write(AFile, AText, Length(AText));
+  Write(AFile, AText, signal_safe::Length(AText));
 }
 
 // AValue in ABase with at least AMinDigits digits, zeros in front.
-void WriteNumber(int AFile, std::uint64_t AValue, unsigned ABase = 10, int AMinDigits = 1) {
-  char Digits[24];
-  int Count = 0;
-  do {
-    Digits[Count++] = "0123456789abcdef"[AValue % ABase];
-    AValue /= ABase;
-  } while (AValue != 0 && Count < 24);
-  while (Count < AMinDigits && Count < 24)
-    Digits[Count++] = '0';
-  char Text[24];
-  for (int i = 0; i < Count; ++i)
-    Text[i] = Digits[Count - 1 - i];
-  Write(AFile, Text, static_cast<std::size_t>(Count));
+void WriteNumber(int AFile, std::uint64_t AValue, unsigned ABase = 10, std::size_t AMinDigits = 1) {
+  char Text[signal_safe::kNumberTextSize];
+  Write(AFile, Text, signal_safe::FormatNumber(Text, AValue, ABase, AMinDigits));
 }
 
 // The date of a count of days since 1970-01-01 in the proleptic Gregorian

@@ -1,5 +1,6 @@
 #include "platform/FatalSignals.h"
 
+#include "platform/SignalSafeText.h"
 #include "platform/WinApi.h"
 
 #include <csignal>
@@ -41,36 +42,20 @@ using TSignalHandler = void (*)(int);
 TSignalHandler GPreviousAbort = SIG_DFL;
 bool GInstalled = false;
 
-std::size_t Length(const char* AText) {
-  std::size_t Count = 0;
-  while (AText[Count] != '\0')
-    ++Count;
-  return Count;
-}
-
 void Write(HANDLE AFile, const char* AText, std::size_t ALength) {
   DWORD Written = 0;
   WriteFile(AFile, AText, static_cast<DWORD>(ALength), &Written, nullptr);
 }
 
 void Write(HANDLE AFile, const char* AText) {
-  Write(AFile, AText, Length(AText));
+  Write(AFile, AText, signal_safe::Length(AText));
 }
 
 // AValue in ABase with at least AMinDigits digits, zeros in front.
-void WriteNumber(HANDLE AFile, std::uint64_t AValue, unsigned ABase = 10, int AMinDigits = 1) {
-  char Digits[24];
-  int Count = 0;
-  do {
-    Digits[Count++] = "0123456789abcdef"[AValue % ABase];
-    AValue /= ABase;
-  } while (AValue != 0 && Count < 24);
-  while (Count < AMinDigits && Count < 24)
-    Digits[Count++] = '0';
-  char Text[24];
-  for (int i = 0; i < Count; ++i)
-    Text[i] = Digits[Count - 1 - i];
-  Write(AFile, Text, static_cast<std::size_t>(Count));
+void WriteNumber(HANDLE AFile, std::uint64_t AValue, unsigned ABase = 10,
+                 std::size_t AMinDigits = 1) {
+  char Text[signal_safe::kNumberTextSize];
+  Write(AFile, Text, signal_safe::FormatNumber(Text, AValue, ABase, AMinDigits));
 }
 
 void WriteUtcTime(HANDLE AFile) {

@@ -11,8 +11,6 @@ namespace {
 
 using servermodpage::FindInPage;
 
-constexpr QStringView GridRowMarker = u"<div class=\"container-row grid-row\">";
-constexpr QStringView GridCellTag = u"<div class=\"container-row col";
 constexpr QStringView TableRowTag = u"<tr";
 constexpr QStringView TableCellTag = u"<td";
 constexpr QStringView TableCellEnd = u"</td>";

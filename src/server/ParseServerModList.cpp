@@ -10,11 +10,9 @@ using namespace servermodpage;
 
 namespace {
 
-constexpr QStringView GridRowMarker = u"<div class=\"container-row grid-row\">";
 // Cutting after this many characters of the marker leaves its closing '>'.
 constexpr qsizetype GridRowCut = 35;
 constexpr qsizetype NextRowSearchOffset = 20;
-constexpr QStringView RowCellTag = u"<div class=\"container-row col";
 constexpr QStringView ColumnTag = u"<div class=\"col";
 constexpr QStringView FirstRowCell = u"<div class=\"container-row col col-lg-2";
 constexpr QStringView ModHubRowContinues = u"<div class=\"col col-lg-2 col-xs-3";
@@ -177,7 +175,7 @@ class TGridGrammar {
 public:
   TGridGrammar(QStringView AText, QChar ADecimalSeparator, bool AWithModHub)
       : FWithModHub(AWithModHub), FPage(AText, ADecimalSeparator), FGridRow(AText, GridRowMarker),
-        FRowCell(AText, RowCellTag), FColumn(AText, ColumnTag),
+        FRowCell(AText, GridCellTag), FColumn(AText, ColumnTag),
         FRowContinues(AText, AWithModHub ? ModHubRowContinues : ColumnTag),
         FEndDiv(AText, u"</div>"), FNbsp(AText, u">&nbsp<"), FQuoteImg(AText, u"\"><img") {}
 

@@ -16,6 +16,10 @@ enum class TServerPageLayout {
   GridWithModHub,    // 9.2, 10.0
 };
 
+// The markup that opens a row, and a cell of a row, in the grid layouts.
+inline constexpr QStringView GridRowMarker = u"<div class=\"container-row grid-row\">";
+inline constexpr QStringView GridCellTag = u"<div class=\"container-row col";
+
 // What the footer anchor of a dedicated server page tells: the server's
 // version prefix, its game generation and its page layout.
 struct TServerVersionInfo {
