@@ -26,8 +26,10 @@ namespace {
 const QString kCommon = QStringLiteral("Common");
 constexpr int kMaxModFolderSections = 999;
 
+// Through UTF-16 on every system: Windows would read a std::string in the
+// ANSI code page and spoil a name such as C:\Users\Jérôme.
 std::filesystem::path FsPath(const QString& path) {
-  return std::filesystem::path(path.toStdString());
+  return std::filesystem::path(path.toStdU16String());
 }
 
 QString SystemReason(const std::error_code& error) {
@@ -64,8 +66,16 @@ QStringList ListSubfolders(const QString& folder) {
     std::error_code typeError;
     // A link to a folder counts as the folder it points to, as it did for the
     // predecessor; moving the link moves only the link.
-    if (it->is_directory(typeError))
-      names.push_back(QString::fromStdString(it->path().filename().string()));
+    if (!it->is_directory(typeError))
+      continue;
+    try {
+      names.push_back(QString::fromStdU16String(it->path().filename().u16string()));
+    } catch (const std::exception& nameError) {
+      // A name that is no text in the system's encoding cannot be moved by
+      // name either: say so before anything has moved.
+      throw EAppError(QStringLiteral("Unable to list the folders in %1: %2")
+                          .arg(folder, ExceptionText(nameError)));
+    }
   }
   if (error)
     throw EAppError(

@@ -10,13 +10,6 @@ EAppError::EAppError(const QString& message)
     : std::runtime_error(message.toStdString()), FMessage(message),
       FStack(platform::CaptureStack(1)) {}
 
-std::string EAppError::StackTrace() const {
-  std::string Text;
-  for (const platform::TStackFrame& Frame : platform::SymbolizeStack(FStack))
-    Text += platform::FormatStackFrame(Frame) + '\n';
-  return Text;
-}
-
 QString ExceptionText(const std::exception& AError) {
   if (const auto* Own = dynamic_cast<const EAppError*>(&AError))
     return Own->Message();

@@ -22,10 +22,6 @@ public:
   explicit EAppError(const QString& message);
 
   QString Message() const { return FMessage; }
-  // The call stack where the error was raised, one frame a line, innermost
-  // (the raising function) first. Looks the names up on every call, which
-  // takes milliseconds: for reports only.
-  std::string StackTrace() const;
   // The same stack as addresses, with the raising thread and the time.
   const platform::TRawStack& RaisedStack() const { return FStack; }
 

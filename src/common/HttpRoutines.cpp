@@ -46,7 +46,9 @@ void DownloadOnce(THttpClient& AClient, const QString& AURL, const QString& AFil
   // Only a transport failure is worth another attempt.
   AFinal = true;
   QSaveFile File(AFileName);
-  if (!File.open(QIODevice::WriteOnly))
+  // Unbuffered: commit() does not report a failed flush of its own buffer,
+  // so every byte goes to the file through a write the client checks.
+  if (!File.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
     throw EAppError(
         QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
   AFinal = false;

@@ -43,12 +43,6 @@ QString UnableToRetrieveMessage(const QString& AReason) {
          AReason;
 }
 
-QString ErrorText(const std::exception& AError) {
-  if (const auto* AppError = dynamic_cast<const EAppError*>(&AError))
-    return AppError->Message();
-  return QString::fromUtf8(AError.what());
-}
-
 // Archives directly in the folder; the letter case of ".zip" does not matter,
 // as on the game's own file system.
 QStringList ZipFilesIn(const QString& AFolder) {
@@ -269,7 +263,7 @@ bool TUpdateModsTask::FetchModPage(QString& AModPage) {
       if (IsCancelled())
         return false;
       if (Attempt == 3) {
-        FFinalMsg = UnableToRetrieveMessage(ErrorText(Error));
+        FFinalMsg = UnableToRetrieveMessage(ExceptionText(Error));
         return false;
       }
     }
@@ -477,7 +471,7 @@ QString TUpdateModsTask::DownloadAttempt(const QString& AURL, QFile& AFile) {
   try {
     FClient.GetToStream(AURL, AFile);
   } catch (const std::exception& Error) {
-    return ErrorText(Error);
+    return ExceptionText(Error);
   }
   if (IsCancelled())
     return {};
