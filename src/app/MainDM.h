@@ -146,12 +146,6 @@ public:
   void SetFSJoinGame(TFSVersion FSVersion, const QString& GameNameFilter,
                      const QString& GamePassword);
 
-private:
-  // AFolder as the game's settings name it: the Windows path a game under
-  // Proton sees. Empty with ARefusal set when the game cannot see it.
-  QString FSModFolderForGame(TFSVersion FSVersion, const QString& AFolder, QString& ARefusal) const;
-
-public:
   // ---- The game process (MainDMGame.cpp) ---------------------------------
   bool IsFSRunning(TFSVersion FSVersion);
   void RunFS(TFSVersion FSVersion);

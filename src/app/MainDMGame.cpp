@@ -50,18 +50,37 @@ QString LibraryOnThisSystem(const QString& ALibrary) {
       PathDelim() == QLatin1Char('/') ? TWineDrives::LinuxRootAsZ().ToLinux(ALibrary) : ALibrary;
   return QDir::isAbsolutePath(library) ? library : QString();
 }
+// The game's "My Games" folder: in its prefix when it runs under Proton.
+QString MyGamesFolderOf(platform::IPlatform& APlatform, const platform::ProtonGame& AProton,
+                        TFSVersion FSVersion) {
+  const QString documents = FromPlatform(
+      AProton.RunsUnderProton() ? AProton.DocumentsFolder : APlatform.GameDocumentsFolder());
+  if (documents.isEmpty())
+    return {};
+  const QString folder = JoinPath(documents, FSMyGamesRelative(FSVersion));
+  return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+// AFolder as the game's settings name it: the Windows path a game under
+// Proton (APrefix) sees. Empty with ARefusal set when the game cannot see it.
+QString FSModFolderForGame(TFSVersion FSVersion, const QString& APrefix, const QString& AFolder,
+                           QString& ARefusal) {
+  if (APrefix.isEmpty() || AFolder.isEmpty())
+    return AFolder;
+  const QString gameFolder = TWineDrives::Read(APrefix).ToWindows(AFolder);
+  if (gameFolder.isEmpty())
+    ARefusal = QStringLiteral("Can not use mod folder ") + AFolder +
+               QStringLiteral(" with Farming Simulator ") + FSVersionToNumberStr(FSVersion) +
+               QStringLiteral(". The game runs under Proton and no drive of its prefix leads "
+                              "to that folder.");
+  return gameFolder;
+}
 } // namespace
 
 // ---- Game generations and locations ---------------------------------------
 
 QString TdmMain::GetFSMyGamesFolder(TFSVersion FSVersion) const {
-  const platform::ProtonGame proton = ProtonGameOf(FPlatform, FSVersion);
-  const QString documents = FromPlatform(
-      proton.RunsUnderProton() ? proton.DocumentsFolder : FPlatform.GameDocumentsFolder());
-  if (documents.isEmpty())
-    return {};
-  const QString folder = JoinPath(documents, FSMyGamesRelative(FSVersion));
-  return QFileInfo(folder).isDir() ? folder : QString();
+  return MyGamesFolderOf(FPlatform, ProtonGameOf(FPlatform, FSVersion), FSVersion);
 }
 
 QString TdmMain::GetFSProtonPrefix(TFSVersion FSVersion) const {
@@ -149,40 +168,29 @@ void TdmMain::SetFSInGameName(TFSVersion FSVersion, const QString& Value) {
 // A game under Proton names its mod folder as a Windows path; the program
 // keeps and compares Linux paths, so the path crosses here in both directions.
 QString TdmMain::GetFSModFolder(TFSVersion FSVersion) {
+  const platform::ProtonGame proton = ProtonGameOf(FPlatform, FSVersion);
   const QString folder =
-      TGameSettingsFiles(GetFSMyGamesFolder(FSVersion), FSVersion).GetModFolder();
-  const QString prefix = GetFSProtonPrefix(FSVersion);
-  if (prefix.isEmpty() || folder.isEmpty())
+      TGameSettingsFiles(MyGamesFolderOf(FPlatform, proton, FSVersion), FSVersion).GetModFolder();
+  if (!proton.RunsUnderProton() || folder.isEmpty())
     return folder;
-  return TWineDrives::Read(prefix).ToLinux(folder);
+  return TWineDrives::Read(FromPlatform(proton.Prefix)).ToLinux(folder);
 }
 
 void TdmMain::SetFSModFolder(TFSVersion FSVersion, const QString& AFolder) {
+  const platform::ProtonGame proton = ProtonGameOf(FPlatform, FSVersion);
   QString refusal;
-  const QString gameFolder = FSModFolderForGame(FSVersion, AFolder, refusal);
+  const QString gameFolder =
+      FSModFolderForGame(FSVersion, FromPlatform(proton.Prefix), AFolder, refusal);
   if (!refusal.isEmpty())
     throw EAppError(refusal);
-  TGameSettingsFiles(GetFSMyGamesFolder(FSVersion), FSVersion).SetModFolder(gameFolder);
+  TGameSettingsFiles(MyGamesFolderOf(FPlatform, proton, FSVersion), FSVersion)
+      .SetModFolder(gameFolder);
 }
 
 QString TdmMain::FSModFolderRefusal(TFSVersion FSVersion, const QString& AFolder) const {
   QString refusal;
-  FSModFolderForGame(FSVersion, AFolder, refusal);
+  FSModFolderForGame(FSVersion, GetFSProtonPrefix(FSVersion), AFolder, refusal);
   return refusal;
-}
-
-QString TdmMain::FSModFolderForGame(TFSVersion FSVersion, const QString& AFolder,
-                                    QString& ARefusal) const {
-  const QString prefix = GetFSProtonPrefix(FSVersion);
-  if (prefix.isEmpty() || AFolder.isEmpty())
-    return AFolder;
-  const QString gameFolder = TWineDrives::Read(prefix).ToWindows(AFolder);
-  if (gameFolder.isEmpty())
-    ARefusal = QStringLiteral("Can not use mod folder ") + AFolder +
-               QStringLiteral(" with Farming Simulator ") + FSVersionToNumberStr(FSVersion) +
-               QStringLiteral(". The game runs under Proton and no drive of its prefix leads "
-                              "to that folder.");
-  return gameFolder;
 }
 
 void TdmMain::GetFSJoinGame(TFSVersion FSVersion, QString& GameNameFilter, QString& GamePassword) {
