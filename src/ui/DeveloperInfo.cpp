@@ -39,7 +39,7 @@ void TDeveloperInfo::AddGame(TFSVersion FSVersion) {
   if (const QString ProtonPrefix = FDataModule.GetFSProtonPrefix(FSVersion);
       !ProtonPrefix.isEmpty())
     AddStr(Prefix + QStringLiteral("Runs Under Proton, Prefix"), ProtonPrefix);
-  AddStr(Prefix + QStringLiteral("My Games Folder"), FDataModule.GetFSMyGamesFolder(FSVersion));
+  AddStr(Prefix + QStringLiteral("My Games Folder"), MyGamesFolder);
   AddStr(Prefix + QStringLiteral("Active FS Mod Folder"), FDataModule.GetFSModFolder(FSVersion));
   AddStr(Prefix + QStringLiteral("In Game Name"), FDataModule.GetFSInGameName(FSVersion));
 }

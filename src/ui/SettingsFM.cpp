@@ -56,7 +56,7 @@ void TfmSettings::FormCreate() {
   const QString Active = TThemes::ActiveName();
   ui->cmbTheme->addItems(TThemes::Names());
   ui->cmbTheme->setCurrentIndex(ui->cmbTheme->findText(Active));
-  FOldTheme = TSettingsLogic::OldTheme(Active);
+  FOldTheme = Active;
 }
 
 QLineEdit* TfmSettings::LocationBox(TFSVersion FSVersion) const {
@@ -147,7 +147,7 @@ void TfmSettings::btnOkClick() {
 }
 
 void TfmSettings::btnCancelClick() {
-  TThemes::Apply(TSettingsLogic::ThemeOnCancel(FOldTheme));
+  TThemes::Apply(FOldTheme);
   reject();
 }
 

@@ -59,6 +59,7 @@ private:
   std::unique_ptr<Ui::TfmSettings> ui;
   TdmMain& FDataModule;
   TSettingsLogic FLogic;
+  // The theme Cancel goes back to, remembered as the dialog opens.
   QString FOldTheme;
 };
 

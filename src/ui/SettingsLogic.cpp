@@ -9,9 +9,6 @@ namespace tilvane {
 
 namespace {
 
-// The plain look, which Cancel falls back to when no other theme was active.
-const QString PlainTheme = QStringLiteral("Windows");
-
 bool FileExists(const QString& APath) {
   return QFileInfo(APath).isFile();
 }
@@ -23,9 +20,8 @@ TSettingsLogic::TSettingsLogic(TdmMain& ADataModule) : FDataModule(ADataModule) 
 TSettingsLogic::TValues TSettingsLogic::Load() {
   TValues Values;
   for (const TFSVersion FSVersion : AllFSVersions) {
-    const QString Location = FDataModule.GetFSProgramLocation(FSVersion);
-    if (!Location.isEmpty() && FileExists(Location))
-      Values.Location(FSVersion) = Location;
+    // The location is a file that exists, or empty.
+    Values.Location(FSVersion) = FDataModule.GetFSProgramLocation(FSVersion);
   }
   Values.ModFolders = FDataModule.GetModManagerModFolders();
   QStringList ProtonLines;
@@ -88,14 +84,6 @@ TFileDialogOptions TSettingsLogic::LocationDialog(TFSVersion FSVersion, const QS
   if (!ACurrent.isEmpty())
     Options.InitialFolder = QFileInfo(ACurrent).path();
   return Options;
-}
-
-QString TSettingsLogic::OldTheme(const QString& AActiveTheme) {
-  return AActiveTheme == PlainTheme ? QString() : AActiveTheme;
-}
-
-QString TSettingsLogic::ThemeOnCancel(const QString& AOldTheme) {
-  return AOldTheme.isEmpty() ? PlainTheme : AOldTheme;
 }
 
 } // namespace tilvane

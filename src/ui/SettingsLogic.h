@@ -65,11 +65,6 @@ public:
   // generation's executable can be picked, starting where the current one is.
   static TFileDialogOptions LocationDialog(TFSVersion FSVersion, const QString& ACurrent);
 
-  // The theme Cancel goes back to, remembered as the dialog opens: empty for
-  // the plain look or none.
-  static QString OldTheme(const QString& AActiveTheme);
-  static QString ThemeOnCancel(const QString& AOldTheme);
-
 private:
   TdmMain& FDataModule;
 };
