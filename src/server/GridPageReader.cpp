@@ -165,15 +165,6 @@ TTag ReadTag(QStringView APage, qsizetype APos) {
   return Tag;
 }
 
-// Whether a link fetches an archive: its path ends in ".zip" or ".dlc".
-bool IsArchiveLink(QStringView ALink) {
-  qsizetype End = 0;
-  while (End < ALink.size() && ALink[End] != u'?' && ALink[End] != u'#')
-    ++End;
-  const QStringView Path = ALink.first(End);
-  return EndsWithAscii(Path, u".zip") || EndsWithAscii(Path, u".dlc");
-}
-
 // A cell of a row: its title, and where its label and value columns begin.
 struct TCell {
   QStringView Title;

@@ -159,10 +159,14 @@ bool IsZipFileName(const QString& AFileName) {
   return EndsWithAscii(AFileName, u".zip");
 }
 
+bool IsArchiveLink(QStringView ALink) {
+  const QStringView Path = PathOf(ALink);
+  return EndsWithAscii(Path, u".zip") || EndsWithAscii(Path, u".dlc");
+}
+
 void ForEachArchiveLink(QStringView AText, const std::function<void(QStringView AHref)>& AVisit) {
   ForEachHref(AText, [&AVisit](QStringView AHref) {
-    const QStringView Path = PathOf(AHref);
-    if (EndsWithAscii(Path, u".zip") || EndsWithAscii(Path, u".dlc"))
+    if (IsArchiveLink(AHref))
       AVisit(AHref);
   });
 }
@@ -194,9 +198,10 @@ TModListCheck CheckModList(QStringView APage, const TArrayOfServerMods& AMods,
     if (IsDlcFileName(Mod.FileName))
       continue;
     Parsed.append(&Mod);
-    if (RowIsSound(Mod) && !ArchiveFolder)
+    const bool RowSound = RowIsSound(Mod);
+    if (RowSound && !ArchiveFolder)
       ArchiveFolder = FolderOf(Mod.DownloadURL);
-    if (!RowIsSound(Mod) || FolderOf(Mod.DownloadURL) != *ArchiveFolder) {
+    if (!RowSound || FolderOf(Mod.DownloadURL) != *ArchiveFolder) {
       Sound = false;
       continue;
     }

@@ -27,9 +27,11 @@ bool IsDlcFileName(const QString& AFileName);
 // A mod archive: the only kind of file a sync writes or removes.
 bool IsZipFileName(const QString& AFileName);
 
-// Calls AVisit for every href of AText whose path (before any query or
-// fragment) ends in ".zip" or ".dlc", any letter case, in page order, with
-// the href's value as written.
+// Whether a link fetches an archive: its path (before any query or fragment)
+// ends in ".zip" or ".dlc", any letter case.
+bool IsArchiveLink(QStringView ALink);
+// Calls AVisit for every href of AText that IsArchiveLink, in page order,
+// with the href's value as written.
 void ForEachArchiveLink(QStringView AText, const std::function<void(QStringView AHref)>& AVisit);
 // The archive a link fetches: the last segment of its path, percent-decoded.
 QString ArchiveOfLink(QStringView ALink);
