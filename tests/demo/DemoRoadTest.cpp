@@ -85,8 +85,9 @@ struct TModalWatch {
         LastUpdate = Update;
         ++UpdateWindows;
       }
-      const int Percent =
-          Update->findChild<QProgressBar*>(QStringLiteral("pbCompletePercent"))->value();
+      // A missing bar shows as -1 among the percentages, a failure, not a crash.
+      const auto* Bar = Update->findChild<QProgressBar*>(QStringLiteral("pbCompletePercent"));
+      const int Percent = Bar ? Bar->value() : -1;
       if (CompletePercents.isEmpty() || CompletePercents.back() != Percent)
         CompletePercents.append(Percent);
     } else if (auto* Other = qobject_cast<QDialog*>(Window)) {

@@ -1,9 +1,10 @@
 #include "SandboxInstallation.h"
 
+#include "common/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <csignal>
@@ -21,9 +22,9 @@ const char* const ReplacedVariables[] = {"HOME",           "XDG_CONFIG_HOME", "X
 void WriteFile(const QString& APath, const QByteArray& AContent, bool AExecutable = false) {
   if (!QDir().mkpath(QFileInfo(APath).absolutePath()))
     throw std::runtime_error("cannot create the folder of " + APath.toStdString());
-  QSaveFile File(APath);
-  if (!File.open(QIODevice::WriteOnly) || File.write(AContent) != AContent.size() || !File.commit())
-    throw std::runtime_error("cannot write " + APath.toStdString());
+  QString Error;
+  if (!ReplaceFileContents(APath, AContent, Error))
+    throw std::runtime_error("cannot write " + APath.toStdString() + ": " + Error.toStdString());
   if (AExecutable)
     QFile::setPermissions(APath, QFile::permissions(APath) | QFile::ExeOwner | QFile::ExeGroup |
                                      QFile::ExeOther);

@@ -1,6 +1,7 @@
 #include "ShowcaseSetup.h"
 
 #include "app/MainDM.h"
+#include "common/AtomicFile.h"
 #include "common/Paths.h"
 #include "platform/Platform.h"
 
@@ -16,10 +17,10 @@ namespace tilvane::tools {
 namespace {
 
 void WriteFile(const QString& APath, const QByteArray& AContent) {
-  QDir().mkpath(QFileInfo(APath).absolutePath());
-  QFile File(APath);
-  if (!File.open(QIODevice::WriteOnly) || File.write(AContent) != AContent.size())
-    throw std::runtime_error("cannot write " + APath.toStdString());
+  QString Error;
+  if (!QDir().mkpath(QFileInfo(APath).absolutePath()) ||
+      !ReplaceFileContents(APath, AContent, Error))
+    throw std::runtime_error("cannot write " + APath.toStdString() + ": " + Error.toStdString());
 }
 
 } // namespace
