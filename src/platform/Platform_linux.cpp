@@ -1,3 +1,4 @@
+#include "platform/LinuxFiles.h"
 #include "platform/LinuxPlatformParsing.h"
 #include "platform/Platform.h"
 #include "platform/ProtonLocator.h"
@@ -13,8 +14,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <thread>
 
@@ -49,19 +48,13 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return {};
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // An XDG user folder as the desktop's own tools find it: the user-dirs.dirs
 // file of the user's configuration, else the English default below home.
 std::string UserDir(const char* variable, const char* fallbackName) {
   const std::string home = HomeFolder();
   const std::string config = EnvOr("XDG_CONFIG_HOME", home + "/.config") + "/user-dirs.dirs";
-  std::string folder = linux_parsing::UserDirFromConfig(ReadWholeFile(config), variable, home);
+  std::string folder =
+      linux_parsing::UserDirFromConfig(linux_files::ReadWholeFile(config), variable, home);
   return folder.empty() ? home + "/" + fallbackName : folder;
 }
 
@@ -120,7 +113,7 @@ public:
       if (*name < '1' || *name > '9')
         continue; // not a process id
       // /proc/<pid>/comm would be shorter to read but is cut to 15 characters.
-      std::string cmdline = ReadWholeFile(std::string("/proc/") + name + "/cmdline");
+      std::string cmdline = linux_files::ReadWholeFile(std::string("/proc/") + name + "/cmdline");
       std::string exe = linux_parsing::ProcessNameFromCmdline(cmdline);
       if (!exe.empty()) // kernel threads and zombies have no command line
         names.push_back(std::move(exe));

@@ -1,11 +1,10 @@
 #include "platform/ProtonLocator.h"
 
+#include "platform/LinuxFiles.h"
 #include "platform/LinuxPlatformParsing.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace tilvane::platform::proton {
@@ -17,13 +16,6 @@ namespace {
 bool IsDirectory(const fs::path& path) {
   std::error_code ec;
   return fs::is_directory(path, ec);
-}
-
-std::string ReadWholeFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return {};
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Adds `folder` unless it is one already listed under another name: links
@@ -61,7 +53,7 @@ std::vector<std::string> SteamLibraries(const std::string& steamRoot) {
   AddOnce(libraries, seen, steamRoot);
   for (const char* file : {"/steamapps/libraryfolders.vdf", "/config/libraryfolders.vdf"}) {
     for (const std::string& library :
-         linux_parsing::SteamLibraryPaths(ReadWholeFile(steamRoot + file))) {
+         linux_parsing::SteamLibraryPaths(linux_files::ReadWholeFile(steamRoot + file))) {
       if (IsDirectory(library))
         AddOnce(libraries, seen, library);
     }

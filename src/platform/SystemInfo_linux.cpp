@@ -1,5 +1,6 @@
 #include "platform/SystemInfo.h"
 
+#include "platform/LinuxFiles.h"
 #include "platform/LinuxSystemInfoParsing.h"
 
 #include <dirent.h>
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <iterator>
 #include <memory>
 
@@ -22,14 +22,6 @@ struct DirCloser {
   void operator()(DIR* ADir) const { closedir(ADir); }
 };
 using DirHandle = std::unique_ptr<DIR, DirCloser>;
-
-// Files of /proc report a size of 0: read until the end instead.
-std::string ReadProcFile(const std::string& APath) {
-  std::ifstream In(APath, std::ios::binary);
-  if (!In)
-    return {};
-  return std::string(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
-}
 
 std::string ExecutablePath() {
   char Buffer[4096];
@@ -82,7 +74,7 @@ std::vector<TThreadInfo> ListThreads() {
     const auto Result = std::from_chars(Name.data(), Name.data() + Name.size(), Thread.Id);
     if (Result.ec != std::errc() || Result.ptr != Name.data() + Name.size())
       continue; // "." and ".."
-    Thread.Name = ReadProcFile("/proc/self/task/" + std::string(Name) + "/comm");
+    Thread.Name = linux_files::ReadWholeFile("/proc/self/task/" + std::string(Name) + "/comm");
     while (!Thread.Name.empty() && Thread.Name.back() == '\n')
       Thread.Name.pop_back();
     Threads.push_back(std::move(Thread));
@@ -105,11 +97,11 @@ std::optional<TSystemInfo> GetSystemInfo() {
 }
 
 std::optional<TProcessorInfo> GetProcessorInfo() {
-  return linux_parsing::ProcessorFromCpuInfo(ReadProcFile("/proc/cpuinfo"));
+  return linux_parsing::ProcessorFromCpuInfo(linux_files::ReadWholeFile("/proc/cpuinfo"));
 }
 
 std::optional<TMemoryInfo> GetMemoryInfo() {
-  return linux_parsing::MemoryFromMemInfo(ReadProcFile("/proc/meminfo"));
+  return linux_parsing::MemoryFromMemInfo(linux_files::ReadWholeFile("/proc/meminfo"));
 }
 
 std::vector<TModuleInfo> ListModules() {
