@@ -184,8 +184,20 @@ QStringList LinkedArchives(QStringView APage) {
   return Result;
 }
 
+TModPageCensus TakeModPageCensus(QStringView APage, TServerPageLayout ALayout) {
+  TModPageCensus Census;
+  Census.Rows = ModPageRows(APage, ALayout);
+  std::erase_if(Census.Rows, [](const TModPageRow& ARow) { return IsDlcFileName(ARow.FileName); });
+  Census.Linked = LinkedArchives(APage);
+  return Census;
+}
+
 TModListCheck CheckModList(QStringView APage, const TArrayOfServerMods& AMods,
                            TServerPageLayout ALayout) {
+  return CheckModList(TakeModPageCensus(APage, ALayout), AMods);
+}
+
+TModListCheck CheckModList(const TModPageCensus& ACensus, const TArrayOfServerMods& AMods) {
   bool Sound = true;
   // The parsed rows the task would act on, and the sound ones by name and link.
   QList<const TServerMod*> Parsed;
@@ -209,8 +221,7 @@ TModListCheck CheckModList(QStringView APage, const TArrayOfServerMods& AMods,
     SoundNames.insert(FoldedAscii(Mod.FileName));
   }
 
-  std::vector<TModPageRow> Rows = ModPageRows(APage, ALayout);
-  std::erase_if(Rows, [](const TModPageRow& ARow) { return IsDlcFileName(ARow.FileName); });
+  const std::vector<TModPageRow>& Rows = ACensus.Rows;
   TModListCheck Check;
   for (const TModPageRow& Row : Rows) {
     const auto Match = SoundParsed.find(RowKey(Row.FileName, Row.Link, Row.Version, Row.Author));
@@ -232,7 +243,7 @@ TModListCheck CheckModList(QStringView APage, const TArrayOfServerMods& AMods,
               Mod.Version == Rows[I].Version && Mod.Author == Rows[I].Author;
     }
   }
-  const QStringList Linked = LinkedArchives(APage);
+  const QStringList& Linked = ACensus.Linked;
   for (const QString& Archive : Linked)
     Sound = Sound && SoundNames.contains(FoldedAscii(Archive));
 

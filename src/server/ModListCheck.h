@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/ModPageRows.h"
 #include "server/ParseServerModList.h"
 #include "server/ServerVersionMarkers.h"
 
@@ -8,6 +9,7 @@
 #include <QStringView>
 
 #include <functional>
+#include <vector>
 
 namespace tilvane {
 
@@ -55,6 +57,16 @@ struct TModListCheck {
   bool Passed = false;
 };
 
+// What the page itself says, apart from any reading of it: its mod rows
+// (DLC rows aside) and the archives it links. Taken once, it serves the
+// checks of every reading of the same page.
+struct TModPageCensus {
+  std::vector<TModPageRow> Rows;
+  QStringList Linked;
+};
+TModPageCensus TakeModPageCensus(QStringView APage, TServerPageLayout ALayout);
+
+TModListCheck CheckModList(const TModPageCensus& ACensus, const TArrayOfServerMods& AMods);
 TModListCheck CheckModList(QStringView APage, const TArrayOfServerMods& AMods,
                            TServerPageLayout ALayout);
 

@@ -11,7 +11,8 @@ TModPageReading ReadModPage(QStringView APage, QChar ADecimalSeparator) {
     return Reading;
   Reading.Successful = true;
   Reading.Layout = Parsed.Layout;
-  Reading.GrammarCheck = CheckModList(APage, Parsed.Mods, Parsed.Layout);
+  const TModPageCensus Census = TakeModPageCensus(APage, Parsed.Layout);
+  Reading.GrammarCheck = CheckModList(Census, Parsed.Mods);
   Reading.Check = Reading.GrammarCheck;
   Reading.Mods = std::move(Parsed.Mods);
   if (Reading.Check.Passed || Reading.Layout == TServerPageLayout::Table)
@@ -20,7 +21,7 @@ TModPageReading ReadModPage(QStringView APage, QChar ADecimalSeparator) {
   TArrayOfServerMods GridMods = ReadGridModPage(
       APage, Reading.Layout == TServerPageLayout::GridWithModHub, ADecimalSeparator);
   Reading.GridReaderTried = true;
-  Reading.GridCheck = CheckModList(APage, GridMods, Reading.Layout);
+  Reading.GridCheck = CheckModList(Census, GridMods);
   if (Reading.GridCheck.Passed || Reading.GridCheck.RecognisedRows > Reading.Check.RecognisedRows) {
     Reading.Reader = TModPageReader::GridReader;
     Reading.Mods = std::move(GridMods);
