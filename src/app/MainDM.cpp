@@ -66,14 +66,14 @@ void TdmMain::ReportError(std::exception_ptr AError) {
     FReporter(AError);
     return;
   }
+  std::fprintf(stderr, "Tilvane: %s\n", qUtf8Printable(ExceptionMessage(AError)));
+}
+
+void TdmMain::RunReported(const std::function<void()>& AHandler) {
   try {
-    std::rethrow_exception(AError);
-  } catch (const EAppError& Error) {
-    std::fprintf(stderr, "Tilvane: %s\n", qUtf8Printable(Error.Message()));
-  } catch (const std::exception& Error) {
-    std::fprintf(stderr, "Tilvane: %s\n", Error.what());
+    AHandler();
   } catch (...) {
-    std::fprintf(stderr, "Tilvane: unknown error\n");
+    ReportError(std::current_exception());
   }
 }
 

@@ -57,6 +57,9 @@ public:
   // Hands an error that no handler could deal with to the program's report of
   // errors (the crash report); without a reporter it goes to the console.
   void ReportError(std::exception_ptr AError);
+  // Runs AHandler and hands whatever it raises to ReportError: for the
+  // windows' event handlers, which no exception may leave.
+  void RunReported(const std::function<void()>& AHandler);
 
   // ---- Start-up and settings folder -------------------------------------
   // The documents folder joined with "My Games\Tilvane", no trailing separator.

@@ -38,16 +38,7 @@ void TApplication::ReportException(std::exception_ptr error) {
 }
 
 QString TApplication::ExceptionMessage(std::exception_ptr error) {
-  try {
-    if (error)
-      std::rethrow_exception(error);
-  } catch (const EAppError& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return ExceptionText(e);
-  } catch (...) {
-  }
-  return QStringLiteral("Unknown error");
+  return tilvane::ExceptionMessage(error);
 }
 
 } // namespace tilvane

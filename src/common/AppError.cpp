@@ -19,4 +19,15 @@ QString ExceptionText(const std::exception& AError) {
   return FromUtf8.hasError() ? QString::fromLocal8Bit(Bytes) : Text;
 }
 
+QString ExceptionMessage(std::exception_ptr AError) {
+  try {
+    if (AError)
+      std::rethrow_exception(AError);
+  } catch (const std::exception& Error) {
+    return ExceptionText(Error);
+  } catch (...) {
+  }
+  return QStringLiteral("Unknown error");
+}
+
 } // namespace tilvane

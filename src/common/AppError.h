@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -35,5 +36,7 @@ private:
 // may come in the local code page, so text that is no valid UTF-8 is read as
 // such.
 QString ExceptionText(const std::exception& AError);
+// The same for whatever was thrown; "Unknown error" for what is no exception.
+QString ExceptionMessage(std::exception_ptr AError);
 
 } // namespace tilvane

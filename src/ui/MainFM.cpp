@@ -119,7 +119,9 @@ void TfmMain::BuildToolsMenu() {
 
 void TfmMain::ConnectHandlers() {
   const auto On = [this](auto* ASender, auto ASignal, void (TfmMain::*AHandler)()) {
-    connect(ASender, ASignal, this, [this, AHandler] { Guarded(AHandler); });
+    connect(ASender, ASignal, this, [this, AHandler] {
+      FDataModule->RunReported([this, AHandler] { (this->*AHandler)(); });
+    });
   };
   On(ui->tabFS, &QTabBar::currentChanged, &TfmMain::tabFSChange);
   On(ui->btnAddModFolder, &QToolButton::clicked, &TfmMain::btnAddModFolderClick);
@@ -134,14 +136,6 @@ void TfmMain::ConnectHandlers() {
   On(tmrAfterShow, &QTimer::timeout, &TfmMain::tmrAfterShowTimer);
   On(tmrUpdateGUI, &QTimer::timeout, &TfmMain::tmrUpdateGUITimer);
   On(tmrCheckForUpdates, &QTimer::timeout, &TfmMain::tmrCheckForUpdatesTimer);
-}
-
-void TfmMain::Guarded(void (TfmMain::*AHandler)()) {
-  try {
-    (this->*AHandler)();
-  } catch (...) {
-    FDataModule->ReportError(std::current_exception());
-  }
 }
 
 void TfmMain::RestorePosition() {

@@ -81,9 +81,6 @@ private:
   void ConnectHandlers();
   void RestorePosition();
   void MoveOntoScreen();
-  // Runs a handler; an error it raises goes to the program's report instead
-  // of out of the event handler, and the window stays usable.
-  void Guarded(void (TfmMain::*AHandler)());
 
   std::unique_ptr<TdmMain> FDataModule;
   std::unique_ptr<Ui::TfmMain> ui;

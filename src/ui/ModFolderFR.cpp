@@ -79,15 +79,8 @@ void TfrModFolder::BuildMenu() {
       {ui->mniEditModFolder, [this] { FLogic.Edit(); }},
   };
   for (const auto& [Action, Handler] : Handlers)
-    connect(Action, &QAction::triggered, this, [this, Handler] { Guarded(Handler); });
-}
-
-void TfrModFolder::Guarded(const std::function<void()>& AHandler) {
-  try {
-    AHandler();
-  } catch (...) {
-    FDataModule.ReportError(std::current_exception());
-  }
+    connect(Action, &QAction::triggered, this,
+            [this, Handler] { FDataModule.RunReported(Handler); });
 }
 
 void TfrModFolder::UpdateGUI() {
@@ -113,10 +106,10 @@ bool TfrModFolder::eventFilter(QObject* AWatched, QEvent* AEvent) {
   if (AWatched == ui->imgCurrent) {
     switch (AEvent->type()) {
     case QEvent::Enter:
-      Guarded([this] { ShowHoverMark(true); });
+      FDataModule.RunReported([this] { ShowHoverMark(true); });
       break;
     case QEvent::Leave:
-      Guarded([this] { ShowHoverMark(false); });
+      FDataModule.RunReported([this] { ShowHoverMark(false); });
       break;
     case QEvent::MouseButtonRelease:
       if (static_cast<QMouseEvent*>(AEvent)->button() == Qt::LeftButton)
@@ -130,18 +123,18 @@ bool TfrModFolder::eventFilter(QObject* AWatched, QEvent* AEvent) {
 }
 
 void TfrModFolder::btnModFolderClick() {
-  Guarded([this] { FLogic.MainClick(); });
+  FDataModule.RunReported([this] { FLogic.MainClick(); });
 }
 
 void TfrModFolder::imgCurrentClick() {
-  Guarded([this] {
+  FDataModule.RunReported([this] {
     if (!FLogic.IsActive())
       FLogic.MakeActive();
   });
 }
 
 void TfrModFolder::pmRightClickPopup() {
-  Guarded([this] {
+  FDataModule.RunReported([this] {
     const bool Shift = FHooks.ShiftHeld && FHooks.ShiftHeld();
     const TModFolderButtonLogic::TMenuState State = FLogic.MenuState(Shift);
     for (QAction* Action : {ui->mniUpdateMods, ui->mniRedownloadMods, ui->mniOpenServerModList})

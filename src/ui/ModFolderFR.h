@@ -64,9 +64,6 @@ private:
   void Refresh() override;
 
   void BuildMenu();
-  // Runs a handler; an error it raises goes to the program's report instead
-  // of out of the event handler.
-  void Guarded(const std::function<void()>& AHandler);
   void ShowHoverMark(bool AShow);
 
   std::unique_ptr<Ui::TfrModFolder> ui;

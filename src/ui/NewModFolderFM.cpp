@@ -44,7 +44,7 @@ bool TfmNewModFolder::EditModFolder(QWidget* AOwner, TFSVersion AFSVersion, TdmM
 
 void TfmNewModFolder::ConnectHandlers() {
   const auto Guard = [this](void (TfmNewModFolder::*AHandler)()) {
-    return [this, AHandler] { Guarded([this, AHandler] { (this->*AHandler)(); }); };
+    return [this, AHandler] { FDataModule.RunReported([this, AHandler] { (this->*AHandler)(); }); };
   };
   connect(FUi->edtName, &QLineEdit::textChanged, this, Guard(&TfmNewModFolder::edtNameChange));
   // Only the user's own edits: the proposals themselves change the box too.
@@ -62,14 +62,6 @@ void TfmNewModFolder::ConnectHandlers() {
   for (const auto& [Button, Handler] : Clicks)
     connect(Button, &QAbstractButton::clicked, this, Guard(Handler));
   connect(FUi->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void TfmNewModFolder::Guarded(const std::function<void()>& AHandler) {
-  try {
-    AHandler();
-  } catch (...) {
-    FDataModule.ReportError(std::current_exception());
-  }
 }
 
 void TfmNewModFolder::FormCreate() {

@@ -70,9 +70,6 @@ private:
   void btnImportModFolderClick();
 
   static void TogglePassword(QLineEdit& AEdit, QToolButton& AButton);
-  // Runs a handler; an error it raises goes to the program's report instead
-  // of out of the event handler, and the dialog stays open.
-  void Guarded(const std::function<void()>& AHandler);
 
   std::unique_ptr<Ui::TfmNewModFolder> FUi;
   TdmMain& FDataModule;

@@ -13,7 +13,7 @@ TfmSettings::TfmSettings(QWidget* AOwner, TdmMain& ADataModule)
     : QDialog(AOwner), ui(std::make_unique<Ui::TfmSettings>()), FDataModule(ADataModule),
       FLogic(ADataModule) {
   ui->setupUi(this);
-  Guarded([this] { FormCreate(); });
+  FDataModule.RunReported([this] { FormCreate(); });
   // After the list is filled: selecting the active theme is no preview.
   ConnectHandlers();
 }
@@ -22,8 +22,9 @@ TfmSettings::~TfmSettings() = default;
 
 void TfmSettings::ConnectHandlers() {
   const auto On = [this](QPushButton* AButton, void (TfmSettings::*AHandler)()) {
-    connect(AButton, &QPushButton::clicked, this,
-            [this, AHandler] { Guarded([this, AHandler] { (this->*AHandler)(); }); });
+    connect(AButton, &QPushButton::clicked, this, [this, AHandler] {
+      FDataModule.RunReported([this, AHandler] { (this->*AHandler)(); });
+    });
   };
   On(ui->btnFS19Location, &TfmSettings::btnFS19LocationClick);
   On(ui->btnFS22Location, &TfmSettings::btnFS22LocationClick);
@@ -32,15 +33,7 @@ void TfmSettings::ConnectHandlers() {
   On(ui->btnOk, &TfmSettings::btnOkClick);
   On(ui->btnCancel, &TfmSettings::btnCancelClick);
   connect(ui->cmbTheme, &QComboBox::currentIndexChanged, this,
-          [this] { Guarded([this] { cmbThemeChange(); }); });
-}
-
-void TfmSettings::Guarded(const std::function<void()>& AHandler) {
-  try {
-    AHandler();
-  } catch (...) {
-    FDataModule.ReportError(std::current_exception());
-  }
+          [this] { FDataModule.RunReported([this] { cmbThemeChange(); }); });
 }
 
 void TfmSettings::FormCreate() {

@@ -52,9 +52,6 @@ private:
   void LocationClick(TFSVersion FSVersion);
   QLineEdit* LocationBox(TFSVersion FSVersion) const;
   TSettingsLogic::TValues Values() const;
-  // Runs a handler; an error it raises goes to the program's report of
-  // errors instead of out of the event handler.
-  void Guarded(const std::function<void()>& AHandler);
 
   std::unique_ptr<Ui::TfmSettings> ui;
   TdmMain& FDataModule;
