@@ -92,7 +92,11 @@ void TdmMain::DataModuleDestroy() {
 }
 
 QString TdmMain::GetIniFilePath() const {
-  return JoinPath(FromPlatform(FPlatform.DocumentsFolder()),
+  return SettingsFolder(FPlatform);
+}
+
+QString TdmMain::SettingsFolder(platform::IPlatform& APlatform) {
+  return JoinPath(FromPlatform(APlatform.DocumentsFolder()),
                   NativeRelative(QStringLiteral("My Games\\Tilvane")));
 }
 

@@ -64,6 +64,8 @@ public:
   // ---- Start-up and settings folder -------------------------------------
   // The documents folder joined with "My Games\Tilvane", no trailing separator.
   QString GetIniFilePath() const;
+  // The same for a platform, before any data module exists.
+  static QString SettingsFolder(platform::IPlatform& APlatform);
   // Null only when start-up stopped before the settings file was opened.
   TIniFile* Ini() { return FIni.get(); }
   const QString& IniFileName() const { return FIniFileName; }

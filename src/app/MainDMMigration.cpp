@@ -152,8 +152,7 @@ void TdmMain::UpgradeToTilvane() {
   const QString documents = FromPlatform(FPlatform.DocumentsFolder());
   const QString oldDirPath =
       JoinPath(documents, NativeRelative(QStringLiteral("My Games\\Orsenby")));
-  const QString newDirPath =
-      JoinPath(documents, NativeRelative(QStringLiteral("My Games\\Tilvane")));
+  const QString newDirPath = GetIniFilePath();
   const QString newFS22DirPath = JoinPath(newDirPath, QStringLiteral("FS22"));
   const QString oldIniFilePath = JoinPath(newDirPath, QStringLiteral("Orsenby.ini"));
   const QString newIniFilePath = JoinPath(newDirPath, QStringLiteral("Tilvane.ini"));

@@ -1,5 +1,6 @@
 #include "app/Program.h"
 
+#include "app/MainDM.h"
 #include "app/TilvaneApplication.h"
 #include "common/CommonUtilities.h"
 #include "common/Paths.h"
@@ -36,9 +37,7 @@ int RunTilvane(int argc, char** argv, const std::function<void(TfmMain&)>& AOnCr
   // A fatal signal leaves its last words in the settings folder; the next
   // start offers them.
   const QString CrashReportPath =
-      JoinPath(JoinPath(FromPlatform(Platform->DocumentsFolder()),
-                        NativeRelative(QStringLiteral("My Games\\Tilvane"))),
-               QStringLiteral("crash-report.txt"));
+      JoinPath(TdmMain::SettingsFolder(*Platform), QStringLiteral("crash-report.txt"));
   platform::InstallFatalSignalHandlers(ToPlatform(CrashReportPath));
 
   TUnknownModPageViewer PageViewer(Prompts);
