@@ -11,6 +11,9 @@ public:
   QString Name;
   QString Folder; // empty: the game's own default mods folder
   QString DedicatedServerURL;
+  // The server's stats feed (/feed/dedicated-server-stats.xml?code=…); empty for
+  // none. With it, the sync judges archives by the game's hash.
+  QString StatsFeedURL;
   QString WebUsername;
   QString WebPassword;
   bool AutoUpdateFromDedicatedServer = false;
