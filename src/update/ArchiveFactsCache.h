@@ -56,8 +56,12 @@ private:
   TEntry* Current(const QFileInfo& AArchive);
   const TEntry* Current(const QFileInfo& AArchive) const;
   TEntry& Fresh(const QFileInfo& AArchive);
+  bool InFolder(const QFileInfo& AArchive) const;
 
   QString FCacheFile;
+  // The mod folder the entries belong to: from the file, else from the first
+  // archive asked about. Save checks the archives there.
+  QString FFolder;
   QHash<QString, TEntry> FEntries; // by file name as on disk
 };
 

@@ -4,11 +4,13 @@ set(_update_dir ${CMAKE_CURRENT_LIST_DIR})
 tilvane_add_library(tilvane_update
   SOURCES
     ${_update_dir}/ModArchiveReader.cpp
+    ${_update_dir}/ArchiveHash.cpp
+    ${_update_dir}/ArchiveFactsCache.cpp
     ${_update_dir}/UpdateProgressModel.cpp
     ${_update_dir}/UpdateModsTask.cpp
     ${_update_dir}/UiHandOver.cpp
     ${_update_dir}/HandOverPromptService.cpp
-  LIBS tilvane_http tilvane_game tilvane_server PkgConfig::LIBZIP pugixml::pugixml Qt6::Core)
+  LIBS tilvane_http tilvane_game tilvane_server PkgConfig::LIBZIP pugixml::pugixml OpenSSL::Crypto Qt6::Core)
 
 # The window. tilvane_app links tilvane_update itself, so only this library
 # may depend on the data module.

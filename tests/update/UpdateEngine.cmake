@@ -7,10 +7,14 @@ target_include_directories(tilvane_update_test_support PUBLIC ${_update_tests} $
 tilvane_add_test(tilvane_update_tests
   SOURCES
     ${_update_tests}/ModArchiveReaderTest.cpp
+    ${_update_tests}/ArchiveHashTest.cpp
+    ${_update_tests}/ArchiveFactsCacheTest.cpp
     ${_update_tests}/UpdateProgressModelTest.cpp
     ${_update_tests}/UpdateModsTaskTest.cpp
     ${_update_tests}/UpdateModsTaskIntegrityTest.cpp
   LIBS tilvane_update tilvane_update_test_support)
+target_compile_definitions(tilvane_update_tests
+  PRIVATE TILVANE_UPDATE_GOLDEN_DIR="${_update_tests}/golden")
 
 tilvane_add_test(tilvane_update_window_tests
   SOURCES ${_update_tests}/UpdatingModsWindowTest.cpp
