@@ -1,0 +1,38 @@
+#include "update/ModFolderLock.h"
+
+#include "common/AppError.h"
+#include "common/Paths.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+
+namespace tilvane {
+
+TModFolderLock::TModFolderLock(const QString& ALockFolder, const QString& AModFolder) {
+  // Two spellings of one folder ("mods/", "./mods") must meet at one lock.
+  const QString Key = QDir::cleanPath(QFileInfo(AModFolder).absoluteFilePath());
+  const QByteArray Digest =
+      QCryptographicHash::hash(Key.toUtf8(), QCryptographicHash::Sha1).toHex();
+  FFileName = JoinPath(ALockFolder, QStringLiteral("sync-") + QString::fromLatin1(Digest) +
+                                        QStringLiteral(".lock"));
+  FLock = std::make_unique<QLockFile>(FFileName);
+  // A sync may run for hours; only a lock whose process is gone is stale.
+  FLock->setStaleLockTime(0);
+}
+
+TModFolderLock::~TModFolderLock() = default;
+
+bool TModFolderLock::TryLock() {
+  const QString Folder = QFileInfo(FFileName).absolutePath();
+  if (!QDir().mkpath(Folder))
+    throw EAppError(QLatin1String("Unable to create folder ") + Folder);
+  return FLock->tryLock(0);
+}
+
+void TModFolderLock::Unlock() {
+  FLock->unlock();
+}
+
+} // namespace tilvane
