@@ -26,8 +26,8 @@ void THeadlessProgress::UpdateFileStatus(int FilePercent, double Speed) {
   FModel.UpdateFileStatus(FilePercent, Speed);
 }
 
-void THeadlessProgress::UpdateRemoved(int AMovedToTrash, int ADeleted) {
-  FModel.UpdateRemoved(AMovedToTrash, ADeleted);
+void THeadlessProgress::UpdateRemoved(int AMovedToTrash, int ADeleted, int AKept) {
+  FModel.UpdateRemoved(AMovedToTrash, ADeleted, AKept);
 }
 
 double THeadlessProgress::PhaseSeconds(const QString& AStatus, TClock::time_point AEnd) const {

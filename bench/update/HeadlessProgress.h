@@ -29,7 +29,7 @@ public:
   void UpdateDownloadStatus(int OnFile, int TotalFiles, double DownloadedMB, double TotalMB,
                             const QString& FileName, double FileSizeMB) override;
   void UpdateFileStatus(int FilePercent, double Speed) override;
-  void UpdateRemoved(int AMovedToTrash, int ADeleted) override;
+  void UpdateRemoved(int AMovedToTrash, int ADeleted, int AKept) override;
 
   // Pictures the window would have been handed.
   int Views() const { return FViews; }

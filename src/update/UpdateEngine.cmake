@@ -8,6 +8,10 @@ tilvane_add_library(tilvane_update
     ${_update_dir}/ArchiveFactsCache.cpp
     ${_update_dir}/UpdateProgressModel.cpp
     ${_update_dir}/UpdateModsTask.cpp
+    ${_update_dir}/UpdateModsTaskArchives.cpp
+    ${_update_dir}/DownloadCheck.cpp
+    ${_update_dir}/HashingFileSink.cpp
+    ${_update_dir}/ModFolderLock.cpp
     ${_update_dir}/UiHandOver.cpp
     ${_update_dir}/HandOverPromptService.cpp
   LIBS tilvane_http tilvane_game tilvane_server PkgConfig::LIBZIP pugixml::pugixml OpenSSL::Crypto Qt6::Core)

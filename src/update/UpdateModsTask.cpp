@@ -4,10 +4,15 @@
 #include "common/Paths.h"
 #include "common/PromptService.h"
 #include "common/Trash.h"
+#include "common/TrashCheck.h"
 #include "server/ModListCheck.h"
 #include "server/ModPageReading.h"
 #include "server/ServerURL.h"
+#include "server/StatsFeed.h"
+#include "update/ArchiveFactsCache.h"
+#include "update/DownloadCheck.h"
 #include "update/ModArchiveReader.h"
+#include "update/ModFolderLock.h"
 #include "update/UpdateProgress.h"
 
 #include <QDir>
@@ -24,18 +29,18 @@
 
 namespace tilvane {
 
-namespace {
-
-qint64 TickCount() {
+qint64 TUpdateModsTask::TickCount() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-const QString& CannotDeleteMessage() {
+const QString& TUpdateModsTask::CannotDeleteMessage() {
   static const QString Text =
       QStringLiteral("Unable to update mods. Is Farming Simulator still running?");
   return Text;
 }
+
+namespace {
 
 QString UnableToRetrieveMessage(const QString& AReason) {
   return QLatin1String("Unable to retrieve mod list from Farming Simulator dedicated server.\r\n"
@@ -54,20 +59,11 @@ QStringList ZipFilesIn(const QString& AFolder) {
   return Result;
 }
 
-// The start of the server URL through the first '/' at or after index 9:
-// scheme, host and port.
-QString BaseServerURLOf(const QString& AServerURL) {
-  const qsizetype Slash = AServerURL.indexOf(u'/', 9);
-  return Slash < 0 ? QString() : AServerURL.left(Slash + 1);
-}
-
-std::filesystem::path FileSystemPath(const QString& APath) {
-  return std::filesystem::path(APath.toStdU16String());
-}
+} // namespace
 
 // The archive rows of a list, each file once: DLC rows have nothing to
 // download, and a file listed twice is fetched once.
-TArrayOfServerMods ArchiveRows(const TArrayOfServerMods& AModList) {
+TArrayOfServerMods TUpdateModsTask::ArchiveRows(const TArrayOfServerMods& AModList) {
   TArrayOfServerMods Result;
   QSet<QString> Seen;
   for (const TServerMod& Mod : AModList) {
@@ -79,29 +75,6 @@ TArrayOfServerMods ArchiveRows(const TArrayOfServerMods& AModList) {
   return Result;
 }
 
-// Removes a partial download however its download ends, unless it became
-// the archive.
-class TPartialFileGuard {
-public:
-  explicit TPartialFileGuard(QFile& AFile) : FFile(AFile) {}
-  ~TPartialFileGuard() {
-    if (FKeep)
-      return;
-    FFile.close();
-    QFile::remove(FFile.fileName());
-  }
-  TPartialFileGuard(const TPartialFileGuard&) = delete;
-  TPartialFileGuard& operator=(const TPartialFileGuard&) = delete;
-
-  void Keep() { FKeep = true; }
-
-private:
-  QFile& FFile;
-  bool FKeep = false;
-};
-
-} // namespace
-
 QString TUpdateModsTask::PartialDownloadSuffix() {
   return QStringLiteral(".tilvane-download");
 }
@@ -110,7 +83,8 @@ TUpdateModsTask::TUpdateModsTask(const TModFolder& AModFolder, TFSVersion FSVers
                                  TURLBuilder ACreateServerURL, IUpdateProgress& AProgress,
                                  IPromptService& APrompts, const QString& ATempFolder)
     : FModFolder(AModFolder), FFSVersion(FSVersion), FCreateServerURL(std::move(ACreateServerURL)),
-      FProgress(AProgress), FPrompts(APrompts), FTempFolder(ATempFolder) {
+      FProgress(AProgress), FPrompts(APrompts), FTempFolder(ATempFolder),
+      FStateFolder(ATempFolder) {
   FClient.SetOnReceiveData([this](qint64 AContentLength, qint64 AReadCount, bool& AAbort) {
     ReceiveDataEvent(AContentLength, AReadCount, AAbort);
   });
@@ -124,6 +98,11 @@ TUpdateModsTask::~TUpdateModsTask() {
     std::unique_lock Lock(FMutex);
     FWake.wait(Lock, [this] { return FEnded.load(); });
   }
+}
+
+void TUpdateModsTask::SetStatus(const QString& AStatus) {
+  FLastStatus = AStatus;
+  FProgress.UpdateStatus(AStatus);
 }
 
 void TUpdateModsTask::Start() {
@@ -204,6 +183,14 @@ QString TUpdateModsTask::LocalPath(const QString& AFileName) {
 
 void TUpdateModsTask::UpdateModsTask() {
   FProgress.StartTimes(false);
+  // Held to the end: a second sync of the folder would write the same
+  // partial files and could put the other's unfinished download in place.
+  TModFolderLock Lock(FStateFolder, FModFolder.Folder);
+  if (!Lock.TryLock()) {
+    FFinalMsg = QLatin1String("Mod folder ") + FModFolder.Folder +
+                QLatin1String(" is being updated by another Tilvane window.");
+    return;
+  }
   RemovePartialDownloads();
 
   QString ModPage;
@@ -215,8 +202,14 @@ void TUpdateModsTask::UpdateModsTask() {
   if (!QDir().mkpath(FModFolder.Folder))
     throw EAppError(QLatin1String("Unable to create folder ") + FModFolder.Folder);
   const QStringList Files = ZipFilesIn(FModFolder.Folder);
-  if (!ConfirmEmptyModList(modList, Files))
+  if (!ConfirmEmptyModList(modList, Files) || !ReadStatsFeed(modList))
     return;
+
+  // What was learnt about the archives is kept however the task ends.
+  struct TFactsSaver {
+    TUpdateModsTask& FTask;
+    ~TFactsSaver() { FTask.SaveFacts(); }
+  } Saver{*this};
 
   if (FDeleteAllFilesFirst) {
     // Every archive afresh, each one replaced only when its download is
@@ -234,7 +227,7 @@ void TUpdateModsTask::UpdateModsTask() {
   // A transfer cut short by a cancel returns like a finished one.
   if (IsCancelled())
     return;
-  FFinishedUpdating = true;
+  ReportOutcome();
 }
 
 void TUpdateModsTask::RemovePartialDownloads() {
@@ -251,7 +244,7 @@ void TUpdateModsTask::RemovePartialDownloads() {
 bool TUpdateModsTask::FetchModPage(QString& AModPage) {
   if (IsCancelled())
     return false;
-  FProgress.UpdateStatus(QStringLiteral("Getting dedicated server mod list..."));
+  SetStatus(QStringLiteral("Getting dedicated server mod list..."));
   const QString URL = FCreateServerURL(FModFolder.DedicatedServerURL, FModFolder.WebUsername,
                                        FModFolder.WebPassword);
   for (int Attempt = 1;; ++Attempt) {
@@ -332,171 +325,54 @@ bool TUpdateModsTask::RemoveArchivesNotOnServer(const QStringList& AFiles,
                                                 const TArrayOfServerMods& AModList) {
   if (IsCancelled())
     return false;
-  FProgress.UpdateStatus(QStringLiteral("Removing mod files not on the server..."));
+  SetStatus(QStringLiteral("Removing mod files not on the server..."));
   QSet<QString> Listed;
   for (const TServerMod& Mod : AModList)
     Listed.insert(FoldedAscii(Mod.FileName));
+  QStringList Unlisted;
   for (const QString& Path : AFiles) {
+    if (!Listed.contains(FoldedAscii(QFileInfo(Path).fileName())))
+      Unlisted.append(Path);
+  }
+  return RemoveArchives(Unlisted);
+}
+
+bool TUpdateModsTask::RemoveArchives(const QStringList& APaths) {
+  QStringList NoTrash;
+  for (const QString& Path : APaths) {
     if (IsCancelled())
       return false;
-    if (Listed.contains(FoldedAscii(QFileInfo(Path).fileName())))
-      continue;
-    if (!RemoveArchive(Path)) {
+    FFolderNamesValid = false;
+    // Asked first: Qt would try for ever to name the entry in a trash whose
+    // "info" folder it cannot write to.
+    if (TrashCanTake(Path) && MoveToTrash(Path)) {
+      ++FMovedToTrash;
+      Facts().Forget(QFileInfo(Path).fileName());
+      FProgress.UpdateRemoved(FMovedToTrash, FDeleted, FKept);
+    } else if (QFileInfo::exists(Path)) {
+      NoTrash.append(Path);
+    }
+  }
+  if (NoTrash.isEmpty())
+    return true;
+  // Nothing is deleted for good without the player's word.
+  const bool Delete = FPrompts.AskYesNo(
+      QStringLiteral("%1 mod archives cannot be moved to the trash. Delete them permanently?")
+          .arg(NoTrash.size()),
+      false);
+  for (const QString& Path : NoTrash) {
+    if (IsCancelled())
+      return false;
+    if (!Delete) {
+      ++FKept;
+    } else if (QFile::remove(Path)) {
+      ++FDeleted;
+      Facts().Forget(QFileInfo(Path).fileName());
+    } else {
       FFinalMsg = CannotDeleteMessage();
       return false;
     }
-  }
-  return true;
-}
-
-bool TUpdateModsTask::RemoveArchive(const QString& APath) {
-  FFolderNamesValid = false;
-  if (MoveToTrash(APath))
-    ++FMovedToTrash;
-  else if (QFile::remove(APath))
-    ++FDeleted;
-  else
-    return false;
-  FProgress.UpdateRemoved(FMovedToTrash, FDeleted);
-  return true;
-}
-
-bool TUpdateModsTask::FindOutdatedArchives(const TArrayOfServerMods& AModList,
-                                           TArrayOfServerMods& AToDownload) {
-  if (IsCancelled())
-    return false;
-  FProgress.UpdateStatus(QStringLiteral("Checking to see which mods need updating..."));
-  // The descriptions are extracted into a folder of this task's own: a fixed
-  // name in the shared temporary folder could belong to another user.
-  QTemporaryDir Descriptions(JoinPath(FTempFolder, QStringLiteral("Tilvane-XXXXXX")));
-  if (!Descriptions.isValid())
-    throw EAppError(QLatin1String("Unable to create a temporary folder in ") + FTempFolder +
-                    QLatin1String("\r\nError: ") + Descriptions.errorString());
-  TModArchiveReader Reader(Descriptions.path(), FPrompts);
-  for (const TServerMod& Mod : ArchiveRows(AModList)) {
-    if (IsCancelled())
-      return false;
-    const QString Path = LocalPath(Mod.FileName);
-    if (!QFileInfo(Path).isFile()) {
-      AToDownload.append(Mod);
-      continue;
-    }
-    // The archive stays where it is until its replacement is complete.
-    const TModInfo Info = Reader.GetModFileInfo(Path);
-    if (!SameTextAscii(Info.Author, Mod.Author) || !SameTextAscii(Info.Version, Mod.Version))
-      AToDownload.append(Mod);
-  }
-  return true;
-}
-
-bool TUpdateModsTask::DownloadArchives(const TArrayOfServerMods& AToDownload) {
-  if (IsCancelled())
-    return false;
-  FProgress.UpdateStatus(QStringLiteral("Downloading mods from server..."));
-  double TotalMB = 0;
-  for (const TServerMod& Mod : AToDownload)
-    TotalMB += Mod.SizeMBAsDouble();
-  FProgress.StartTimes(true);
-  const int Missing = static_cast<int>(AToDownload.size());
-  int OnFile = 0;
-  double DownloadedMB = 0;
-  for (const TServerMod& Mod : AToDownload) {
-    ++OnFile;
-    if (IsCancelled())
-      return false;
-    FProgress.UpdateStatus(QStringLiteral("Downloading mods from server..."));
-    FProgress.UpdateDownloadStatus(OnFile, Missing, DownloadedMB, TotalMB, Mod.FileName,
-                                   Mod.SizeMBAsDouble());
-    if (!DownloadArchive(Mod))
-      return false;
-    // No fixed pause follows an archive: it showed nothing and held up every
-    // update (a quarter of a second is a third of a gigabyte's transfer over
-    // a fast link).
-    FProgress.UpdateFileStatus(100, -1);
-    DownloadedMB += Mod.SizeMBAsDouble();
-  }
-  return true;
-}
-
-bool TUpdateModsTask::DownloadArchive(const TServerMod& AMod) {
-  const QString URL =
-      FCreateServerURL(BaseServerURLOf(FModFolder.DedicatedServerURL) + AMod.DownloadURL,
-                       FModFolder.WebUsername, FModFolder.WebPassword);
-  // Not ".zip": until it is complete, neither the game nor a listing of the
-  // folder takes it for an archive.
-  QFile Partial(JoinPath(FModFolder.Folder, AMod.FileName + PartialDownloadSuffix()));
-  TPartialFileGuard Guard(Partial);
-  // Unbuffered, so that every write reports its own failure (a full disk).
-  if (!Partial.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-    throw EAppError(QLatin1String("Unable to create ") + Partial.fileName() +
-                    QLatin1String("\r\nError: ") + Partial.errorString());
-  FGlobalStart = TickCount();
-  QString Failure;
-  for (int Attempt = 1;; ++Attempt) {
-    if (IsCancelled())
-      return false;
-    Failure = DownloadAttempt(URL, Partial);
-    if (IsCancelled())
-      return false;
-    if (Failure.isEmpty())
-      break;
-    if (Attempt == 3) {
-      // An archive that never arrived must not let the game start as if the
-      // folder were up to date; the old one, if any, is still in place.
-      FFinalMsg = QLatin1String("Unable to download ") + AMod.FileName +
-                  QLatin1String(". Exiting.\r\nError: ") + Failure;
-      return false;
-    }
-    Wait(FTimings.RetryDelayMs);
-  }
-  const QString Target = LocalPath(AMod.FileName);
-  if (!ReplaceArchive(Partial, Target, Failure)) {
-    FFinalMsg = Failure;
-    return false;
-  }
-  Guard.Keep();
-  FFolderNamesValid = false;
-  return true;
-}
-
-QString TUpdateModsTask::DownloadAttempt(const QString& AURL, QFile& AFile) {
-  // Each attempt starts the file afresh: a failed attempt's bytes must not
-  // stay in front of the next body. A file that is still empty is left
-  // alone: on ext4 a truncate makes close() push the whole archive to the
-  // disk on this thread, a tenth of the download's time.
-  if (AFile.pos() != 0 && (!AFile.resize(0) || !AFile.seek(0)))
-    throw EAppError(QLatin1String("Unable to write ") + AFile.fileName() +
-                    QLatin1String("\r\nError: ") + AFile.errorString());
-  FAnnouncedLength = -1;
-  try {
-    FClient.GetToStream(AURL, AFile);
-  } catch (const std::exception& Error) {
-    return ExceptionText(Error);
-  }
-  if (IsCancelled())
-    return {};
-  if (FClient.StatusCode() != 200)
-    return FClient.StatusText() + QLatin1String("(Code: ") + QString::number(FClient.StatusCode()) +
-           QLatin1Char(')');
-  if (FAnnouncedLength >= 0 && AFile.pos() != FAnnouncedLength)
-    return QStringLiteral("The server sent %1 of %2 bytes.").arg(AFile.pos()).arg(FAnnouncedLength);
-  return {};
-}
-
-bool TUpdateModsTask::ReplaceArchive(QFile& APartial, const QString& ATarget, QString& AFailure) {
-  // The last bytes reach the file only at close on some file systems.
-  APartial.close();
-  if (APartial.error() != QFileDevice::NoError) {
-    AFailure = QLatin1String("Unable to download ") + QFileInfo(ATarget).fileName() +
-               QLatin1String(". Exiting.\r\nError: ") + APartial.errorString();
-    return false;
-  }
-  // One step from the old archive to the new: there is no moment without one.
-  std::error_code Error;
-  std::filesystem::rename(FileSystemPath(APartial.fileName()), FileSystemPath(ATarget), Error);
-  if (Error) {
-    AFailure = CannotDeleteMessage();
-    return false;
+    FProgress.UpdateRemoved(FMovedToTrash, FDeleted, FKept);
   }
   return true;
 }

@@ -19,9 +19,10 @@ public:
                                     const QString& FileName, double FileSizeMB) = 0;
   // Speed in bytes per second; -1 when there is none to show.
   virtual void UpdateFileStatus(int FilePercent, double Speed) = 0;
-  // The archives removed so far: those the desktop's trash took, and those
-  // deleted outright because their drive has no trash.
-  virtual void UpdateRemoved(int AMovedToTrash, int ADeleted) = 0;
+  // The archives the server does not list, so far: those the desktop's trash
+  // took, those deleted outright with the player's consent because the trash
+  // could not take them, and those kept because the player said no.
+  virtual void UpdateRemoved(int AMovedToTrash, int ADeleted, int AKept) = 0;
 };
 
 // Everything the update window shows of the task's progress.

@@ -76,8 +76,8 @@ void TUpdateProgressModel::UpdateFileStatus(int FilePercent, double Speed) {
   Publish();
 }
 
-void TUpdateProgressModel::UpdateRemoved(int AMovedToTrash, int ADeleted) {
-  FView.Removed = FormatRemoved(AMovedToTrash, ADeleted);
+void TUpdateProgressModel::UpdateRemoved(int AMovedToTrash, int ADeleted, int AKept) {
+  FView.Removed = FormatRemoved(AMovedToTrash, ADeleted, AKept);
   Publish();
 }
 
@@ -130,18 +130,21 @@ QString TUpdateProgressModel::FormatSpeed(double ABytesPerSecond, const QLocale&
   return ALocale.toString(Number, 'f', 0).trimmed() + QLatin1String(Suffix);
 }
 
-QString TUpdateProgressModel::FormatRemoved(int AMovedToTrash, int ADeleted) {
+QString TUpdateProgressModel::FormatRemoved(int AMovedToTrash, int ADeleted, int AKept) {
   QString Text;
-  if (AMovedToTrash > 0)
-    Text = CountText(AMovedToTrash, "1 mod archive", "mod archives") +
-           QLatin1String(" moved to the trash");
-  if (ADeleted > 0) {
+  // The first count names what is counted, the others only their number.
+  auto Add = [&Text](int ACount, const char* AWhat) {
+    if (ACount <= 0)
+      return;
     if (!Text.isEmpty())
-      Text += QLatin1String(", ") + QString::number(ADeleted);
+      Text += QLatin1String(", ") + QString::number(ACount);
     else
-      Text = CountText(ADeleted, "1 mod archive", "mod archives");
-    Text += QLatin1String(" deleted (no trash on its drive)");
-  }
+      Text = CountText(ACount, "1 mod archive", "mod archives");
+    Text += QLatin1String(AWhat);
+  };
+  Add(AMovedToTrash, " moved to the trash");
+  Add(ADeleted, " deleted (the trash could not take them)");
+  Add(AKept, " kept (the trash could not take them)");
   return Text;
 }
 

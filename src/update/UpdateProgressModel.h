@@ -27,7 +27,7 @@ public:
   void UpdateDownloadStatus(int OnFile, int TotalFiles, double DownloadedMB, double TotalMB,
                             const QString& FileName, double FileSizeMB) override;
   void UpdateFileStatus(int FilePercent, double Speed) override;
-  void UpdateRemoved(int AMovedToTrash, int ADeleted) override;
+  void UpdateRemoved(int AMovedToTrash, int ADeleted, int AKept) override;
 
   const TProgressView& View() const { return FView; }
 
@@ -40,7 +40,7 @@ public:
   static QString FormatTimeLeft(double AMilliseconds);
   // "3 mod archives moved to the trash", "1 mod archive deleted (no trash on
   // its drive)", both joined by a comma; empty when nothing was removed.
-  static QString FormatRemoved(int AMovedToTrash, int ADeleted);
+  static QString FormatRemoved(int AMovedToTrash, int ADeleted, int AKept);
 
 private:
   void UpdateDownloadTime();

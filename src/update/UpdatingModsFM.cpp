@@ -100,6 +100,10 @@ TfmUpdatingMods::TfmUpdatingMods(QWidget* AOwner, const TModFolder& AModFolder,
   FTask = std::make_unique<TUpdateModsTask>(AModFolder, FSVersion, &TdmMain::CreateServerURL,
                                             FProgress, FWorkerPrompts,
                                             FromPlatform(ADataModule.Platform().TempFolder()));
+  // The folder's lock and what is known of its archives belong to the
+  // player, not to the shared temporary folder.
+  FTask->SetStateFolder(JoinPath(FromPlatform(ADataModule.Platform().LocalAppDataFolder()),
+                                 QStringLiteral("Tilvane")));
   THttpClient& Client = FTask->Client();
   Client.SetSecureProtocols(THttpSecureProtocol::Tls10 | THttpSecureProtocol::Tls11 |
                             THttpSecureProtocol::Tls12);
@@ -157,10 +161,26 @@ void TfmUpdatingMods::tmrFinishedTimer() {
   }
   if (!FTask->FinalMsg().isEmpty())
     FDataModule.Prompts().ShowMessage(FTask->FinalMsg());
-  done(FTask->FinishedUpdating() ? QDialog::Accepted : QDialog::Rejected);
+  const int Result = FTask->FinishedUpdating() ? QDialog::Accepted : QDialog::Rejected;
+  if (FTask->MovedToTrash() + FTask->Deleted() + FTask->Kept() == 0) {
+    done(Result);
+    return;
+  }
+  // Archives left the folder, or stayed against the server's list: the
+  // counts stay in view until the player has read them.
+  FResultOnClose = Result;
+  lblStatus1->setText(FTask->LastStatus());
+  btnPause->hide();
+  btnCancel->setText(QStringLiteral("Close"));
+  btnCancel->setEnabled(true);
+  btnCancel->setFocus();
 }
 
 void TfmUpdatingMods::btnCancelClick() {
+  if (FResultOnClose) {
+    done(*FResultOnClose);
+    return;
+  }
   if (!FTask->Ended())
     FTask->Cancel();
   btnCancel->setText(QStringLiteral("Cancelling"));

@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QProgressBar;
@@ -64,6 +65,8 @@ private:
   THandOverPromptService FWorkerPrompts;
   TUpdateProgressModel FProgress;
   std::unique_ptr<TUpdateModsTask> FTask;
+  // Set once the task has ended and the window waits for Close.
+  std::optional<int> FResultOnClose;
 
   QLabel* lblStatus1;
   QLabel* lblFiles;

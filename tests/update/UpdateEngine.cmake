@@ -12,6 +12,8 @@ tilvane_add_test(tilvane_update_tests
     ${_update_tests}/UpdateProgressModelTest.cpp
     ${_update_tests}/UpdateModsTaskTest.cpp
     ${_update_tests}/UpdateModsTaskIntegrityTest.cpp
+    ${_update_tests}/UpdateModsTaskVerifyTest.cpp
+    ${_update_tests}/UpdateModsTaskPropertyTest.cpp
   LIBS tilvane_update tilvane_update_test_support)
 target_compile_definitions(tilvane_update_tests
   PRIVATE TILVANE_UPDATE_GOLDEN_DIR="${_update_tests}/golden")

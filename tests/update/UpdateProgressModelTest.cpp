@@ -87,16 +87,19 @@ TEST(UpdateProgressTexts, RemovedArchivesSayWhereTheyWent) {
   const struct {
     int Trash;
     int Deleted;
+    int Kept;
     const char* Text;
   } Cases[] = {
-      {0, 0, ""},
-      {1, 0, "1 mod archive moved to the trash"},
-      {3, 0, "3 mod archives moved to the trash"},
-      {0, 1, "1 mod archive deleted (no trash on its drive)"},
-      {2, 2, "2 mod archives moved to the trash, 2 deleted (no trash on its drive)"},
+      {0, 0, 0, ""},
+      {1, 0, 0, "1 mod archive moved to the trash"},
+      {3, 0, 0, "3 mod archives moved to the trash"},
+      {0, 1, 0, "1 mod archive deleted (the trash could not take them)"},
+      {2, 2, 0, "2 mod archives moved to the trash, 2 deleted (the trash could not take them)"},
+      {0, 0, 4, "4 mod archives kept (the trash could not take them)"},
+      {1, 0, 2, "1 mod archive moved to the trash, 2 kept (the trash could not take them)"},
   };
   for (const auto& Case : Cases)
-    EXPECT_EQ(TUpdateProgressModel::FormatRemoved(Case.Trash, Case.Deleted),
+    EXPECT_EQ(TUpdateProgressModel::FormatRemoved(Case.Trash, Case.Deleted, Case.Kept),
               QLatin1String(Case.Text));
 }
 

@@ -1,5 +1,6 @@
 #include "UpdateTestSupport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -36,10 +37,23 @@ TTestServer::TTestServer() {
     const bool LoggedIn = Req.get_param_value("login") == "true" && !FLoggedInPage.empty();
     Res.set_content(LoggedIn ? FLoggedInPage : FPage, "text/html; charset=utf-8");
   });
+  Server.Get("/feed/dedicated-server-stats.xml",
+             [this](const httplib::Request& Req, httplib::Response& Res) {
+               std::lock_guard Lock(FMutex);
+               FRequests.push_back(Req.target);
+               if (FFeed.empty()) {
+                 Res.status = 404;
+                 return;
+               }
+               Res.set_content(FFeed.front(), "text/xml");
+               if (FFeed.size() > 1)
+                 FFeed.erase(FFeed.begin());
+             });
   Server.Get(R"(/mods/(.+))", [this](const httplib::Request& Req, httplib::Response& Res) {
     std::string Name = httplib::detail::decode_url(Req.matches[1].str(), false);
     std::string Body;
-    int Chunk = 0, Sleep = 0, BreakOff = -1;
+    std::string Type = "application/zip";
+    int Chunk = 0, Sleep = 0, BreakOff = -1, UnannouncedEnd = -1;
     {
       std::lock_guard Lock(FMutex);
       FRequests.push_back(Req.target);
@@ -61,6 +75,22 @@ TTestServer::TTestServer() {
       Sleep = FSleepMs;
       if (auto Break = FBreakOff.find(Name); Break != FBreakOff.end())
         BreakOff = Break->second;
+      if (auto End = FUnannouncedEnd.find(Name); End != FUnannouncedEnd.end())
+        UnannouncedEnd = End->second;
+      if (auto Set = FContentTypes.find(Name); Set != FContentTypes.end())
+        Type = Set->second;
+    }
+    if (UnannouncedEnd >= 0) {
+      // No length: the end of the connection is the end of the body.
+      auto Shared = std::make_shared<std::string>(Body.substr(0, UnannouncedEnd));
+      Res.set_content_provider(Type.c_str(), [Shared](size_t Offset, httplib::DataSink& Sink) {
+        if (Offset < Shared->size())
+          Sink.write(Shared->data() + Offset, Shared->size() - Offset);
+        else
+          Sink.done();
+        return true;
+      });
+      return;
     }
     if (BreakOff >= 0) {
       auto Shared = std::make_shared<std::string>(std::move(Body));
@@ -75,7 +105,7 @@ TTestServer::TTestServer() {
     }
     if (Chunk <= 0) {
       FBytesSent += static_cast<std::int64_t>(Body.size());
-      Res.set_content(Body, "application/zip");
+      Res.set_content(Body, Type.c_str());
       return;
     }
     auto Shared = std::make_shared<std::string>(std::move(Body));
@@ -142,6 +172,23 @@ void TTestServer::SetBreakOff(const QString& AFileName, int ABytes) {
   FBreakOff[AFileName.toStdString()] = ABytes;
 }
 
+void TTestServer::SetUnannouncedEnd(const QString& AFileName, int ABytes) {
+  std::lock_guard Lock(FMutex);
+  FUnannouncedEnd[AFileName.toStdString()] = ABytes;
+}
+
+void TTestServer::SetContentType(const QString& AFileName, const std::string& AType) {
+  std::lock_guard Lock(FMutex);
+  FContentTypes[AFileName.toStdString()] = AType;
+}
+
+void TTestServer::SetFeed(std::vector<QByteArray> AAnswers) {
+  std::lock_guard Lock(FMutex);
+  FFeed.clear();
+  for (const QByteArray& Answer : AAnswers)
+    FFeed.push_back(Answer.toStdString());
+}
+
 int TTestServer::Requests(const std::string& APath) const {
   std::lock_guard Lock(FMutex);
   int Count = 0;
@@ -153,6 +200,28 @@ int TTestServer::Requests(const std::string& APath) const {
 std::vector<std::string> TTestServer::AllRequests() const {
   std::lock_guard Lock(FMutex);
   return FRequests;
+}
+
+// ---- stats feed -----------------------------------------------------------
+
+QByteArray MakeStatsFeed(const std::vector<TFeedMod>& AMods) {
+  auto Attribute = [](const QString& AText) { return AText.toHtmlEscaped().toUtf8(); };
+  QByteArray Xml = "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\n"
+                   "<Server game=\"Farming Simulator 22\" version=\"1.14.0.0\" name=\"Test\" "
+                   "mapName=\"Elmcreek\">\n  <Mods>\n";
+  for (const TFeedMod& Mod : AMods)
+    Xml += "    <Mod name=\"" + Attribute(Mod.Name) + "\" author=\"" + Attribute(Mod.Author) +
+           "\" version=\"" + Attribute(Mod.Version) + "\" hash=\"" + Attribute(Mod.Hash) + "\">" +
+           Attribute(Mod.Name) + "</Mod>\n";
+  Xml += "  </Mods>\n  <Slots capacity=\"4\" numUsed=\"0\"/>\n</Server>\n";
+  return Xml;
+}
+
+QString GameHashOf(const QByteArray& ABytes, const QString& AModName) {
+  QCryptographicHash Md5(QCryptographicHash::Md5);
+  Md5.addData(ABytes);
+  Md5.addData(AModName.toLatin1());
+  return QString::fromLatin1(Md5.result().toHex());
 }
 
 // ---- progress -------------------------------------------------------------
@@ -173,9 +242,11 @@ void TRecordingProgress::UpdateFileStatus(int, double) {
   ++FFileStatusCalls;
 }
 
-void TRecordingProgress::UpdateRemoved(int AMovedToTrash, int ADeleted) {
+void TRecordingProgress::UpdateRemoved(int AMovedToTrash, int ADeleted, int AKept) {
   std::lock_guard Lock(FMutex);
   FRemoved = QStringLiteral("%1/%2").arg(AMovedToTrash).arg(ADeleted);
+  if (AKept > 0)
+    FRemoved += QStringLiteral("/%1 kept").arg(AKept);
 }
 
 QString TRecordingProgress::Removed() const {

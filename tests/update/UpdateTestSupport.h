@@ -59,6 +59,14 @@ public:
   void SetPageSilent(bool ASilent);
   // Announces the whole file but closes the connection after ABytes of it.
   void SetBreakOff(const QString& AFileName, int ABytes);
+  // Sends the file without a length (as an HTTP/1.0 server does) and ends it,
+  // cleanly, after ABytes.
+  void SetUnannouncedEnd(const QString& AFileName, int ABytes);
+  // The Content-Type sent with a file; "application/zip" unless set.
+  void SetContentType(const QString& AFileName, const std::string& AType);
+  // The stats feed at /feed/dedicated-server-stats.xml: the answers of the
+  // first requests one by one, then the last one for every request.
+  void SetFeed(std::vector<QByteArray> AAnswers);
 
   int Requests(const std::string& APath) const;
   std::vector<std::string> AllRequests() const;
@@ -76,6 +84,9 @@ private:
   int FPageDelayMs = 0;
   bool FPageSilent = false;
   std::map<std::string, int> FBreakOff;
+  std::map<std::string, int> FUnannouncedEnd;
+  std::map<std::string, std::string> FContentTypes;
+  std::vector<std::string> FFeed;
   std::atomic<std::int64_t> FBytesSent{0};
   // Last, so that it stops before the state its handlers use goes away.
   kit::LocalHttpServer FHttp;
@@ -89,7 +100,7 @@ public:
   void UpdateDownloadStatus(int OnFile, int TotalFiles, double DownloadedMB, double TotalMB,
                             const QString& FileName, double FileSizeMB) override;
   void UpdateFileStatus(int FilePercent, double Speed) override;
-  void UpdateRemoved(int AMovedToTrash, int ADeleted) override;
+  void UpdateRemoved(int AMovedToTrash, int ADeleted, int AKept) override;
 
   QStringList Statuses() const;
   QStringList Downloads() const; // "OnFile/TotalFiles FileName"
@@ -104,6 +115,19 @@ private:
   int FFileStatusCalls = 0;
   QString FRemoved;
 };
+
+// One mod of a stats feed.
+struct TFeedMod {
+  QString Name; // without ".zip"
+  QString Author;
+  QString Version;
+  QString Hash;
+};
+// A stats feed in the dedicated server's shape.
+QByteArray MakeStatsFeed(const std::vector<TFeedMod>& AMods);
+// The game's hash of archive bytes, md5(bytes + mod name), worked out here
+// with Qt's MD5 so that the fixtures do not depend on the code under test.
+QString GameHashOf(const QByteArray& ABytes, const QString& AModName);
 
 // The login query added the way the server client adds it, for tests that do
 // not need the real one.
