@@ -115,7 +115,7 @@ void CopyNewFile(const QString& source, const QString& target) {
   if (in.error() != QFileDevice::NoError)
     throw EAppError(QStringLiteral("Unable to read %1: %2").arg(source, in.errorString()));
   QString reason;
-  if (!ReplaceFileContents(target, bytes, reason))
+  if (!ReplaceFileContents(target, bytes, reason, TFileAccess::OwnerOnly))
     throw EAppError(QStringLiteral("Unable to write to %1: %2").arg(target, reason));
 }
 
