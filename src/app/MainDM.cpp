@@ -38,7 +38,10 @@ void TdmMain::DataModuleCreate() {
     const QString oldIniFile =
         JoinPath(documents, NativeRelative(QStringLiteral("My Games\\Orsenby\\Orsenby.ini")));
     const QString iniPath = GetIniFilePath();
-    if (QFileInfo(oldIniFile).isFile() &&
+    // Orsenby's file in the new folder is a move that ended half-way: it is
+    // finished, or the predecessor's settings would be lost for good.
+    const bool movedHalfWay = QFileInfo(JoinPath(iniPath, QStringLiteral("Orsenby.ini"))).isFile();
+    if ((QFileInfo(oldIniFile).isFile() || movedHalfWay) &&
         !QFileInfo::exists(JoinPath(iniPath, QStringLiteral("Tilvane.ini"))))
       UpgradeToTilvane();
 

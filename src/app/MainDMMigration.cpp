@@ -6,6 +6,7 @@
 
 #include "common/AppError.h"
 #include "common/AtomicFile.h"
+#include "common/IniFile.h"
 #include "common/Paths.h"
 #include "common/PromptService.h"
 #include "platform/Platform.h"
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace tilvane {
 
@@ -83,40 +85,52 @@ QStringList ListSubfolders(const QString& folder) {
   return names;
 }
 
-// Moves every subfolder of `base` into `base`/FS22.
-void MoveSubfoldersIntoFS22(const QString& base) {
-  const QStringList names = ListSubfolders(base);
+struct TFolderMove {
+  QString Source;
+  QString Target;
+};
+
+// The moves that put the subfolders of a base folder into its FS22 folder,
+// planned from `listed` (where the base folder is now) for `base` (where it
+// is when they run). The FS22 folder itself stays where it is, and so does a
+// folder whose name FS22 holds already: it keeps its place and its path.
+std::vector<TFolderMove> PlanMovesIntoFS22(const QString& listed, const QString& base) {
+  const QString listedFS22 = JoinPath(listed, QStringLiteral("FS22"));
+  const QFileInfo fs22Info(listedFS22);
+  if (fs22Info.exists() && !fs22Info.isDir())
+    throw EAppError(
+        QStringLiteral("Unable to create directory %1: a file has that name").arg(listedFS22));
+  std::vector<TFolderMove> moves;
   const QString fs22 = JoinPath(base, QStringLiteral("FS22"));
-  CreateFolder(fs22);
-  for (const QString& name : names)
-    MoveFolder(JoinPath(base, name), JoinPath(fs22, name));
+  for (const QString& name : ListSubfolders(listed)) {
+    if (name == QLatin1String("FS22") || QFileInfo::exists(JoinPath(listedFS22, name)))
+      continue;
+    moves.push_back({JoinPath(base, name), JoinPath(fs22, name)});
+  }
+  return moves;
 }
 
-void RenameFile(const QString& source, const QString& target) {
-  if (QFileInfo::exists(target))
-    throw EAppError(
-        QStringLiteral("Unable to rename %1 to %2: the file already exists").arg(source, target));
-  std::error_code error;
-  std::filesystem::rename(FsPath(source), FsPath(target), error);
-  if (error)
-    throw EAppError(
-        QStringLiteral("Unable to rename %1 to %2: %3").arg(source, target, SystemReason(error)));
+void RunMovesIntoFS22(const QString& base, const std::vector<TFolderMove>& moves) {
+  CreateFolder(JoinPath(base, QStringLiteral("FS22")));
+  for (const TFolderMove& move : moves)
+    MoveFolder(move.Source, move.Target);
 }
 
-// Copies a file that must not exist at the target yet; the copy is written in
-// one step, so a full disk leaves no half file behind.
-void CopyNewFile(const QString& source, const QString& target) {
-  if (QFileInfo::exists(target))
-    throw EAppError(QStringLiteral("The file %1 already exists").arg(target));
-  QFile in(source);
+QByteArray ReadWholeFile(const QString& path) {
+  QFile in(path);
   if (!in.open(QIODevice::ReadOnly))
-    throw EAppError(QStringLiteral("Unable to read %1: %2").arg(source, in.errorString()));
+    throw EAppError(QStringLiteral("Unable to read %1: %2").arg(path, in.errorString()));
   const QByteArray bytes = in.readAll();
   if (in.error() != QFileDevice::NoError)
-    throw EAppError(QStringLiteral("Unable to read %1: %2").arg(source, in.errorString()));
+    throw EAppError(QStringLiteral("Unable to read %1: %2").arg(path, in.errorString()));
+  return bytes;
+}
+
+// In one step and for the owner only: the files hold the web passwords.
+void WriteSettingsFile(const QString& path, const TIniDocument& doc) {
   QString reason;
-  if (!ReplaceFileContents(target, bytes, reason))
-    throw EAppError(QStringLiteral("Unable to write to %1: %2").arg(target, reason));
+  if (!ReplaceFileContents(path, doc.ToBytes(), reason, TFileAccess::OwnerOnly))
+    throw EAppError(QStringLiteral("Unable to write to %1").arg(path));
 }
 
 int LastDelimiter(const QString& path) {
@@ -126,10 +140,21 @@ int LastDelimiter(const QString& path) {
              : std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
 }
 
-// The new place of a mod folder: below the FS22 folder when it lay directly
-// in the old settings folder or in the custom base folder. Comparisons are
-// exact, letter case included. Empty when the value stays as it is.
-QString MigratedFolder(const QString& folder, const QString& oldDir, const QString& newFS22Dir,
+// Where a mod folder that lay directly in `base` is now: in its FS22 folder,
+// unless it stayed because FS22 held its name already (or is the FS22 folder
+// itself). A folder missing on disk counts as moved.
+QString PlaceAfterMoves(const QString& base, const QString& name) {
+  const QString stayed = JoinPath(base, name);
+  if (QFileInfo(stayed).isDir())
+    return stayed;
+  return JoinPath(JoinPath(base, QStringLiteral("FS22")), name);
+}
+
+// The new value of a mod folder's path: where the folder is after the moves
+// when it lay directly in the old settings folder or in the custom base
+// folder. Comparisons are exact, letter case included. Empty when the value
+// stays as it is.
+QString MigratedFolder(const QString& folder, const QString& oldDir, const QString& newDir,
                        const QString& customBase) {
   const int nameAt = LastDelimiter(folder);
   const QString name = folder.mid(nameAt + 1);
@@ -140,20 +165,60 @@ QString MigratedFolder(const QString& folder, const QString& oldDir, const QStri
   const int parentEnd = LastDelimiter(expanded);
   const QString parent = parentEnd <= 0 ? expanded.left(parentEnd + 1) : expanded.left(parentEnd);
   if (parent == oldDir)
-    return JoinPath(newFS22Dir, name);
-  if (!customBase.isEmpty() && parent == customBase)
-    return JoinPath(JoinPath(parent, QStringLiteral("FS22")), name);
+    return PlaceAfterMoves(newDir, name);
+  if (!customBase.isEmpty() && parent == customBase) {
+    const QString place = PlaceAfterMoves(parent, name);
+    return place == JoinPath(parent, name) ? QString() : place;
+  }
   return {};
+}
+
+TIniDocument AppSettingsOf(const QByteArray& oldIni, const QString& oldDir, const QString& newDir) {
+  TIniDocument ini = TIniDocument::FromBytes(oldIni);
+  if (ini.ReadString(kCommon, QStringLiteral("ModManagerModFolders"), QString()) == oldDir)
+    ini.WriteString(kCommon, QStringLiteral("ModManagerModFolders"), newDir);
+  ini.DeleteKey(kCommon, QStringLiteral("NumberOfModFolders"));
+  ini.DeleteKey(kCommon, QStringLiteral("FS22Location"));
+  for (int n = 1; n <= kMaxModFolderSections; ++n)
+    ini.EraseSection(QStringLiteral("ModFolder%1").arg(n));
+  return ini;
+}
+
+// Read after the moves: each path names where its folder is now.
+TIniDocument FS22SettingsOf(const QByteArray& oldIni, const QString& oldDir, const QString& newDir,
+                            const QString& customBase) {
+  TIniDocument ini = TIniDocument::FromBytes(oldIni);
+  ini.WriteString(kCommon, QStringLiteral("FSProgramLocation"),
+                  ini.ReadString(kCommon, QStringLiteral("FS22Location"), QString()));
+  for (const char* key : {"FS22Location", "ModManagerModFolders", "Theme", "ShowDevelopmentTools"})
+    ini.DeleteKey(kCommon, QString::fromLatin1(key));
+  ini.EraseSection(QStringLiteral("Form"));
+  for (int n = 1; n <= kMaxModFolderSections; ++n) {
+    const QString section = QStringLiteral("ModFolder%1").arg(n);
+    if (!ini.SectionExists(section))
+      continue;
+    const QString folder = ini.ReadString(section, QStringLiteral("Folder"), QString());
+    if (folder.isEmpty())
+      continue;
+    const QString migrated = MigratedFolder(folder, oldDir, newDir, customBase);
+    if (!migrated.isEmpty())
+      ini.WriteString(section, QStringLiteral("Folder"), migrated);
+  }
+  return ini;
 }
 
 } // namespace
 
+// Every step can be taken again: a start that fails half-way leaves Orsenby's
+// file in the new settings folder and no Tilvane.ini, and the next start goes
+// on from there (the data module looks for exactly that). The old file is
+// only read until both new files are written.
 void TdmMain::UpgradeToTilvane() {
   const QString documents = FromPlatform(FPlatform.DocumentsFolder());
   const QString oldDirPath =
       JoinPath(documents, NativeRelative(QStringLiteral("My Games\\Orsenby")));
   const QString newDirPath = GetIniFilePath();
-  const QString newFS22DirPath = JoinPath(newDirPath, QStringLiteral("FS22"));
+  const QString oldIniInOldDir = JoinPath(oldDirPath, QStringLiteral("Orsenby.ini"));
   const QString oldIniFilePath = JoinPath(newDirPath, QStringLiteral("Orsenby.ini"));
   const QString newIniFilePath = JoinPath(newDirPath, QStringLiteral("Tilvane.ini"));
   const QString newFS22IniFilePath = JoinPath(newDirPath, QStringLiteral("FS22.ini"));
@@ -166,51 +231,43 @@ void TdmMain::UpgradeToTilvane() {
     std::_Exit(0); // nothing has changed yet, and nothing is to be saved
   }
 
-  MoveFolder(oldDirPath, newDirPath);
-  MoveSubfoldersIntoFS22(newDirPath);
-  RenameFile(oldIniFilePath, newIniFilePath);
-  CopyNewFile(newIniFilePath, newFS22IniFilePath);
-
-  // Both files stay out of the user's sight as the settings file was; a file
-  // system without the attribute costs only looks.
-  FPlatform.SetHidden(ToPlatform(newIniFilePath), true);
-  FPlatform.SetHidden(ToPlatform(newFS22IniFilePath), true);
-
-  TIniFile appIni(newIniFilePath, FPlatform);
-  QString modFolderDir;
-  appIni.Update([&](TIniDocument& ini) {
-    modFolderDir = ini.ReadString(kCommon, QStringLiteral("ModManagerModFolders"), QString());
-    if (modFolderDir == oldDirPath)
-      ini.WriteString(kCommon, QStringLiteral("ModManagerModFolders"), newDirPath);
-    ini.DeleteKey(kCommon, QStringLiteral("NumberOfModFolders"));
-    ini.DeleteKey(kCommon, QStringLiteral("FS22Location"));
-    for (int n = 1; n <= kMaxModFolderSections; ++n)
-      ini.EraseSection(QStringLiteral("ModFolder%1").arg(n));
-  });
+  const bool resuming = !QFileInfo(oldIniInOldDir).isFile();
+  const QByteArray oldIni = ReadWholeFile(resuming ? oldIniFilePath : oldIniInOldDir);
+  const QString modFolderDir = TIniDocument::FromBytes(oldIni).ReadString(
+      kCommon, QStringLiteral("ModManagerModFolders"), QString());
   const QString customBase = modFolderDir == oldDirPath ? QString() : modFolderDir;
-  if (!customBase.isEmpty())
-    MoveSubfoldersIntoFS22(customBase);
 
-  TIniFile fs22Ini(newFS22IniFilePath, FPlatform);
-  fs22Ini.Update([&](TIniDocument& ini) {
-    ini.WriteString(kCommon, QStringLiteral("FSProgramLocation"),
-                    ini.ReadString(kCommon, QStringLiteral("FS22Location"), QString()));
-    for (const char* key :
-         {"FS22Location", "ModManagerModFolders", "Theme", "ShowDevelopmentTools"})
-      ini.DeleteKey(kCommon, QString::fromLatin1(key));
-    ini.EraseSection(QStringLiteral("Form"));
-    for (int n = 1; n <= kMaxModFolderSections; ++n) {
-      const QString section = QStringLiteral("ModFolder%1").arg(n);
-      if (!ini.SectionExists(section))
-        continue;
-      const QString folder = ini.ReadString(section, QStringLiteral("Folder"), QString());
-      if (folder.isEmpty())
-        continue;
-      const QString migrated = MigratedFolder(folder, oldDirPath, newFS22DirPath, customBase);
-      if (!migrated.isEmpty())
-        ini.WriteString(section, QStringLiteral("Folder"), migrated);
-    }
-  });
+  // Every listing is taken and every move planned before the first move: a
+  // folder that cannot move into FS22 must not be found with half of the
+  // others gone.
+  if (!resuming && QFileInfo::exists(newDirPath))
+    throw EAppError(QStringLiteral("The specified directory already exists"));
+  // A file of that name that the old folder brings along is no leftover of
+  // this migration, so it is not written over.
+  const QString fs22IniInOldDir = JoinPath(oldDirPath, QStringLiteral("FS22.ini"));
+  if (!resuming && QFileInfo::exists(fs22IniInOldDir))
+    throw EAppError(QStringLiteral("The file %1 already exists").arg(newFS22IniFilePath));
+  const std::vector<TFolderMove> moves =
+      PlanMovesIntoFS22(resuming ? newDirPath : oldDirPath, newDirPath);
+  const std::vector<TFolderMove> customMoves =
+      customBase.isEmpty() ? std::vector<TFolderMove>() : PlanMovesIntoFS22(customBase, customBase);
+
+  if (!resuming)
+    MoveFolder(oldDirPath, newDirPath);
+  RunMovesIntoFS22(newDirPath, moves);
+  if (!customBase.isEmpty())
+    RunMovesIntoFS22(customBase, customMoves);
+
+  // The files stay out of the user's sight as the old one was; a file system
+  // without the attribute costs only looks.
+  WriteSettingsFile(newFS22IniFilePath, FS22SettingsOf(oldIni, oldDirPath, newDirPath, customBase));
+  FPlatform.SetHidden(ToPlatform(newFS22IniFilePath), true);
+  // Last: once this file exists, the migration is over for good.
+  WriteSettingsFile(newIniFilePath, AppSettingsOf(oldIni, oldDirPath, newDirPath));
+  FPlatform.SetHidden(ToPlatform(newIniFilePath), true);
+  // Everything it held is in the two new files. One that stays behind is
+  // never read again, so a failure to remove it is no failure of the move.
+  QFile::remove(oldIniFilePath);
 }
 
 } // namespace tilvane

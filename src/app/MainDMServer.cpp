@@ -48,7 +48,8 @@ bool TdmMain::ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
   {
     TBusyCursor Busy;
     try {
-      Page = HttpGet(CreateServerURL(AServerURL, AWebUsername, AWebPassword));
+      Page = HttpGet(CreateServerURL(AServerURL, AWebUsername, AWebPassword),
+                     THttpRedirects::SameOrigin);
     } catch (const EAppError& Error) {
       Busy.Restore();
       FPrompts.ShowMessage(UnableToRetrieveModListMessage(Error.Message()));
@@ -77,7 +78,8 @@ QString TdmMain::GetModPageHTML(TFSVersion FSVersion, const QString& AServerURL,
   Q_UNUSED(FSVersion);
   TBusyCursor Busy;
   try {
-    return HttpGet(CreateServerURL(AServerURL, AWebUsername, AWebPassword));
+    return HttpGet(CreateServerURL(AServerURL, AWebUsername, AWebPassword),
+                   THttpRedirects::SameOrigin);
   } catch (const EAppError& Error) {
     Busy.Restore();
     FPrompts.ShowMessage(UnableToRetrieveModListMessage(Error.Message()));

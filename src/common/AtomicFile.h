@@ -12,6 +12,15 @@ namespace tilvane {
 // write to is left alone even where the rename would go through (as root).
 // Returns false with the system's reason in AError; the old file is then
 // unchanged.
-bool ReplaceFileContents(const QString& AFileName, const QByteArray& AData, QString& AError);
+//
+// OwnerOnly is for files that hold passwords: on Linux the new content can be
+// read and written by its owner only (0600, whatever the umask), and an
+// existing file that was stricter keeps its stricter mode. Shared leaves the
+// mode to the umask, or to the file being replaced. Windows keeps a file's
+// access rights in the folder's inherited list, which both choices leave as
+// it is.
+enum class TFileAccess { Shared, OwnerOnly };
+bool ReplaceFileContents(const QString& AFileName, const QByteArray& AData, QString& AError,
+                         TFileAccess AAccess = TFileAccess::Shared);
 
 } // namespace tilvane

@@ -1,9 +1,14 @@
 #include "common/AtomicFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
 #include <system_error>
+
+#include <sys/stat.h>
 
 namespace tilvane {
 
@@ -12,9 +17,24 @@ bool IsReadOnly(const QFileInfo& AInfo) {
   constexpr QFile::Permissions AnyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
   return (AInfo.permissions() & AnyWrite) == 0 || !AInfo.isWritable();
 }
+
+// Set on the open temporary file before any byte goes in, so that no moment
+// exists in which others could read the passwords; fchmod ignores the umask.
+bool MakeOwnerOnly(const QString& AFileName, int AHandle, QString& AError) {
+  mode_t Mode = S_IRUSR | S_IWUSR;
+  struct stat Old {};
+  if (::stat(QFile::encodeName(AFileName).constData(), &Old) == 0)
+    Mode &= Old.st_mode; // a stricter mode the user chose stays
+  if (::fchmod(AHandle, Mode) != 0) {
+    AError = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+  }
+  return true;
+}
 } // namespace
 
-bool ReplaceFileContents(const QString& AFileName, const QByteArray& AData, QString& AError) {
+bool ReplaceFileContents(const QString& AFileName, const QByteArray& AData, QString& AError,
+                         TFileAccess AAccess) {
   const QFileInfo Info(AFileName);
   if (Info.exists() && IsReadOnly(Info)) {
     AError = QString::fromStdString(std::make_error_code(std::errc::permission_denied).message());
@@ -25,6 +45,10 @@ bool ReplaceFileContents(const QString& AFileName, const QByteArray& AData, QStr
   QSaveFile File(AFileName);
   if (!File.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     AError = File.errorString();
+    return false;
+  }
+  if (AAccess == TFileAccess::OwnerOnly && !MakeOwnerOnly(AFileName, File.handle(), AError)) {
+    File.cancelWriting();
     return false;
   }
   qint64 Written = 0;

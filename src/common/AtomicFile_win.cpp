@@ -15,7 +15,8 @@ namespace tilvane {
 // A plain rename, as QSaveFile does it, would drop the hidden attribute that
 // the program's settings files carry: the platform layer replaces the file
 // with ReplaceFileW, which keeps it.
-bool ReplaceFileContents(const QString& AFileName, const QByteArray& AData, QString& AError) {
+bool ReplaceFileContents(const QString& AFileName, const QByteArray& AData, QString& AError,
+                         TFileAccess /*AAccess*/) {
   // The replacement could lift a read-only attribute; the user set it to keep
   // the file as it is, so it is left alone, as on Linux.
   const QFileInfo Info(AFileName);

@@ -49,8 +49,10 @@ public:
   THttpSecureProtocols FProtocols;
   TReceiveDataEvent FOnReceiveData;
   THttpAbortCheck FAbortCheck;
+  THttpRedirects FRedirects = THttpRedirects::Any;
 
   int FStatusCode = 0;
+  QString FRefusedRedirect;
   QString FStatusText;
   QString FContentType;
 
@@ -79,6 +81,7 @@ private:
   std::chrono::steady_clock::time_point FLastActivity;
   curl_off_t FLastDownloaded = 0;
   QString FPendingStatusText;
+  int FPendingStatus = 0; // of the response whose headers are arriving
   // An exception out of a transfer callback. It must not unwind through the
   // transfer library, so it waits here until that has returned.
   std::exception_ptr FCallbackError;
@@ -149,6 +152,78 @@ private:
     const qsizetype SecondSpace = FirstSpace < 0 ? -1 : Line.indexOf(' ', FirstSpace + 1);
     FPendingStatusText =
         SecondSpace < 0 ? QString() : QString::fromLatin1(Line.mid(SecondSpace + 1));
+    FPendingStatus = FirstSpace < 0 ? 0 : Line.mid(FirstSpace + 1, 3).toInt();
+  }
+
+  // False, with the target kept, when the line is the Location of a redirect
+  // the policy does not allow; the transfer then ends before the library
+  // follows it.
+  bool RedirectAllowed(const char* AData, size_t ABytes) {
+    if (FRedirects == THttpRedirects::Any || FPendingStatus < 300 || FPendingStatus > 399)
+      return true;
+    const QByteArray Line = QByteArray(AData, static_cast<qsizetype>(ABytes)).trimmed();
+    constexpr qsizetype NameLength = sizeof("location:") - 1;
+    if (!Line.left(NameLength).toLower().startsWith("location:"))
+      return true;
+    const QByteArray Target = Line.mid(NameLength).trimmed();
+    char* Current = nullptr;
+    curl_easy_getinfo(FHandle, CURLINFO_EFFECTIVE_URL, &Current);
+    const TOrigin From = OriginOf(Current ? QByteArray(Current) : QByteArray(), {});
+    const TOrigin To = OriginOf(Current ? QByteArray(Current) : QByteArray(), Target);
+    if (IsSameOrStronger(From, To))
+      return true;
+    FRefusedRedirect = To.Text();
+    return false;
+  }
+
+  struct TOrigin {
+    QString Scheme;
+    QString Host;
+    long Port = -1;
+    QString GivenPort; // as the URL spells it; empty for the scheme's default
+    QString Text() const {
+      if (Scheme.isEmpty())
+        return QStringLiteral("an address Tilvane cannot read");
+      return Scheme + QStringLiteral("://") + Host +
+             (GivenPort.isEmpty() ? QString() : u':' + GivenPort);
+    }
+  };
+
+  // The origin of ATarget resolved against ABase the way the library resolves
+  // a relative Location; empty parts when either cannot be read.
+  static TOrigin OriginOf(const QByteArray& ABase, const QByteArray& ATarget) {
+    struct TUrlDeleter {
+      void operator()(CURLU* AUrl) const { curl_url_cleanup(AUrl); }
+    };
+    std::unique_ptr<CURLU, TUrlDeleter> Url(curl_url());
+    TOrigin Origin;
+    if (!Url || curl_url_set(Url.get(), CURLUPART_URL, ABase.constData(), 0) != CURLUE_OK)
+      return Origin;
+    if (!ATarget.isEmpty() &&
+        curl_url_set(Url.get(), CURLUPART_URL, ATarget.constData(), 0) != CURLUE_OK)
+      return Origin;
+    char* Part = nullptr;
+    if (curl_url_get(Url.get(), CURLUPART_SCHEME, &Part, 0) == CURLUE_OK)
+      Origin.Scheme = QString::fromUtf8(Part).toLower();
+    curl_free(std::exchange(Part, nullptr));
+    if (curl_url_get(Url.get(), CURLUPART_HOST, &Part, 0) == CURLUE_OK)
+      Origin.Host = QString::fromUtf8(Part).toLower();
+    curl_free(std::exchange(Part, nullptr));
+    if (curl_url_get(Url.get(), CURLUPART_PORT, &Part, CURLU_DEFAULT_PORT) == CURLUE_OK)
+      Origin.Port = QByteArray(Part).toLong();
+    curl_free(std::exchange(Part, nullptr));
+    if (curl_url_get(Url.get(), CURLUPART_PORT, &Part, 0) == CURLUE_OK)
+      Origin.GivenPort = QString::fromUtf8(Part);
+    curl_free(Part);
+    return Origin;
+  }
+
+  static bool IsSameOrStronger(const TOrigin& AFrom, const TOrigin& ATo) {
+    if (AFrom.Scheme.isEmpty() || ATo.Scheme.isEmpty() || AFrom.Host != ATo.Host)
+      return false;
+    if (AFrom.Scheme == ATo.Scheme)
+      return AFrom.Port == ATo.Port;
+    return AFrom.Scheme == QLatin1String("http") && ATo.Scheme == QLatin1String("https");
   }
 
   static size_t WriteCallback(char* AData, size_t ASize, size_t ACount, void* AUser) noexcept {
@@ -170,6 +245,8 @@ private:
       return CURL_WRITEFUNC_ERROR;
     try {
       Self->TakeHeaderLine(AData, Bytes);
+      if (!Self->RedirectAllowed(AData, Bytes))
+        return CURL_WRITEFUNC_ERROR;
       return Bytes;
     } catch (...) {
       Self->FCallbackError = std::current_exception();
@@ -183,6 +260,8 @@ void THttpClient::TImpl::BeginRequest(QIODevice& ASink) {
   FStatusText.clear();
   FContentType.clear();
   FPendingStatusText.clear();
+  FPendingStatus = 0;
+  FRefusedRedirect.clear();
   FErrorBuffer[0] = '\0';
   FReadCount = 0;
   FBodyStarted = false;
@@ -351,6 +430,8 @@ void THttpClient::TImpl::Perform(const QString& AURL, QIODevice& ASink) {
   // ready again: unwinding through the library would leave it mid-transfer.
   if (FCallbackError)
     std::rethrow_exception(std::exchange(FCallbackError, nullptr));
+  if (!FRefusedRedirect.isEmpty())
+    throw EAppError(RefusedRedirectMessage(FRefusedRedirect));
   const bool AbortedByCaller = FAborted && Result == CURLE_WRITE_ERROR;
   if (Result == CURLE_OK || AbortedByCaller || FCancelled)
     return;
@@ -377,6 +458,12 @@ void THttpClient::SetSecureProtocols(THttpSecureProtocols AProtocols) {
 }
 THttpSecureProtocols THttpClient::SecureProtocols() const {
   return FImpl->FProtocols;
+}
+void THttpClient::SetRedirects(THttpRedirects ARedirects) {
+  FImpl->FRedirects = ARedirects;
+}
+THttpRedirects THttpClient::Redirects() const {
+  return FImpl->FRedirects;
 }
 void THttpClient::SetOnReceiveData(TReceiveDataEvent AEvent) {
   FImpl->FOnReceiveData = std::move(AEvent);
@@ -411,6 +498,14 @@ QString THttpClient::StatusText() const {
 }
 QString THttpClient::ContentType() const {
   return FImpl->FContentType;
+}
+QString THttpClient::RefusedRedirect() const {
+  return FImpl->FRefusedRedirect;
+}
+
+QString RefusedRedirectMessage(const QString& ATarget) {
+  return QStringLiteral("The server sent Tilvane elsewhere (") + ATarget +
+         QStringLiteral("); nothing was sent there.");
 }
 
 QString CharsetOfContentType(const QString& AContentType) {

@@ -42,13 +42,25 @@ using TReceiveDataEvent =
 // An exception raised by the check comes out of the GET, the transfer stopped.
 using THttpAbortCheck = std::function<bool()>;
 
+// Which redirects a client follows.
+enum class THttpRedirects {
+  Any,
+  // Only to the same host and port, over the same scheme or from http to
+  // https (which may change the port). For requests whose URL carries a
+  // secret: each hop takes the whole URL along, query included. A redirect
+  // elsewhere ends the request before anything is sent there: the GET raises
+  // EAppError with RefusedRedirectMessage of the target.
+  SameOrigin,
+};
+
 // A blocking HTTP/HTTPS client. One object per call or per window; nothing is
 // shared between objects. Not thread-safe: one request at a time, on the thread
 // that calls Get*.
 //
 // Any HTTP response (404, 500, ...) is a normal result. Transport failures (name
 // resolution, refused connection, time-outs, TLS) raise EAppError with the
-// transfer library's message. Redirects are followed. Certificates are checked.
+// transfer library's message. Redirects are followed, by default anywhere (see
+// SetRedirects). Certificates are checked.
 // The client sets no request header, cookie or user agent of its own.
 class THttpClient {
 public:
@@ -71,6 +83,9 @@ public:
   void SetSecureProtocols(THttpSecureProtocols AProtocols);
   THttpSecureProtocols SecureProtocols() const;
 
+  void SetRedirects(THttpRedirects ARedirects);
+  THttpRedirects Redirects() const;
+
   void SetOnReceiveData(TReceiveDataEvent AEvent);
   void SetAbortCheck(THttpAbortCheck ACheck);
 
@@ -91,11 +106,18 @@ public:
   QString StatusText() const;
   // The Content-Type header of the last response; empty when none.
   QString ContentType() const;
+  // Scheme, host and port ("http://localhost:8080") of the redirect target the
+  // last request refused; empty when it refused none. Never the path or the
+  // query, which would repeat the secret.
+  QString RefusedRedirect() const;
 
 private:
   class TImpl;
   std::unique_ptr<TImpl> FImpl;
 };
+
+// "The server sent Tilvane elsewhere (" + ATarget + "); nothing was sent there."
+QString RefusedRedirectMessage(const QString& ATarget);
 
 // The charset named in a Content-Type value ("text/html; charset=ISO-8859-1"),
 // without quotes; empty when it names none.

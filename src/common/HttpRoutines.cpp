@@ -22,9 +22,10 @@ constexpr int HttpGetFileConnectionTimeout = 10000;
 
 } // namespace
 
-QString HttpGet(const QString& AURL) {
+QString HttpGet(const QString& AURL, THttpRedirects ARedirects) {
   THttpClient Client;
   Client.SetConnectionTimeout(HttpGetConnectionTimeout);
+  Client.SetRedirects(ARedirects);
   for (int Attempt = 1;; ++Attempt) {
     try {
       return Client.GetText(AURL);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/HttpClient.h"
+
 #include <QString>
 
 namespace tilvane {
@@ -9,8 +11,9 @@ class IPromptService;
 // Fetches AURL with a fresh client (connection time-out 500 ms) and returns the
 // body as text, whatever the status code. Up to three attempts, 250 ms apart;
 // raises EAppError with the last transport error after the third failure.
-// Shows nothing; any thread.
-QString HttpGet(const QString& AURL);
+// Shows nothing; any thread. ARedirects as THttpClient::SetRedirects: a URL
+// that carries a login follows redirects only to where it came from.
+QString HttpGet(const QString& AURL, THttpRedirects ARedirects = THttpRedirects::Any);
 
 // Downloads AURL into AFileName with a fresh client (connection time-out 10 s).
 // AFileName is replaced in one step, and only by the whole body of an answer

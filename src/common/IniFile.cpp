@@ -47,7 +47,9 @@ void TIniFile::Save(const QByteArray& bytes) {
   const std::string platformPath = ToPlatform(FFileName);
   const bool wasHidden = QFileInfo::exists(FFileName) && FPlatform.IsHidden(platformPath);
   QString reason;
-  if (!ReplaceFileContents(FFileName, bytes, reason))
+  // Every file this store writes may hold a password (the web login, the
+  // game's join password): none of them is for other users of the machine.
+  if (!ReplaceFileContents(FFileName, bytes, reason, TFileAccess::OwnerOnly))
     RaiseWriteError();
   // The replacement is a new file: give it the old one's hidden attribute.
   // Failing to do so costs only looks, so it does not fail the write.

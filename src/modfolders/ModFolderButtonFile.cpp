@@ -52,6 +52,11 @@ void TModFolderButtonFile::Export(const TModFolder& AModFolder, TFSVersion AFSVe
     if (AWithWebLogin) {
       ADoc.WriteString(kSection, QStringLiteral("WebUserName"), AModFolder.WebUsername);
       ADoc.WriteString(kSection, QStringLiteral("WebPassword"), AModFolder.WebPassword);
+    } else {
+      // An earlier export to the same file may have put the login there; a
+      // "No" would otherwise hand it on with the file.
+      ADoc.DeleteKey(kSection, QStringLiteral("WebUserName"));
+      ADoc.DeleteKey(kSection, QStringLiteral("WebPassword"));
     }
     ADoc.WriteBool(kSection, QStringLiteral("AutoUpdateFromDedicatedServer"),
                    AModFolder.AutoUpdateFromDedicatedServer);

@@ -45,8 +45,9 @@ public:
   static QString WithButtonExtension(const QString& AFileName);
 
   // Writes the button into section Button of AFileName. Keys already in the
-  // file that the export does not write stay, such as a web login an earlier
-  // export put there. Raises "Unable to write to <file>" when the file cannot
+  // file that the export does not write stay; only a web login an earlier
+  // export put there goes when this one is without it. The file can be read
+  // by its owner only. Raises "Unable to write to <file>" when the file cannot
   // be written; the old file then stays as it was.
   void Export(const TModFolder& AModFolder, TFSVersion AFSVersion, const QString& AFileName,
               bool AWithWebLogin);

@@ -5,6 +5,7 @@
 #include "common/AtomicFile.h"
 #include "common/Paths.h"
 #include "common/PromptService.h"
+#include "modfolders/ServerFolderRule.h"
 #include "platform/Platform.h"
 #include "server/ModPageReading.h"
 #include "ui/ModFolderButtonWindows.h"
@@ -69,6 +70,14 @@ bool TModFolderButtonLogic::GameSeesFolder() {
   return false;
 }
 
+bool TModFolderButtonLogic::RefusedWithoutFolder() {
+  // A button stored before the dialog refused this starts nothing.
+  if (!FollowsServerWithoutFolder(FModFolder))
+    return false;
+  FDataModule.Prompts().ShowMessage(ServerWithoutFolderMessage());
+  return true;
+}
+
 bool TModFolderButtonLogic::ServerAnswers() {
   return !HasServer() ||
          FDataModule.ValidateServerURL(FFSVersion, FModFolder.DedicatedServerURL,
@@ -83,6 +92,8 @@ bool TModFolderButtonLogic::RefusedWhileActiveAndRunning(const QString& AWhat) {
 }
 
 void TModFolderButtonLogic::MainClick() {
+  if (RefusedWithoutFolder())
+    return;
   // Before anything is created or fetched for a game that could not use it.
   if (!GameSeesFolder())
     return;
@@ -107,6 +118,8 @@ void TModFolderButtonLogic::MainClick() {
 }
 
 void TModFolderButtonLogic::UpdateMods() {
+  if (RefusedWithoutFolder())
+    return;
   if (RefusedWhileActiveAndRunning(
           QStringLiteral("Can not update active mod folder while Farming Simulator ")))
     return;
@@ -118,6 +131,8 @@ void TModFolderButtonLogic::UpdateMods() {
 }
 
 void TModFolderButtonLogic::RedownloadMods() {
+  if (RefusedWithoutFolder())
+    return;
   if (RefusedWhileActiveAndRunning(QStringLiteral(
           "Can not re-download all mods on update active mod folder while Farming Simulator ")))
     return;
@@ -131,8 +146,9 @@ void TModFolderButtonLogic::RedownloadMods() {
 }
 
 void TModFolderButtonLogic::OpenServerModList() {
-  FDataModule.Platform().ShellOpen(ToPlatform(TdmMain::CreateServerURL(
-      FModFolder.DedicatedServerURL, FModFolder.WebUsername, FModFolder.WebPassword)));
+  // Without the web login: the browser's command line is in the process list
+  // for every user to read. The player logs in on the page.
+  FDataModule.Platform().ShellOpen(ToPlatform(FModFolder.DedicatedServerURL));
 }
 
 void TModFolderButtonLogic::OpenFolder() {

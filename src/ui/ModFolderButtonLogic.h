@@ -58,6 +58,8 @@ private:
   bool EnsureFolder();
   // False, after telling the user why, when the game cannot see the folder.
   bool GameSeesFolder();
+  // True, after telling the user why, for a server button without a folder.
+  bool RefusedWithoutFolder();
   // A folder without a server needs none; otherwise the server's page is
   // checked, and a refusal has been shown.
   bool ServerAnswers();

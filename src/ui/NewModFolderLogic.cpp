@@ -4,6 +4,7 @@
 #include "common/Paths.h"
 #include "common/PromptService.h"
 #include "modfolders/ModFolder.h"
+#include "modfolders/ServerFolderRule.h"
 #include "platform/Platform.h"
 
 #include <QDir>
@@ -120,6 +121,11 @@ TNewModFolderLogic::TOkVerdict TNewModFolderLogic::Ok(const TModFolder& AValues)
   if (AValues.Name.isEmpty()) {
     FDataModule.Prompts().ShowMessage(QStringLiteral("Name can not be blank."));
     return TOkVerdict::FocusName;
+  }
+  // Before the server is asked: its answer would not make the button usable.
+  if (FollowsServerWithoutFolder(AValues)) {
+    FDataModule.Prompts().ShowMessage(ServerWithoutFolderMessage());
+    return TOkVerdict::Stay;
   }
   // Checked on every OK, even when only the name changed: the server may
   // have moved since the folder was made. The user has been told why.

@@ -1,5 +1,6 @@
 #include "common/IniFile.h"
 #include "common/AppError.h"
+#include "common/AtomicFile.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace tilvane {
 namespace {
@@ -276,6 +278,51 @@ TEST_F(IniFileTest, ReplacementKeepsThePermissions) {
   Ini().WriteString(QStringLiteral("C"), QStringLiteral("WebPassword"), QStringLiteral("secret"));
   EXPECT_EQ(QFile::permissions(FileName()) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
             privateOnly);
+}
+
+// New or old, a settings file ends up for its owner's eyes only, read back
+// with stat(); a wide-open umask changes nothing.
+TEST_F(IniFileTest, SettingsFilesAreOwnerOnlyWhateverTheUmask) {
+  struct ModeCase {
+    const char* Name;
+    int Before; // -1: no file yet
+    int After;
+  };
+  const ModeCase Cases[] = {
+      {"new file", -1, 0600},
+      {"readable by all", 0644, 0600},
+      {"writable by the group", 0660, 0600},
+      {"already owner-only", 0600, 0600},
+  };
+  const mode_t OldUmask = ::umask(0);
+  for (const ModeCase& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    QFile::remove(FileName());
+    if (Case.Before >= 0) {
+      Given("[C]\r\n");
+      ASSERT_EQ(::chmod(QFile::encodeName(FileName()).constData(), Case.Before), 0);
+    }
+    Ini().WriteString(QStringLiteral("C"), QStringLiteral("GamePassword"), QStringLiteral("x"));
+    EXPECT_EQ(test::ModeOf(FileName()), Case.After);
+  }
+  ::umask(OldUmask);
+}
+
+// Below the settings store: a mode stricter than owner-only stays, and a
+// file that is not secret keeps what it had.
+TEST_F(IniFileTest, ReplacementKeepsAStricterModeAndSharedFilesKeepTheirs) {
+  const QString Name = FEnv.PathOf(QStringLiteral("plain.txt"));
+  WriteFile(Name, "old");
+  ASSERT_EQ(::chmod(QFile::encodeName(Name).constData(), 0200), 0);
+  QString Error;
+  ASSERT_TRUE(ReplaceFileContents(Name, "new", Error, TFileAccess::OwnerOnly))
+      << Error.toStdString();
+  EXPECT_EQ(test::ModeOf(Name), 0200);
+
+  ASSERT_EQ(::chmod(QFile::encodeName(Name).constData(), 0644), 0);
+  ASSERT_TRUE(ReplaceFileContents(Name, "newer", Error)) << Error.toStdString();
+  EXPECT_EQ(test::ModeOf(Name), 0644);
+  EXPECT_EQ(ReadFile(Name), "newer");
 }
 
 class HiddenRecordingPlatform : public platform::FakePlatform {

@@ -5,7 +5,11 @@
 #include "modfolders/ModFolder.h"
 #include "support/TestEnvironment.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace tilvane {
 namespace {
@@ -94,12 +98,11 @@ TEST_F(ModFolderButtonFileTest, ExportOverAnExistingFileKeepsItsOtherKeys) {
                         "[Other]\r\n"
                         "Key=value\r\n");
   File.Export(Folder, TFSVersion::fsv22, FileName(), false);
+  // Without the web login the export takes away one an earlier export left.
   EXPECT_EQ(ReadFile(FileName()),
             QByteArray("; shared on the forum\r\n"
                        "[Button]\r\n"
                        "Name=Green Acres\r\n"
-                       "WebUserName=earlier\r\n"
-                       "WebPassword=login\r\n"
                        "Comment=keep me\r\n"
                        "FileVersion=2\r\n"
                        "FSVersion=22\r\n"
@@ -110,6 +113,22 @@ TEST_F(ModFolderButtonFileTest, ExportOverAnExistingFileKeepsItsOtherKeys) {
                        "ServerPassword=join me\r\n"
                        "[Other]\r\n"
                        "Key=value\r\n"));
+}
+
+TEST_F(ModFolderButtonFileTest, ExportWithoutTheLoginAfterOneWithItLeavesNoLoginOwnerOnly) {
+  // A file someone else may read: made by hand with the umask's mode.
+  WriteFile(FileName(), "[Button]\r\n");
+  ASSERT_EQ(::chmod(QFile::encodeName(FileName()).constData(), 0644), 0);
+  File.Export(Folder, TFSVersion::fsv22, FileName(), true);
+  ASSERT_TRUE(ReadFile(FileName()).contains("WebPassword=w3b\r\n"));
+  EXPECT_EQ(test::ModeOf(FileName()), 0600);
+
+  File.Export(Folder, TFSVersion::fsv22, FileName(), false);
+  const QByteArray Content = ReadFile(FileName());
+  EXPECT_FALSE(Content.contains("WebUserName")) << Content.toStdString();
+  EXPECT_FALSE(Content.contains("WebPassword")) << Content.toStdString();
+  EXPECT_TRUE(Content.contains("ServerPassword=join me\r\n"));
+  EXPECT_EQ(test::ModeOf(FileName()), 0600);
 }
 
 TEST_F(ModFolderButtonFileTest, ImportReadsWhatTheExportWrote) {

@@ -288,6 +288,96 @@ TEST_F(HttpClientTest, AbortCheckEndsTheRequestAtOnceInEveryPhaseWithoutAnError)
   EXPECT_EQ(Client.GetText(Http.Url("/page")), QStringLiteral("<html>page</html>"));
 }
 
+// Two servers on this machine: the one asked, and one elsewhere that counts
+// what reaches it. "localhost" is another host name than "127.0.0.1", and
+// another port is another server, whatever address it has.
+class HttpRedirectTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Elsewhere.Server().Get("/landing", [this](const httplib::Request&, httplib::Response& Res) {
+      ++ElsewhereRequests;
+      Res.set_content("elsewhere", "text/plain");
+    });
+    Elsewhere.Start();
+    auto& S = Asked.Server();
+    S.Get("/landing", [this](const httplib::Request& Req, httplib::Response& Res) {
+      if (Req.get_header_value("Host").rfind("localhost", 0) == 0)
+        ++LocalhostRequests;
+      Res.set_content("landed", "text/plain");
+    });
+    S.Get("/relative", [](const httplib::Request&, httplib::Response& Res) {
+      Res.set_redirect("landing?login=true&password=w3b");
+    });
+    S.Get("/to-other-port", [this](const httplib::Request&, httplib::Response& Res) {
+      Res.set_redirect(Elsewhere.Url("/landing?login=true&password=w3b").toStdString(), 307);
+    });
+    S.Get("/to-localhost", [this](const httplib::Request&, httplib::Response& Res) {
+      Res.set_redirect("http://localhost:" + std::to_string(Asked.Port()) + "/landing?password=w3b",
+                       301);
+    });
+    Asked.Start();
+  }
+
+  LocalHttpServer Asked;
+  LocalHttpServer Elsewhere;
+  std::atomic<int> ElsewhereRequests{0};
+  std::atomic<int> LocalhostRequests{0};
+};
+
+TEST_F(HttpRedirectTest, ALoginFollowsRedirectsOnlyToWhereItCameFrom) {
+  THttpClient Client;
+  Client.SetRedirects(THttpRedirects::SameOrigin);
+  EXPECT_EQ(Client.GetText(Asked.Url("/relative?password=w3b")), QStringLiteral("landed"));
+  EXPECT_EQ(Client.StatusCode(), 200);
+  EXPECT_TRUE(Client.RefusedRedirect().isEmpty());
+
+  struct RefusedCase {
+    const char* Path;
+    QString Target;
+  };
+  const RefusedCase Cases[] = {
+      {"/to-other-port", QStringLiteral("http://127.0.0.1:%1").arg(Elsewhere.Port())},
+      {"/to-localhost", QStringLiteral("http://localhost:%1").arg(Asked.Port())},
+  };
+  for (const RefusedCase& Case : Cases) {
+    SCOPED_TRACE(Case.Path);
+    try {
+      Client.GetText(Asked.Url(Case.Path) + QStringLiteral("?login=true&password=w3b"));
+      FAIL() << "followed";
+    } catch (const EAppError& Error) {
+      EXPECT_EQ(Error.Message(), QStringLiteral("The server sent Tilvane elsewhere (") +
+                                     Case.Target + QStringLiteral("); nothing was sent there."));
+    }
+    EXPECT_EQ(Client.RefusedRedirect(), Case.Target);
+  }
+  EXPECT_EQ(ElsewhereRequests, 0);
+  EXPECT_EQ(LocalhostRequests, 0);
+
+  // The refusal leaves the client ready for the next request.
+  EXPECT_EQ(Client.GetText(Asked.Url("/landing")), QStringLiteral("landed"));
+  EXPECT_TRUE(Client.RefusedRedirect().isEmpty());
+
+  // A request without a secret goes wherever it is sent.
+  THttpClient Plain;
+  EXPECT_EQ(Plain.GetText(Asked.Url("/to-other-port")), QStringLiteral("elsewhere"));
+  EXPECT_EQ(Plain.GetText(Asked.Url("/to-localhost")), QStringLiteral("landed"));
+  EXPECT_EQ(ElsewhereRequests, 1);
+  EXPECT_EQ(LocalhostRequests, 1);
+}
+
+TEST_F(HttpRedirectTest, HttpGetForALoginRefusesAnotherHost) {
+  try {
+    HttpGet(Asked.Url("/to-localhost"), THttpRedirects::SameOrigin);
+    FAIL() << "followed";
+  } catch (const EAppError& Error) {
+    EXPECT_EQ(Error.Message(),
+              QStringLiteral("The server sent Tilvane elsewhere (http://localhost:%1); nothing "
+                             "was sent there.")
+                  .arg(Asked.Port()));
+  }
+  EXPECT_EQ(LocalhostRequests, 0);
+}
+
 TEST(HttpTransportTest, RefusedConnectionRaisesWithTheReason) {
   ClosedPort Port;
   THttpClient Client;

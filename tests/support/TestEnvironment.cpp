@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace tilvane::test {
 
 TestEnvironment::TestEnvironment() : FPlatform(FDir.path().toStdString()) {
@@ -50,6 +52,13 @@ QByteArray ReadFile(const QString& path) {
   if (!file.open(QIODevice::ReadOnly))
     return {};
   return file.readAll();
+}
+
+int ModeOf(const QString& path) {
+  struct stat Info {};
+  if (::stat(QFile::encodeName(path).constData(), &Info) != 0)
+    return -1;
+  return static_cast<int>(Info.st_mode & 07777);
 }
 
 } // namespace tilvane::test

@@ -46,5 +46,7 @@ inline QString L(const char* text) {
 // Small file helpers for fixtures.
 void WriteFile(const QString& path, const QByteArray& content); // creates missing folders
 QByteArray ReadFile(const QString& path);                       // empty when missing
+// The permission bits stat() reports for the file (0644 ...); -1 when missing.
+int ModeOf(const QString& path);
 
 } // namespace tilvane::test

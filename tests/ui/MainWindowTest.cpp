@@ -176,6 +176,44 @@ TEST_F(MainWindowTest, FailedUpdateLeavesTheGamePointingAtTheFolderAndStartsNoth
   EXPECT_FALSE(ShowsActiveMark(Main.Frames()[0])) << "no redraw after a failed update";
 }
 
+// Stored before the dialog refused it: a server button on the game's own
+// mods folder. Neither a click nor the menu starts a sync or the game.
+TEST_F(MainWindowTest, AServerButtonWithoutAFolderStartsNothing) {
+  Install(TFSVersion::fsv25);
+  TModFolder Followed = MakeFolder(QStringLiteral("Followed"), true);
+  Followed.Folder.clear();
+  SetFolders(TFSVersion::fsv25, {Followed});
+  Server.SetPage(MakeModPage(TPageLayout::Grid100, {{QStringLiteral("A.zip")}}));
+  TfmMain& Main = Open();
+  const QString Refusal =
+      QStringLiteral("A mod folder that follows a dedicated server needs its own folder.");
+  Main.Frames()[0]->btnModFolderClick();
+  Settle();
+  MenuAction(Main.Frames()[0], "mniUpdateMods")->trigger();
+  Settle();
+  MenuAction(Main.Frames()[0], "mniRedownloadMods")->trigger();
+  Settle();
+  EXPECT_EQ(Env.Prompts().Messages(), QStringList({Refusal, Refusal, Refusal}));
+  EXPECT_TRUE(Env.Prompts().Questions().isEmpty());
+  EXPECT_TRUE(Server.AllRequests().empty());
+  EXPECT_TRUE(Env.Platform().OpenedTargets().empty());
+  EXPECT_TRUE(Reported.empty());
+}
+
+// The browser's command line is readable by every user: the page opens
+// without the web login, and the player logs in there.
+TEST_F(MainWindowTest, TheModListOpensInTheBrowserWithoutTheWebLogin) {
+  Install(TFSVersion::fsv25);
+  TModFolder Followed = MakeFolder(QStringLiteral("Followed"), true);
+  Followed.WebUsername = QStringLiteral("admin");
+  Followed.WebPassword = QStringLiteral("w3b secret");
+  SetFolders(TFSVersion::fsv25, {Followed});
+  TfmMain& Main = Open();
+  MenuAction(Main.Frames()[0], "mniOpenServerModList")->trigger();
+  EXPECT_EQ(Env.Platform().OpenedTargets(),
+            std::vector<std::string>{Server.PageURL().toStdString()});
+}
+
 TEST_F(MainWindowTest, MenusFollowThePlaceAndTheServerOfEachFolder) {
   Install(TFSVersion::fsv25);
   SetFolders(TFSVersion::fsv25,

@@ -387,6 +387,44 @@ TEST_F(NewModFolderTest, OkCreatesAMissingDirectoryOrAsks) {
   EXPECT_TRUE(Reported.empty());
 }
 
+// The game's own mods folder cannot follow a server: a sync would clean and
+// fill a folder that is not there. Refused before the server is asked, new
+// or edited; a directory makes the same values acceptable.
+TEST_F(NewModFolderTest, OkRefusesAServerWithoutAFolderOfItsOwn) {
+  for (const bool EditMode : {false, true}) {
+    SCOPED_TRACE(EditMode);
+    TTestServer Server;
+    Server.SetPage(MakeModPage(TPageLayout::Grid100, {{QStringLiteral("A.zip")}}));
+    Env.Prompts().Clear();
+    TfmNewModFolder Dialog(nullptr, TFSVersion::fsv25, DataModule);
+    TModFolder Folder;
+    Folder.Name = QStringLiteral("Server");
+    Folder.DedicatedServerURL = Server.PageURL();
+    if (EditMode) {
+      Dialog.LoadFromTModFolder(Folder);
+    } else {
+      Edit(Dialog, "edtName").setText(Folder.Name);
+      Edit(Dialog, "edtDedicatedServerUrl").setText(Folder.DedicatedServerURL);
+    }
+    Edit(Dialog, "edtModFolder").clear();
+    Click(Dialog, "btnOk");
+    EXPECT_FALSE(Accepted(Dialog));
+    EXPECT_EQ(Env.Prompts().Messages(),
+              QStringList{QStringLiteral(
+                  "A mod folder that follows a dedicated server needs its own folder.")});
+    EXPECT_EQ(Server.Requests("/mods.html"), 0);
+
+    Env.Prompts().Clear();
+    Edit(Dialog, "edtModFolder").setText(Env.PathOf(QStringLiteral("Own")));
+    Env.Prompts().AnswerYes();
+    Click(Dialog, "btnOk");
+    EXPECT_TRUE(Accepted(Dialog));
+    EXPECT_TRUE(QFileInfo(Env.PathOf(QStringLiteral("Own"))).isDir());
+    QDir(Env.PathOf(QStringLiteral("Own"))).removeRecursively();
+  }
+  EXPECT_TRUE(Reported.empty());
+}
+
 TEST_F(NewModFolderTest, LoadAndSaveCarryEveryField) {
   const struct {
     bool AutoUpdate;
