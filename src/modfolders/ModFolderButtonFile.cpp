@@ -49,6 +49,12 @@ void TModFolderButtonFile::Export(const TModFolder& AModFolder, TFSVersion AFSVe
     ADoc.WriteString(kSection, QStringLiteral("FSVersion"), FSVersionToNumberStr(AFSVersion));
     ADoc.WriteString(kSection, QStringLiteral("Name"), AModFolder.Name);
     ADoc.WriteString(kSection, QStringLiteral("DedicatedServerURL"), AModFolder.DedicatedServerURL);
+    // Only a folder that follows a stats feed writes one; exported over an
+    // older button's file, a feed that this folder does not have goes away.
+    if (AModFolder.StatsFeedURL.isEmpty())
+      ADoc.DeleteKey(kSection, QStringLiteral("StatsFeedURL"));
+    else
+      ADoc.WriteString(kSection, QStringLiteral("StatsFeedURL"), AModFolder.StatsFeedURL);
     if (AWithWebLogin) {
       ADoc.WriteString(kSection, QStringLiteral("WebUserName"), AModFolder.WebUsername);
       ADoc.WriteString(kSection, QStringLiteral("WebPassword"), AModFolder.WebPassword);
@@ -74,6 +80,7 @@ TModFolderButtonFile::TButton TModFolderButtonFile::Import(const QString& AFileN
   Button.Name = Doc.ReadString(kSection, QStringLiteral("Name"), QString());
   Button.DedicatedServerURL =
       Doc.ReadString(kSection, QStringLiteral("DedicatedServerURL"), QString());
+  Button.StatsFeedURL = Doc.ReadString(kSection, QStringLiteral("StatsFeedURL"), QString());
   Button.WebUserName = OptionalString(Doc, QStringLiteral("WebUserName"));
   Button.WebPassword = OptionalString(Doc, QStringLiteral("WebPassword"));
   Button.AutoUpdateFromDedicatedServer =

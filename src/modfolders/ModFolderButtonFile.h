@@ -27,6 +27,8 @@ public:
     QString FSVersion = QStringLiteral("22"); // a file without one counts as FS22's
     QString Name;
     QString DedicatedServerURL;
+    // Files of buttons without a stats feed, and older files, have none.
+    QString StatsFeedURL;
     // Only in files whose author chose to share his web login.
     std::optional<QString> WebUserName;
     std::optional<QString> WebPassword;

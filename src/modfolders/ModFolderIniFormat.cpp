@@ -10,6 +10,7 @@ const QString NumberOfModFolders = QStringLiteral("NumberOfModFolders");
 const QString KeyName = QStringLiteral("Name");
 const QString KeyFolder = QStringLiteral("Folder");
 const QString KeyServerURL = QStringLiteral("DedicatedServerURL");
+const QString KeyStatsFeedURL = QStringLiteral("StatsFeedURL");
 const QString KeyWebUsername = QStringLiteral("WebUsername");
 const QString KeyWebPassword = QStringLiteral("WebPassword");
 const QString KeyAutoUpdate = QStringLiteral("AutoUpdateFromDedicatedServer");
@@ -44,6 +45,8 @@ TModFolderIniFormat::TList TModFolderIniFormat::Read(const TIniDocument& ADoc) {
     folder->Name = ADoc.ReadString(section, KeyName, {});
     folder->Folder = ADoc.ReadString(section, KeyFolder, {});
     folder->DedicatedServerURL = ADoc.ReadString(section, KeyServerURL, {});
+    // Files written before the feed was known have no such key: no feed.
+    folder->StatsFeedURL = ADoc.ReadString(section, KeyStatsFeedURL, {});
     folder->WebUsername = ADoc.ReadString(section, KeyWebUsername, {});
     folder->WebPassword = ADoc.ReadString(section, KeyWebPassword, {});
     folder->AutoUpdateFromDedicatedServer = ADoc.ReadBool(section, KeyAutoUpdate, true);
@@ -95,6 +98,7 @@ void TModFolderIniFormat::Write(TIniDocument& ADoc, const TList& AList) {
     ADoc.WriteString(section, KeyName, folder.Name);
     ADoc.WriteString(section, KeyFolder, folder.Folder);
     ADoc.WriteString(section, KeyServerURL, folder.DedicatedServerURL);
+    ADoc.WriteString(section, KeyStatsFeedURL, folder.StatsFeedURL);
     ADoc.WriteString(section, KeyWebUsername, folder.WebUsername);
     ADoc.WriteString(section, KeyWebPassword, folder.WebPassword);
     ADoc.WriteBool(section, KeyAutoUpdate, folder.AutoUpdateFromDedicatedServer);

@@ -414,7 +414,7 @@ void TGridReader::Finish() {
     Mod.ModHub = ColumnText(FPage, ModHub->ValueStart);
   if (Active)
     Mod.Active = ColumnText(FPage, Active->ValueStart);
-  FResult.append(std::move(Mod));
+  FResult.append(servermodpage::DecodedTexts(std::move(Mod)));
 }
 
 } // namespace

@@ -174,6 +174,10 @@ TModPageRow ReadRow(QStringView ARow, TServerPageLayout ALayout, bool& AIsModRow
       Row.LinksAnotherArchive = true;
   });
   Row.Damaged = !Intact[0] || !Intact[1] || !Intact[2] || !TagsClose(ARow.first(Read));
+  // Held against the readers' rows, which are decoded; the agreement above
+  // is of the markup itself.
+  Row.Version = servermodpage::PageText(Row.Version);
+  Row.Author = servermodpage::PageText(Row.Author);
   return Row;
 }
 

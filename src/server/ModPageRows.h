@@ -15,7 +15,7 @@ namespace tilvane {
 // the row, so the two can be held against each other.
 struct TModPageRow {
   // The titles of the row's second, third and fourth cells; empty when the
-  // row has none.
+  // row has none. Version and author are decoded as the readers decode them.
   QString Version;
   QString Author;
   QString FileName;

@@ -158,7 +158,7 @@ private:
     }
     // A row without a download link (the totals row, for one) is no mod.
     if (!Mod.DownloadURL.isEmpty())
-      AResult.append(std::move(Mod));
+      AResult.append(DecodedTexts(std::move(Mod)));
   }
 
   TPage FPage;
@@ -266,7 +266,7 @@ private:
       Mod.DownloadURL = FPage.LinkOf(APos, LinkEnd + 2);
 
     if (!Mod.DownloadURL.isEmpty())
-      AResult.append(std::move(Mod));
+      AResult.append(DecodedTexts(std::move(Mod)));
   }
 
   bool FWithModHub;

@@ -11,8 +11,9 @@ namespace tilvane {
 
 class IPromptService;
 
-// One mod row of a dedicated server's mod page. Texts are as the page writes
-// them: no entity decoding, no trimming.
+// One mod row of a dedicated server's mod page. Name, Version and Author are
+// decoded from the page's HTML (PageText); the other texts are as the page
+// writes them. Nothing is trimmed.
 struct TServerMod {
   QString Name;
   QString Version;
@@ -75,6 +76,14 @@ QString ParseTitleLine(QStringView AText);
 // The value of the first href="...", ended by the next '"'; empty when either
 // is missing.
 QString ParseDownloadURL(QStringView AText);
+// A name, version or author as the page writes it, read back into the text
+// of the mod's modDesc.xml: the page is HTML ("A &amp; B" is "A & B"), and
+// the game passes a numeric reference of modDesc.xml through as written, so
+// the page can carry "&amp;#93;" for a "]" the archive's XML reader sees.
+QString PageText(const QString& ARaw);
+// AMod with its name, version and author read by PageText; every reader of
+// rows calls it once, when the row is complete.
+TServerMod DecodedTexts(TServerMod AMod);
 // " MB" removed, then a number with ADecimalSeparator (no thousands
 // separator), rounded to ten-thousandths; 0 when empty or not a number.
 qint64 ParseSizeMB(QStringView AText, QChar ADecimalSeparator);

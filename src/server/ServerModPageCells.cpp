@@ -1,3 +1,4 @@
+#include "server/HtmlReferences.h"
 #include "server/PageScanner.h"
 #include "server/ParseServerModList.h"
 
@@ -53,6 +54,32 @@ QString ValueBetween(QStringView AText, QStringView AOpen, QStringView AClose) {
 
 QString ParseTitleLine(QStringView AText) {
   return ValueBetween(AText, u"title=\"", u"\">");
+}
+
+QString PageText(const QString& ARaw) {
+  QString Text = DecodeHtmlReferences(ARaw);
+  // Only numeric references pass through the game's reading of modDesc.xml;
+  // a named one left now ("&amp;" of "&amp;amp;") is the mod's own text.
+  constexpr qsizetype LongestNumeric = 14; // "&#x" and digits: see the decoder
+  for (qsizetype At = Text.indexOf(u"&#"); At >= 0; At = Text.indexOf(u"&#", At + 1)) {
+    const qsizetype End = Text.indexOf(u';', At);
+    if (End < 0)
+      break;
+    if (End - At > LongestNumeric)
+      continue;
+    const QString Reference = Text.sliced(At, End + 1 - At);
+    const QString Decoded = DecodeHtmlReferences(Reference);
+    if (Decoded != Reference)
+      Text.replace(At, Reference.size(), Decoded);
+  }
+  return Text;
+}
+
+TServerMod DecodedTexts(TServerMod AMod) {
+  AMod.Name = PageText(AMod.Name);
+  AMod.Version = PageText(AMod.Version);
+  AMod.Author = PageText(AMod.Author);
+  return AMod;
 }
 
 QString ParseDownloadURL(QStringView AText) {

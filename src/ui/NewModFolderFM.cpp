@@ -96,6 +96,7 @@ void TfmNewModFolder::LoadFromTModFolder(const TModFolder& mf) {
   FUi->edtName->setText(mf.Name);
   FUi->edtModFolder->setText(mf.Folder);
   FUi->edtDedicatedServerUrl->setText(mf.DedicatedServerURL);
+  FUi->edtStatsFeedURL->setText(mf.StatsFeedURL);
   FUi->edtWebUserName->setText(mf.WebUsername);
   FUi->edtWebPassword->setText(mf.WebPassword);
   FUi->chkAutoUpdateFromDedicatedServer->setChecked(mf.AutoUpdateFromDedicatedServer);
@@ -108,6 +109,9 @@ void TfmNewModFolder::SaveToTModFolder(TModFolder& mf) const {
   mf.Name = FUi->edtName->text();
   mf.Folder = FUi->edtModFolder->text();
   mf.DedicatedServerURL = FUi->edtDedicatedServerUrl->text();
+  // Pasted from the server's web interface, often with a space or a line
+  // break around it; a feed address never has one of its own.
+  mf.StatsFeedURL = FUi->edtStatsFeedURL->text().trimmed();
   mf.WebUsername = FUi->edtWebUserName->text();
   mf.WebPassword = FUi->edtWebPassword->text();
   mf.AutoUpdateFromDedicatedServer = FUi->chkAutoUpdateFromDedicatedServer->isChecked();
@@ -146,6 +150,9 @@ void TfmNewModFolder::btnOkClick() {
     break;
   case TNewModFolderLogic::TOkVerdict::FocusServerURL:
     FUi->edtDedicatedServerUrl->setFocus(Qt::OtherFocusReason);
+    break;
+  case TNewModFolderLogic::TOkVerdict::FocusStatsFeedURL:
+    FUi->edtStatsFeedURL->setFocus(Qt::OtherFocusReason);
     break;
   case TNewModFolderLogic::TOkVerdict::Stay:
     break;
@@ -189,6 +196,7 @@ void TfmNewModFolder::btnImportModFolderClick() {
   // The name first: its change proposes a directory for the imported button.
   FUi->edtName->setText(Button->Name);
   FUi->edtDedicatedServerUrl->setText(Button->DedicatedServerURL);
+  FUi->edtStatsFeedURL->setText(Button->StatsFeedURL);
   // A login that came with the file is meant to be used.
   if (Button->WebUserName)
     FUi->edtWebUserName->setText(*Button->WebUserName);

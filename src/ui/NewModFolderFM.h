@@ -47,7 +47,7 @@ public:
   void SetEditMode(bool Value);
   // Switches to edit mode and shows AModFolder's fields.
   void LoadFromTModFolder(const TModFolder& mf);
-  // The fields as typed, untrimmed.
+  // The fields as typed, untrimmed; only the stats feed's address is trimmed.
   void SaveToTModFolder(TModFolder& mf) const;
 
   // Fixes the size and centres the dialog on the screen before it appears.

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 namespace tilvane {
 
@@ -133,6 +134,14 @@ TNewModFolderLogic::TOkVerdict TNewModFolderLogic::Ok(const TModFolder& AValues)
   if (HasServer && !FDataModule.ValidateServerURL(FFSVersion, AValues.DedicatedServerURL,
                                                   AValues.WebUsername, AValues.WebPassword))
     return TOkVerdict::FocusServerURL;
+  // Only its form: the feed is rewritten by the game every minute and may be
+  // out of reach now; the sync tells when it cannot read it.
+  if (!IsStatsFeedURL(AValues.StatsFeedURL)) {
+    FDataModule.Prompts().ShowMessage(
+        QStringLiteral("The stats feed URL must be the address of the server's "
+                       "dedicated-server-stats.xml, with its code."));
+    return TOkVerdict::FocusStatsFeedURL;
+  }
   // No directory: the game's own mods folder.
   const QString& Folder = AValues.Folder;
   if (Folder.isEmpty())
@@ -156,6 +165,16 @@ TNewModFolderLogic::TOkVerdict TNewModFolderLogic::Ok(const TModFolder& AValues)
   // A folder that cannot be created shows up when the game or a sync uses it.
   QDir().mkpath(Folder);
   return TOkVerdict::Accept;
+}
+
+bool TNewModFolderLogic::IsStatsFeedURL(const QString& AURL) {
+  if (AURL.isEmpty())
+    return true;
+  const QUrl URL(AURL, QUrl::StrictMode);
+  const QString Scheme = URL.scheme().toLower();
+  // The mod page's address is the usual mistake: it sits on the same server.
+  return URL.isValid() && (Scheme == QLatin1String("http") || Scheme == QLatin1String("https")) &&
+         !URL.host().isEmpty() && URL.path().endsWith(QLatin1String("dedicated-server-stats.xml"));
 }
 
 TNewModFolderLogic::TGameSettings TNewModFolderLogic::GameSettings() {

@@ -61,11 +61,16 @@ public:
   std::optional<QString> PickModFolder();
 
   // What OK leads to.
-  enum class TOkVerdict { Accept, FocusName, FocusServerURL, Stay };
+  enum class TOkVerdict { Accept, FocusName, FocusServerURL, FocusStatsFeedURL, Stay };
   // Checks the dialog's values (AValues as SaveToTModFolder fills it) in the
   // order of OK, telling the user why when it refuses, and creates a missing
   // directory where the user wants it.
   TOkVerdict Ok(const TModFolder& AValues);
+
+  // Whether AURL can be a server's stats feed: empty (no feed), or an http or
+  // https address whose path ends in dedicated-server-stats.xml. Only its
+  // form: nothing is fetched.
+  static bool IsStatsFeedURL(const QString& AURL);
 
   // The game's own values for "Import settings from FS".
   struct TGameSettings {

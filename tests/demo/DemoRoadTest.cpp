@@ -226,8 +226,11 @@ void DemoRoadTest::BringInTheServersChange(TfmMain& AMain) {
   EXPECT_TRUE(ReadAll(Sandbox.LogFile(TFSVersion::fsv25)).endsWith("Application exit\r\n"));
   EXPECT_EQ(Server->Change(),
             QStringLiteral("FS22_ServiceTrailer.zip is now version 1.1.0.0; "
-                           "FS22_HofUndStall.zip left the list; FS25_ServiceTrailer.zip is "
-                           "now version 1.1.0.0; FS25_HofUndStall.zip left the list"));
+                           "FS22_RepairPickup.zip has a fixed archive, still version 1.0.0.0; "
+                           "FS22_HofUndStall.zip left the list; "
+                           "FS25_ServiceTrailer.zip is now version 1.1.0.0; "
+                           "FS25_RepairPickup.zip has a fixed archive, still version 1.0.0.0; "
+                           "FS25_HofUndStall.zip left the list"));
   QCoreApplication::processEvents(); // the queued redraw after the click
   ASSERT_FALSE(AMain.Frames().empty());
   auto* Update = AMain.Frames()[0]->findChild<QAction*>(QStringLiteral("mniUpdateMods"));

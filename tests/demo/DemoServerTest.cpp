@@ -9,13 +9,85 @@
 #include "support/TestEnvironment.h"
 #include "update/ModArchiveReader.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QUrl>
+#include <QXmlStreamReader>
+
+#include <httplib.h>
 
 #include <gtest/gtest.h>
 
 namespace tilvane::demo {
 namespace {
+
+// A feed as the test reads it: the root's attributes, then one line per
+// mod, "name | author | version | hash | title".
+struct TFeed {
+  int Status = 0;
+  QString Body;
+  QString Game;
+  QString ServerName;
+  QString MapName;
+  QString GameVersion;
+  QStringList Mods;
+  QStringList Hashes;
+};
+
+TFeed GetFeed(const QString& AURL) {
+  const QUrl URL(AURL);
+  httplib::Client Client(URL.host().toStdString(), URL.port());
+  const QByteArray Target = URL.path(QUrl::FullyEncoded).toUtf8() +
+                            (URL.hasQuery() ? "?" + URL.query(QUrl::FullyEncoded).toUtf8() : "");
+  const httplib::Result Answer = Client.Get(Target.toStdString());
+  TFeed Feed;
+  if (!Answer)
+    return Feed;
+  Feed.Status = Answer->status;
+  Feed.Body = QString::fromStdString(Answer->body);
+  if (Feed.Status != 200)
+    return Feed;
+  QXmlStreamReader Xml(Feed.Body);
+  while (Xml.readNextStartElement()) {
+    const QXmlStreamAttributes Attributes = Xml.attributes();
+    if (Xml.name() == u"Server") {
+      Feed.Game = Attributes.value(QLatin1String("game")).toString();
+      Feed.ServerName = Attributes.value(QLatin1String("name")).toString();
+      Feed.MapName = Attributes.value(QLatin1String("mapName")).toString();
+      Feed.GameVersion = Attributes.value(QLatin1String("version")).toString();
+      continue; // into its children
+    }
+    if (Xml.name() == u"Mods")
+      continue;
+    if (Xml.name() != u"Mod") {
+      Xml.skipCurrentElement();
+      continue;
+    }
+    const QString Hash = Attributes.value(QLatin1String("hash")).toString();
+    const QStringList Line = {Attributes.value(QLatin1String("name")).toString(),
+                              Attributes.value(QLatin1String("author")).toString(),
+                              Attributes.value(QLatin1String("version")).toString(), Hash,
+                              Xml.readElementText()};
+    Feed.Mods.append(Line.join(QStringLiteral(" | ")));
+    Feed.Hashes.append(Hash);
+  }
+  EXPECT_FALSE(Xml.hasError()) << qPrintable(Xml.errorString());
+  return Feed;
+}
+
+// The game's hash, worked out here on its own: MD5 of the bytes, then the
+// mod name.
+QString GameHash(const QString& APath) {
+  QFile File(APath);
+  EXPECT_TRUE(File.open(QIODevice::ReadOnly)) << qPrintable(APath);
+  const QString Name = QFileInfo(APath).completeBaseName();
+  return QString::fromLatin1(
+      QCryptographicHash::hash(File.readAll() + Name.toUtf8(), QCryptographicHash::Md5).toHex());
+}
 
 const QString LoginTitle =
     QStringLiteral("<title>Farming Simulator Dedicated Server | Login</title>");
@@ -106,9 +178,14 @@ TEST_F(DemoServerTest, ArchivesCarryTheAuthorAndVersionTheListShows) {
 }
 
 TEST_F(DemoServerTest, EachChangeRaisesOneVersionAndTakesAModAwayOrBringsItBack) {
+  const QString FixedPath = Folder.filePath(QStringLiteral("fs25/FS25_RepairPickup.zip"));
+  const QString FixedHash = GameHash(FixedPath);
   EXPECT_EQ(Server.Change(),
-            QStringLiteral("FS22_ServiceTrailer.zip is now version 1.1.0.0; FS22_HofUndStall.zip "
-                           "left the list; FS25_ServiceTrailer.zip is now version 1.1.0.0; "
+            QStringLiteral("FS22_ServiceTrailer.zip is now version 1.1.0.0; "
+                           "FS22_RepairPickup.zip has a fixed archive, still version 1.0.0.0; "
+                           "FS22_HofUndStall.zip left the list; "
+                           "FS25_ServiceTrailer.zip is now version 1.1.0.0; "
+                           "FS25_RepairPickup.zip has a fixed archive, still version 1.0.0.0; "
                            "FS25_HofUndStall.zip left the list"));
   const QString Changed = Archives(Server.PublicPageURL(TFSVersion::fsv25));
   EXPECT_FALSE(Changed.contains(QStringLiteral("FS25_HofUndStall.zip")));
@@ -118,15 +195,140 @@ TEST_F(DemoServerTest, EachChangeRaisesOneVersionAndTakesAModAwayOrBringsItBack)
   EXPECT_EQ(Reader.GetModFileInfo(Folder.filePath(QStringLiteral("fs25/FS25_ServiceTrailer.zip")))
                 .Version,
             QStringLiteral("1.1.0.0"));
+  // The fixed archive: other bytes, the same version on the page and in the
+  // archive, and the feed's hash follows the bytes.
+  EXPECT_NE(GameHash(FixedPath), FixedHash);
+  EXPECT_TRUE(Changed.contains(QStringLiteral("FS25_RepairPickup.zip 1.0.0.0 ")));
+  EXPECT_EQ(Reader.GetModFileInfo(FixedPath).Version, QStringLiteral("1.0.0.0"));
+  const TFeed Feed = GetFeed(Server.StatsFeedURL(TFSVersion::fsv25));
+  EXPECT_EQ(Feed.Mods.size(), 6);
+  EXPECT_TRUE(Feed.Mods.contains(QStringLiteral("FS25_RepairPickup | Tilvane Demo | 1.0.0.0 | ") +
+                                 GameHash(FixedPath) + QStringLiteral(" | Repair Pickup")))
+      << qPrintable(Feed.Body);
+  EXPECT_TRUE(Feed.Mods.filter(QStringLiteral("FS25_HofUndStall")).isEmpty());
   EXPECT_EQ(Server.Change(),
-            QStringLiteral("FS22_ServiceTrailer.zip is now version 1.2.0.0; FS22_HofUndStall.zip "
-                           "is back; FS25_ServiceTrailer.zip is now version 1.2.0.0; "
+            QStringLiteral("FS22_ServiceTrailer.zip is now version 1.2.0.0; "
+                           "FS22_RepairPickup.zip has a fixed archive, still version 1.0.0.0; "
+                           "FS22_HofUndStall.zip is back; "
+                           "FS25_ServiceTrailer.zip is now version 1.2.0.0; "
+                           "FS25_RepairPickup.zip has a fixed archive, still version 1.0.0.0; "
                            "FS25_HofUndStall.zip is back"));
   EXPECT_EQ(Archives(Server.PublicPageURL(TFSVersion::fsv25)).split(u'\n').value(2),
             QStringLiteral("FS25_HofUndStall.zip 1.0.0.0 mods/FS25_HofUndStall.zip"));
   const std::vector<TDemoMod> Mods = Server.Mods(TFSVersion::fsv25);
   ASSERT_EQ(Mods.size(), 8u);
   EXPECT_EQ(Mods[1].Version, QStringLiteral("1.2.0.0"));
+}
+
+TEST_F(DemoServerTest, TheStatsFeedListsEveryArchiveWithTheGamesHash) {
+  for (const TFSVersion FSVersion : TDemoServer::Games()) {
+    const QString Number = FSVersionToNumberStr(FSVersion);
+    SCOPED_TRACE(Number.toStdString());
+    const QString URL = Server.StatsFeedURL(FSVersion);
+    EXPECT_TRUE(URL.endsWith(QStringLiteral("/feed/dedicated-server-stats.xml?code=5f3a9c1e")))
+        << qPrintable(URL);
+    const TFeed Feed = GetFeed(URL);
+    ASSERT_EQ(Feed.Status, 200);
+    EXPECT_TRUE(Feed.Body.startsWith(
+        QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\n<Server ")));
+    EXPECT_EQ(Feed.Game, QStringLiteral("Farming Simulator ") + Number);
+    EXPECT_EQ(Feed.ServerName, QStringLiteral("Tilvane demo"));
+    EXPECT_FALSE(Feed.MapName.isEmpty());
+    EXPECT_FALSE(Feed.GameVersion.isEmpty());
+    // The archives in the page's order; the DLC has no archive and no hash.
+    const QString Prefix = QStringLiteral("FS") + Number + u'_';
+    QStringList Expected;
+    const struct {
+      const char* Name;
+      const char* Author;
+      const char* Title;
+    } Mods[] = {
+        {"ValleyCrestMap", "Demo Farm Works", "Valley Crest Map"},
+        {"ServiceTrailer", "Tilvane Demo", "Service Trailer"},
+        {"HofUndStall", "J\u00fcrgen \u00d6lm\u00fcller", "Hof & Stall"},
+        {"TractorPack", "Demo Farm Works", "Tractor Pack"},
+        {"SiloExtension", "Tilvane Demo", "Silo Extension"},
+        {"HarvesterXL", "Demo Farm Works", "Harvester XL"},
+        {"RepairPickup", "Tilvane Demo", "Repair Pickup"},
+    };
+    for (const auto& Mod : Mods) {
+      const QString Name = Prefix + QLatin1String(Mod.Name);
+      const QString Archive =
+          Folder.filePath(FSTabCaption(FSVersion).toLower() + u'/' + Name + QStringLiteral(".zip"));
+      Expected.append((QStringList{Name, QString::fromUtf8(Mod.Author), QStringLiteral("1.0.0.0"),
+                                   GameHash(Archive), QString::fromUtf8(Mod.Title)})
+                          .join(QStringLiteral(" | ")));
+    }
+    EXPECT_EQ(Feed.Mods, Expected);
+    // Escaped once in the XML, as the game writes it.
+    EXPECT_TRUE(Feed.Body.contains(QStringLiteral(">Hof &amp; Stall</Mod>")));
+    for (const QString& Hash : Feed.Hashes)
+      EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(Hash).hasMatch());
+  }
+}
+
+TEST_F(DemoServerTest, TheStatsFeedWantsItsCode) {
+  const QString Base = Server.PublicPageURL(TFSVersion::fsv25).chopped(9); // "mods.html"
+  for (const char* Query : {"", "?code=", "?code=wrong", "?code=5F3A9C1E", "?cod=5f3a9c1e"}) {
+    SCOPED_TRACE(Query);
+    const TFeed Feed =
+        GetFeed(Base + QStringLiteral("feed/dedicated-server-stats.xml") + QLatin1String(Query));
+    EXPECT_EQ(Feed.Status, 403);
+    EXPECT_FALSE(Feed.Body.contains(QStringLiteral("<Mod ")));
+  }
+  EXPECT_EQ(GetFeed(Base + QStringLiteral("feed/dedicated-server-stats.xml?code=5f3a9c1e")).Status,
+            200);
+}
+
+TEST_F(DemoServerTest, TheStatsFeedCanComeBackEmptyOrWithAnotherHash) {
+  kit::TModFileServer& Game = Server.GameServer(TFSVersion::fsv25);
+  const QString URL = Server.StatsFeedURL(TFSVersion::fsv25);
+  const QStringList Hashes = GetFeed(URL).Hashes;
+  ASSERT_EQ(Hashes.size(), 7);
+
+  // While the game rewrites it: the server is there, its mods are not.
+  Game.SetStatsFeedEmpty(true);
+  TFeed Feed = GetFeed(URL);
+  EXPECT_EQ(Feed.Status, 200);
+  EXPECT_EQ(Feed.Game, QStringLiteral("Farming Simulator 25"));
+  EXPECT_TRUE(Feed.Mods.isEmpty());
+  EXPECT_TRUE(Feed.Body.contains(QStringLiteral("<Mods/>")) ||
+              Feed.Body.contains(QStringLiteral("<Mods></Mods>")))
+      << qPrintable(Feed.Body);
+  Game.SetStatsFeedEmpty(false);
+  EXPECT_EQ(GetFeed(URL).Hashes, Hashes);
+
+  // One archive whose hash the feed gives wrong; the others stay right, and
+  // the archive served is the same.
+  const QString Tractor = Folder.filePath(QStringLiteral("fs25/FS25_TractorPack.zip"));
+  Game.SetStatsFeedWrongHash(QStringLiteral("FS25_TractorPack.zip"));
+  Feed = GetFeed(URL);
+  ASSERT_EQ(Feed.Hashes.size(), 7);
+  EXPECT_NE(Feed.Hashes[3], GameHash(Tractor));
+  EXPECT_EQ(Feed.Hashes[3].size(), 32);
+  Feed.Hashes[3] = Hashes[3];
+  EXPECT_EQ(Feed.Hashes, Hashes);
+  Game.SetStatsFeedWrongHash(QString());
+  EXPECT_EQ(GetFeed(URL).Hashes[3], GameHash(Tractor));
+}
+
+TEST(ModFileServerFeedTest, TheHashIsTheMd5OfTheBytesAndTheModName) {
+  test::TestEnvironment Env;
+  QDir().mkpath(Env.PathOf(QStringLiteral("served")));
+  QFile File(Env.PathOf(QStringLiteral("served/FS25_A.zip")));
+  ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+  ASSERT_EQ(File.write("abc"), 3);
+  File.close();
+  kit::TModFileServer Server(Env.PathOf(QStringLiteral("served")));
+  // No feed set: there is none.
+  EXPECT_EQ(GetFeed(Server.BaseURL() + QStringLiteral("feed/dedicated-server-stats.xml")).Status,
+            404);
+  Server.SetStatsFeed(QStringLiteral("c0de"), {},
+                      {{QStringLiteral("FS25_A.zip"), QStringLiteral("A & B"),
+                        QStringLiteral("Kastor [D-S-Agrarservice]"), QStringLiteral("1.0.0.0")}});
+  const TFeed Feed = GetFeed(Server.StatsFeedURL());
+  EXPECT_EQ(Feed.Mods, QStringList{QStringLiteral("FS25_A | Kastor [D-S-Agrarservice] | 1.0.0.0 | "
+                                                  "d5e618c907ec310f45e546e3e3002e51 | A & B")});
 }
 
 } // namespace

@@ -158,6 +158,33 @@ TEST_F(ModFolderButtonFileTest, ImportReadsWhatTheExportWrote) {
   }
 }
 
+TEST_F(ModFolderButtonFileTest, AStatsFeedTravelsRightAfterTheServerAddress) {
+  const QString Feed =
+      QStringLiteral("http://192.0.2.17:8380/feed/dedicated-server-stats.xml?code=5f3a");
+  Folder.StatsFeedURL = Feed;
+  File.Export(Folder, TFSVersion::fsv25, FileName(), false);
+  EXPECT_EQ(ReadFile(FileName()),
+            QByteArray("[Button]\r\n"
+                       "FileVersion=2\r\n"
+                       "FSVersion=25\r\n"
+                       "Name=Green Acres\r\n"
+                       "DedicatedServerURL=http://192.0.2.17:8380/mods.html\r\n"
+                       "StatsFeedURL=http://192.0.2.17:8380/feed/"
+                       "dedicated-server-stats.xml?code=5f3a\r\n"
+                       "AutoUpdateFromDedicatedServer=1\r\n"
+                       "RemoveModsNotOnServer=0\r\n"
+                       "GameNameFilter=Green\r\n"
+                       "ServerPassword=join me\r\n"));
+  EXPECT_EQ(File.Import(FileName()).StatsFeedURL, Feed);
+
+  // The same file exported again for a button without a feed: the old feed
+  // must not come back with the import.
+  Folder.StatsFeedURL.clear();
+  File.Export(Folder, TFSVersion::fsv25, FileName(), false);
+  EXPECT_FALSE(ReadFile(FileName()).contains("StatsFeedURL"));
+  EXPECT_EQ(File.Import(FileName()).StatsFeedURL, QString());
+}
+
 TEST_F(ModFolderButtonFileTest, MissingKeysGiveTheirDefaults) {
   const struct {
     const char* Name;
@@ -179,6 +206,7 @@ TEST_F(ModFolderButtonFileTest, MissingKeysGiveTheirDefaults) {
     EXPECT_EQ(Button.FSVersion, QStringLiteral("22"));
     EXPECT_EQ(Button.Name, QString());
     EXPECT_EQ(Button.DedicatedServerURL, QString());
+    EXPECT_EQ(Button.StatsFeedURL, QString());
     EXPECT_EQ(Button.WebUserName, std::nullopt);
     EXPECT_EQ(Button.WebPassword, std::nullopt);
     EXPECT_TRUE(Button.AutoUpdateFromDedicatedServer);

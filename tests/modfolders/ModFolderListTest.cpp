@@ -58,8 +58,8 @@ TEST_F(ModFolderListTest, FirstStartCreatesEachFileWithTheDefaultFolder) {
     EXPECT_EQ(ini.ReadString(L("ModFolder1"), L("AutoUpdateFromDedicatedServer"), {}), L("1"));
     EXPECT_EQ(ini.ReadString(L("ModFolder1"), L("RemoveModsNotOnServer"), {}), L("0"));
     EXPECT_EQ(ini.ReadSectionKeys(L("ModFolder1")),
-              QStringList({L("Name"), L("Folder"), L("DedicatedServerURL"), L("WebUsername"),
-                           L("WebPassword"), L("AutoUpdateFromDedicatedServer"),
+              QStringList({L("Name"), L("Folder"), L("DedicatedServerURL"), L("StatsFeedURL"),
+                           L("WebUsername"), L("WebPassword"), L("AutoUpdateFromDedicatedServer"),
                            L("RemoveModsNotOnServer"), L("GameNameFilter"), L("GamePassword")}));
   }
   dm.LoadModFolders(TFSVersion::fsv22);
@@ -100,6 +100,8 @@ TEST_F(ModFolderListTest, LoadReadsEveryFieldAndDefaults) {
   Prepare(TFSVersion::fsv22, "[Common]\r\nNumberOfModFolders=3\r\n"
                              "[ModFolder1]\r\nName=Server A\r\nFolder=/mods/a\r\n"
                              "DedicatedServerURL=http://10.0.0.1:8080/mods.html\r\n"
+                             "StatsFeedURL=http://10.0.0.1:8080/feed/"
+                             "dedicated-server-stats.xml?code=abc\r\n"
                              "WebUsername=admin\r\nWebPassword=pw\r\n"
                              "AutoUpdateFromDedicatedServer=0\r\nRemoveModsNotOnServer=0\r\n"
                              "GameNameFilter=Farm\r\nGamePassword=gp\r\n"
@@ -109,6 +111,7 @@ TEST_F(ModFolderListTest, LoadReadsEveryFieldAndDefaults) {
   const TModFolder& a = *dm.ModFolderList()[0];
   EXPECT_EQ(a.Folder, L("/mods/a"));
   EXPECT_EQ(a.DedicatedServerURL, L("http://10.0.0.1:8080/mods.html"));
+  EXPECT_EQ(a.StatsFeedURL, L("http://10.0.0.1:8080/feed/dedicated-server-stats.xml?code=abc"));
   EXPECT_EQ(a.WebUsername, L("admin"));
   EXPECT_EQ(a.WebPassword, L("pw"));
   EXPECT_FALSE(a.AutoUpdateFromDedicatedServer);
@@ -120,9 +123,21 @@ TEST_F(ModFolderListTest, LoadReadsEveryFieldAndDefaults) {
     const TModFolder& f = *dm.ModFolderList()[i];
     EXPECT_EQ(f.Name, i == 1 ? L("Only a name") : QString());
     EXPECT_TRUE(f.Folder.isEmpty());
+    EXPECT_TRUE(f.StatsFeedURL.isEmpty());
     EXPECT_TRUE(f.AutoUpdateFromDedicatedServer);
     EXPECT_TRUE(f.RemoveModsNotOnServer);
   }
+
+  // Saved back: the feed goes right after the server's address, and an old
+  // section without one gets an empty key.
+  dm.SaveModFolders(TFSVersion::fsv22);
+  TIniFile& ini = Ini(TFSVersion::fsv22);
+  EXPECT_EQ(ini.ReadSectionKeys(L("ModFolder1")).mid(2, 3),
+            QStringList({L("DedicatedServerURL"), L("StatsFeedURL"), L("WebUsername")}));
+  EXPECT_EQ(ini.ReadString(L("ModFolder1"), L("StatsFeedURL"), {}),
+            L("http://10.0.0.1:8080/feed/dedicated-server-stats.xml?code=abc"));
+  EXPECT_TRUE(ini.ValueExists(L("ModFolder2"), L("StatsFeedURL")));
+  EXPECT_EQ(ini.ReadString(L("ModFolder2"), L("StatsFeedURL"), L("missing")), QString());
 
   Prepare(TFSVersion::fsv22, "[Common]\nNumberOfModFolders=-4\n[ModFolder1]\nName=x\n");
   dm.LoadModFolders(TFSVersion::fsv22);

@@ -58,7 +58,7 @@ TEST(GridPageReaderTest, AdministratorsViewReadsLikeThePublicPage) {
 
     // Eight mods; the DLC without a link, the header and the totals are none.
     ASSERT_EQ(Read.size(), 8);
-    EXPECT_EQ(Read[1].Name, QStringLiteral("Hof &amp; Stall"));
+    EXPECT_EQ(Read[1].Name, QStringLiteral("Hof & Stall"));
     EXPECT_EQ(Read[2].Author, QStringLiteral("J\u00fcrgen \u00d6lm\u00fcller"));
     EXPECT_EQ(Read[3].SizeMB, 4500);
     EXPECT_EQ(Read[4].SizeMB, 12345600);

@@ -1,5 +1,7 @@
+#include "ModPages.h"
 #include "ServerPageFixtures.h"
 
+#include "server/ModPageReading.h"
 #include "server/ParseServerModList.h"
 #include "server/ServerVersionMarkers.h"
 #include "support/ScriptedPromptService.h"
@@ -66,6 +68,73 @@ TEST(ServerModPageTest, EachServerVersionIsReadByItsGrammar) {
       ASSERT_EQ(Rows.size(), 5);
       EXPECT_EQ(Rows[3].FileName, Gap[4].FileName);
     }
+  }
+}
+
+// The page is HTML: what a modDesc.xml says, and what the player sees, is the
+// text its references stand for. The server writes a "]" that the game kept
+// as "&#93;" as "&amp;#93;".
+TEST(ServerModPageTest, NamesAuthorsAndVersionsAreReadWithoutTheirCharacterReferences) {
+  std::vector<TPageRow> Rows(3);
+  Rows[0].FileName = QStringLiteral("FS25_Dealer.zip");
+  Rows[0].Title = QStringLiteral("&quot;Big&quot; Dealer &amp; Shop");
+  Rows[0].Author = QStringLiteral("Kastor [D-S-Agrarservice&amp;#93;");
+  Rows[1].FileName = QStringLiteral("FS25_Hof.zip");
+  Rows[1].Title = QStringLiteral("Hof &#38; Stall &#x5B;v2&#93;");
+  Rows[1].Author = QStringLiteral("A &amp; B &quot;Team&quot;");
+  Rows[1].Version = QStringLiteral("1.0.0.0 &lt;beta&gt;");
+  Rows[2].FileName = QStringLiteral("FS25_Plain.zip");
+  Rows[2].Title = QStringLiteral("Tom &amp;amp; Jerry &copy; &#0; &#xZZ;");
+  Rows[2].Author = QStringLiteral("M&amp;M");
+  const struct {
+    const char* Name;
+    TPageLayout Layout;
+    bool Admin; // the administrator's grid: read by the grid reader
+  } Cases[] = {
+      {"FS22 table", TPageLayout::Table90, false},
+      {"FS22 grid", TPageLayout::Grid92, false},
+      {"FS25 grid", TPageLayout::Grid100, false},
+      {"FS25 administrator's grid", TPageLayout::Grid100, true},
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    const QString Page =
+        Case.Admin ? MakeAdminModPage(Case.Layout, Rows) : MakeModPage(Case.Layout, Rows);
+    const TModPageReading Reading = ReadModPage(Page, u'.');
+    // The check holds the rows against the page's own markup: both decoded.
+    EXPECT_TRUE(Reading.Check.Passed) << qPrintable(ModPageReadingSummary(Reading));
+    EXPECT_EQ(Reading.Reader, Case.Admin ? TModPageReader::GridReader : TModPageReader::Grammar);
+    ASSERT_EQ(Reading.Mods.size(), 3);
+    const TArrayOfServerMods& Mods = Reading.Mods;
+    EXPECT_EQ(Mods[0].Name, QStringLiteral("\"Big\" Dealer & Shop"));
+    EXPECT_EQ(Mods[0].Author, QStringLiteral("Kastor [D-S-Agrarservice]"));
+    EXPECT_EQ(Mods[0].Version, QStringLiteral("1.0.0.0"));
+    EXPECT_EQ(Mods[1].Name, QStringLiteral("Hof & Stall [v2]"));
+    EXPECT_EQ(Mods[1].Author, QStringLiteral("A & B \"Team\""));
+    EXPECT_EQ(Mods[1].Version, QStringLiteral("1.0.0.0 <beta>"));
+    // Decoded once: a named reference the decoding leaves is the mod's own
+    // text, and what is no reference stays.
+    EXPECT_EQ(Mods[2].Name, QStringLiteral("Tom &amp; Jerry &copy; &#0; &#xZZ;"));
+    EXPECT_EQ(Mods[2].Author, QStringLiteral("M&M"));
+    for (int I = 0; I < 3; ++I) {
+      EXPECT_EQ(Mods[I].FileName, Rows[static_cast<size_t>(I)].FileName);
+      EXPECT_EQ(Mods[I].DownloadURL,
+                QStringLiteral("mods/") + Rows[static_cast<size_t>(I)].FileName);
+    }
+  }
+}
+
+TEST(ServerModPageTest, FileNamesAndLinksStayAsThePageWritesThem) {
+  // A link's query and a file name are the server's, byte for byte: the
+  // download asks for exactly what the page links.
+  std::vector<TPageRow> Rows(1);
+  Rows[0].FileName = QStringLiteral("FS22_Big&amp;Small.zip");
+  Rows[0].DownloadURL = QStringLiteral("mods/FS22_Big%26Small.zip?x=1&amp;y=2");
+  for (const TPageLayout Layout : {TPageLayout::Table90, TPageLayout::Grid92}) {
+    const TArrayOfServerMods Mods = TryParseServerModPage(MakeModPage(Layout, Rows), u'.').Mods;
+    ASSERT_EQ(Mods.size(), 1);
+    EXPECT_EQ(Mods[0].FileName, QStringLiteral("FS22_Big&amp;Small.zip"));
+    EXPECT_EQ(Mods[0].DownloadURL, QStringLiteral("mods/FS22_Big%26Small.zip?x=1&amp;y=2"));
   }
 }
 

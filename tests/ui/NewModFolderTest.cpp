@@ -46,6 +46,7 @@ QStringList Fields(const TfmNewModFolder& ADialog) {
   return {Folder.Name,
           Folder.Folder,
           Folder.DedicatedServerURL,
+          Folder.StatsFeedURL,
           Folder.WebUsername,
           Folder.WebPassword,
           Folder.AutoUpdateFromDedicatedServer ? QStringLiteral("auto") : QStringLiteral("-"),
@@ -94,6 +95,7 @@ TEST_F(NewModFolderTest, ControlsCaptionsAndTabOrder) {
                  "server.  If you are not using one or want to manager the mods yourself ignore "
                  "this section."},
       {"Label1", "Dedicated server URL"},
+      {"lblStatsFeedURL", "Stats feed URL (optional):"},
       {"Label4", "Example URL:"},
       {"Label3", "http://192.0.2.17:8380/mods.html"},
       {"Label9", "Web username"},
@@ -143,6 +145,13 @@ TEST_F(NewModFolderTest, ControlsCaptionsAndTabOrder) {
   }
   for (const char* Name : {"Shape1", "Shape2"})
     EXPECT_EQ(Child<QFrame>(Dialog, Name).frameShape(), QFrame::HLine) << Name;
+  const QString FeedHint = QStringLiteral(
+      "The address of the server's stats feed (Settings > Dedicated server stats in its web "
+      "interface, with its code). With it, Tilvane compares mod archives by their hash, as the "
+      "game does.");
+  EXPECT_EQ(Edit(Dialog, "edtStatsFeedURL").toolTip(), FeedHint);
+  EXPECT_EQ(Child<QLabel>(Dialog, "lblStatsFeedURL").toolTip(), FeedHint);
+  EXPECT_EQ(Child<QLabel>(Dialog, "lblStatsFeedURL").buddy(), &Edit(Dialog, "edtStatsFeedURL"));
 
   // Shown: a fixed size of at least the design's, the name box focused, and
   // Tab walks the boxes from top to bottom, then OK and Cancel.
@@ -153,13 +162,13 @@ TEST_F(NewModFolderTest, ControlsCaptionsAndTabOrder) {
   EXPECT_GE(Dialog.width(), 966);
   EXPECT_GE(Dialog.height(), 459);
   QStringList Walk;
-  for (int I = 0; I < 11; ++I) {
+  for (int I = 0; I < 12; ++I) {
     ASSERT_NE(QApplication::focusWidget(), nullptr);
     Walk << QApplication::focusWidget()->objectName();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
-  EXPECT_EQ(Walk, Strings({"edtName", "edtModFolder", "edtDedicatedServerUrl", "edtWebUserName",
-                           "edtWebPassword", "chkAutoUpdateFromDedicatedServer",
+  EXPECT_EQ(Walk, Strings({"edtName", "edtModFolder", "edtDedicatedServerUrl", "edtStatsFeedURL",
+                           "edtWebUserName", "edtWebPassword", "chkAutoUpdateFromDedicatedServer",
                            "chkRemoveModsNotOnServer", "edtGameNameFilter", "edtGamePassword",
                            "btnOk", "btnCancel"}));
   EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("edtName"));
@@ -425,6 +434,65 @@ TEST_F(NewModFolderTest, OkRefusesAServerWithoutAFolderOfItsOwn) {
   EXPECT_TRUE(Reported.empty());
 }
 
+TEST_F(NewModFolderTest, OkChecksTheStatsFeedURLsFormWithoutFetchingIt) {
+  const QString Refusal = QStringLiteral("The stats feed URL must be the address of the server's "
+                                         "dedicated-server-stats.xml, with its code.");
+  TTestServer Server;
+  Server.SetPage(MakeModPage(TPageLayout::Grid100, {{QStringLiteral("A.zip")}}));
+  // On a path the test server records, so that a fetch would show.
+  const QString Feed = Server.BaseURL() + QStringLiteral("mods/dedicated-server-stats.xml");
+  const struct {
+    QString Typed;
+    bool Accepted;
+  } Cases[] = {
+      {QString(), true},
+      {QStringLiteral("   "), true},
+      {Feed + QStringLiteral("?code=5f3a"), true},
+      {QStringLiteral("  ") + Feed + QStringLiteral("?code=5f3a\n"), true},
+      {QStringLiteral("https://fs.example.net/feed/dedicated-server-stats.xml?code=x"), true},
+      {Server.PageURL(), false},
+      {QStringLiteral("ftp://192.0.2.17/feed/dedicated-server-stats.xml?code=x"), false},
+      {QStringLiteral("192.0.2.17:8380/feed/dedicated-server-stats.xml?code=x"), false},
+      {QStringLiteral("http:///feed/dedicated-server-stats.xml"), false},
+      {QStringLiteral("http://192.0.2.17:8380/feed/dedicated-server-stats.xml.bak"), false},
+      {QStringLiteral("http://192.0.2.17:8380/?file=dedicated-server-stats.xml"), false},
+      {QStringLiteral("http://192.0.2.17:8380/feed/DEDICATED-SERVER-STATS.XML"), false},
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.Typed.toStdString());
+    Env.Prompts().Clear();
+    TfmNewModFolder Dialog(nullptr, TFSVersion::fsv25, DataModule);
+    Edit(Dialog, "edtName").setText(QStringLiteral("Server"));
+    // A server folder needs a folder of its own; made here so that no
+    // question about creating it comes in between.
+    QDir().mkpath(Env.PathOf(QStringLiteral("Own")));
+    Edit(Dialog, "edtModFolder").setText(Env.PathOf(QStringLiteral("Own")));
+    Edit(Dialog, "edtDedicatedServerUrl").setText(Server.PageURL());
+    Edit(Dialog, "edtStatsFeedURL").setText(Case.Typed);
+    Click(Dialog, "btnOk");
+    EXPECT_EQ(Accepted(Dialog), Case.Accepted);
+    EXPECT_EQ(Env.Prompts().Messages(), Case.Accepted ? QStringList() : QStringList{Refusal});
+    if (!Case.Accepted) {
+      EXPECT_EQ(Dialog.focusWidget(), &Edit(Dialog, "edtStatsFeedURL"));
+    }
+    TModFolder Saved;
+    Dialog.SaveToTModFolder(Saved);
+    EXPECT_EQ(Saved.StatsFeedURL, Case.Typed.trimmed());
+  }
+  EXPECT_EQ(Server.Requests("/mods/"), 0);
+  EXPECT_TRUE(Reported.empty());
+
+  // A feed without a server page is the user's choice: only its form counts.
+  Env.Prompts().Clear();
+  TfmNewModFolder Dialog(nullptr, TFSVersion::fsv25, DataModule);
+  Edit(Dialog, "edtName").setText(QStringLiteral("Feed only"));
+  Edit(Dialog, "edtModFolder").clear();
+  Edit(Dialog, "edtStatsFeedURL").setText(QStringLiteral("mods.html"));
+  Click(Dialog, "btnOk");
+  EXPECT_FALSE(Accepted(Dialog));
+  EXPECT_EQ(Env.Prompts().Messages(), QStringList{Refusal});
+}
+
 TEST_F(NewModFolderTest, LoadAndSaveCarryEveryField) {
   const struct {
     bool AutoUpdate;
@@ -435,6 +503,8 @@ TEST_F(NewModFolderTest, LoadAndSaveCarryEveryField) {
     Folder.Name = QStringLiteral(" Green Acres ");
     Folder.Folder = Env.PathOf(QStringLiteral("Green"));
     Folder.DedicatedServerURL = QStringLiteral("http://192.0.2.17:8380/mods.html ");
+    Folder.StatsFeedURL =
+        QStringLiteral("http://192.0.2.17:8380/feed/dedicated-server-stats.xml?code=5f3a");
     Folder.WebUsername = QStringLiteral("admin");
     Folder.WebPassword = QStringLiteral(" w3b");
     Folder.AutoUpdateFromDedicatedServer = Case.AutoUpdate;
@@ -449,6 +519,8 @@ TEST_F(NewModFolderTest, LoadAndSaveCarryEveryField) {
     EXPECT_EQ(Saved.Name, QStringLiteral(" Green Acres "));
     EXPECT_EQ(Saved.Folder, Env.PathOf(QStringLiteral("Green")));
     EXPECT_EQ(Saved.DedicatedServerURL, QStringLiteral("http://192.0.2.17:8380/mods.html "));
+    EXPECT_EQ(Saved.StatsFeedURL,
+              QStringLiteral("http://192.0.2.17:8380/feed/dedicated-server-stats.xml?code=5f3a"));
     EXPECT_EQ(Saved.WebUsername, QStringLiteral("admin"));
     EXPECT_EQ(Saved.WebPassword, QStringLiteral(" w3b"));
     EXPECT_EQ(Saved.AutoUpdateFromDedicatedServer, Case.AutoUpdate);
@@ -522,6 +594,8 @@ void WriteButtonFile(const QString& AFileName, const char* AFSVersionLine) {
   WriteFile(AFileName, QByteArray("[Button]\r\n") + AFSVersionLine +
                            "Name=Green/Acres\r\n"
                            "DedicatedServerURL=http://192.0.2.17:8380/mods.html\r\n"
+                           "StatsFeedURL=http://192.0.2.17:8380/feed/"
+                           "dedicated-server-stats.xml?code=5f3a\r\n"
                            "AutoUpdateFromDedicatedServer=0\r\n"
                            "GameNameFilter=Green\r\n"
                            "ServerPassword=join me\r\n");
@@ -572,8 +646,9 @@ TEST_F(NewModFolderTest, AButtonFileFillsTheDialogAndTheNameProposesTheDirectory
   Click(Dialog, "btnImportModFolder");
   EXPECT_EQ(Fields(Dialog),
             (QStringList{L("Green/Acres"), Env.PathOf(QStringLiteral("Mods/FS22/Green_Acres")),
-                         L("http://192.0.2.17:8380/mods.html"), L("mine"), QString(), L("-"),
-                         L("remove"), L("Green"), L("join me")}));
+                         L("http://192.0.2.17:8380/mods.html"),
+                         L("http://192.0.2.17:8380/feed/dedicated-server-stats.xml?code=5f3a"),
+                         L("mine"), QString(), L("-"), L("remove"), L("Green"), L("join me")}));
   ASSERT_EQ(Env.Prompts().History().size(), 2u);
   const TFileDialogOptions& Options = Env.Prompts().History()[0].DialogOptions;
   EXPECT_EQ(Env.Prompts().History()[0].What, ScriptedPromptService::Shown::Type::OpenFile);
@@ -589,6 +664,8 @@ protected:
     Folder.Name = QStringLiteral("Green Acres");
     Folder.Folder = Env.PathOf(QStringLiteral("Green"));
     Folder.DedicatedServerURL = QStringLiteral("http://192.0.2.17:8380/mods.html");
+    Folder.StatsFeedURL = QStringLiteral("https://fs.example.net/feed/dedicated-server-stats.xml"
+                                         "?code=5f3a");
     Folder.WebUsername = QStringLiteral("admin");
     Folder.WebPassword = QStringLiteral("w3b");
     Folder.GameNameFilter = QStringLiteral("Green");
@@ -668,11 +745,12 @@ TEST_F(ExportModFolderButtonTest, AnExportedButtonImportsWithItsOptions) {
     TfmNewModFolder Dialog(nullptr, TFSVersion::fsv25, DataModule);
     Env.Prompts().AnswerPath(File);
     Click(Dialog, "btnImportModFolder");
-    EXPECT_EQ(
-        Fields(Dialog),
-        (QStringList{L("Green Acres"), Env.PathOf(QStringLiteral("Mods/FS25/Green Acres")),
-                     L("http://192.0.2.17:8380/mods.html"), L("admin"), L("w3b"),
-                     L(Case.AutoUpdateField), L(Case.RemoveField), L("Green"), L("join me")}));
+    EXPECT_EQ(Fields(Dialog),
+              (QStringList{L("Green Acres"), Env.PathOf(QStringLiteral("Mods/FS25/Green Acres")),
+                           L("http://192.0.2.17:8380/mods.html"),
+                           L("https://fs.example.net/feed/dedicated-server-stats.xml?code=5f3a"),
+                           L("admin"), L("w3b"), L(Case.AutoUpdateField), L(Case.RemoveField),
+                           L("Green"), L("join me")}));
   }
 }
 

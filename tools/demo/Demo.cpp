@@ -84,11 +84,13 @@ int main(int argc, char** argv) {
   for (const TFSVersion FSVersion : TDemoServer::Games())
     Say(FSTabCaption(FSVersion) + QStringLiteral(" server: ") + Server->PublicPageURL(FSVersion) +
         QStringLiteral(" (admin: ") + Server->AdminPageURL(FSVersion) +
-        QStringLiteral(", web login ") + TDemoServer::User + u'/' + TDemoServer::Password + u')');
+        QStringLiteral(", web login ") + TDemoServer::User + u'/' + TDemoServer::Password +
+        QStringLiteral(", stats feed ") + Server->StatsFeedURL(FSVersion) + u')');
   Say(QStringLiteral(
       "Click \"Demo server FS25\" in Tilvane to sync its mods and start the "
       "stand-in game.\nPress Enter here to publish a change on the server (a new version "
-      "of one mod, another removed or back).\nClose Tilvane to end the demo."));
+      "of one mod, a fixed archive of another at the same version, a third removed or "
+      "back).\nClose Tilvane to end the demo."));
 
   QProcess Program;
   Program.setProcessChannelMode(QProcess::ForwardedChannels);

@@ -35,6 +35,9 @@ void WriteDemoFolders(const TSandboxInstallation& ASandbox, const TDemoServer& A
     if (Admin) {
       Server->WebUsername = TDemoServer::User;
       Server->WebPassword = TDemoServer::Password;
+      // FS25 compares archives by the game's hash from the stats feed; FS22
+      // goes by the page alone, so the demo shows both ways.
+      Server->StatsFeedURL = AServer.StatsFeedURL(FSVersion);
     }
     Server->AutoUpdateFromDedicatedServer = true;
     Server->RemoveModsNotOnServer = true;

@@ -16,12 +16,16 @@ namespace tilvane::demo {
 
 const QString TDemoServer::User = QStringLiteral("admin");
 const QString TDemoServer::Password = QStringLiteral("harvest");
+const QString TDemoServer::StatsFeedCode = QStringLiteral("5f3a9c1e");
 
 namespace {
 
-// The mod whose version each change raises, and the one each change takes
-// away or brings back.
+// The mod whose version each change raises, the one whose archive each
+// change replaces without raising its version (an author's quiet fix, which
+// only the archive's hash tells), and the one each change takes away or
+// brings back.
 const QString Updated = QStringLiteral("ServiceTrailer");
+const QString Fixed = QStringLiteral("RepairPickup");
 const QString Removed = QStringLiteral("HofUndStall");
 
 struct TModTemplate {
@@ -37,7 +41,7 @@ struct TModTemplate {
 const TModTemplate Templates[] = {
     {"ValleyCrestMap", "Valley Crest Map", "Demo Farm Works", 100},
     {"ServiceTrailer", "Service Trailer", "Tilvane Demo", 0},
-    {"HofUndStall", "Hof &amp; Stall", "J\u00fcrgen \u00d6lm\u00fcller", 0},
+    {"HofUndStall", "Hof & Stall", "J\u00fcrgen \u00d6lm\u00fcller", 0},
     {"TractorPack", "Tractor Pack", "Demo Farm Works", 80},
     {"SiloExtension", "Silo Extension", "Tilvane Demo", 0},
     {"HarvesterXL", "Harvester XL", "Demo Farm Works", 60},
@@ -120,6 +124,14 @@ QString TDemoServer::AdminPageURL(TFSVersion FSVersion) const {
   return GameOf(FSVersion).Server->BaseURL() + QStringLiteral("admin/mods.html");
 }
 
+QString TDemoServer::StatsFeedURL(TFSVersion FSVersion) const {
+  return GameOf(FSVersion).Server->StatsFeedURL();
+}
+
+kit::TModFileServer& TDemoServer::GameServer(TFSVersion FSVersion) const {
+  return *GameOf(FSVersion).Server;
+}
+
 std::vector<TDemoMod> TDemoServer::Mods(TFSVersion FSVersion) const {
   std::lock_guard Lock(FMutex);
   const TGame& Game = GameOf(FSVersion);
@@ -133,8 +145,9 @@ void TDemoServer::Publish(TGame& AGame) {
   for (const TDemoMod& Mod : AGame.Mods) {
     kit::TPageRow Row;
     Row.FileName = Mod.FileName;
-    Row.Title = Mod.Title;
-    Row.Author = Mod.Author;
+    // The page is HTML; the feed's XML writer escapes for itself.
+    Row.Title = Mod.Title.toHtmlEscaped();
+    Row.Author = Mod.Author.toHtmlEscaped();
     Row.Version = Mod.Version;
     Row.SizeMB = QString::number(static_cast<double>(Mod.Bytes) / (1024.0 * 1024.0), 'f', 2);
     Rows.push_back(Row);
@@ -148,6 +161,13 @@ void TDemoServer::Publish(TGame& AGame) {
   Dlc.SizeMB = QStringLiteral("1021.44");
   Rows.push_back(Dlc);
   const kit::TPageLayout Layout = LayoutOf(AGame.FSVersion);
+  // The game lists what it runs: the archives, not the DLC.
+  std::vector<kit::TFeedMod> Feed;
+  for (const TDemoMod& Mod : AGame.Mods)
+    Feed.push_back({Mod.FileName, Mod.Title, Mod.Author, Mod.Version});
+  kit::TFeedServer FeedServer;
+  FeedServer.Game = QStringLiteral("Farming Simulator ") + FSVersionToNumberStr(AGame.FSVersion);
+  AGame.Server->SetStatsFeed(StatsFeedCode, FeedServer, std::move(Feed));
   AGame.Server->SetPage(QStringLiteral("/mods.html"), kit::MakeModPage(Layout, Rows));
   AGame.Server->SetLoginPage(QStringLiteral("/admin/mods.html"),
                              kit::MakeAdminModPage(Layout, Rows), User, Password,
@@ -179,6 +199,14 @@ QString TDemoServer::Change() {
       WriteArchive(*Game, Mod, 1000 + static_cast<std::uint64_t>(FChanges));
       Mod.Bytes = QFileInfo(QDir(Game->Folder).filePath(Mod.FileName)).size();
       Said.append(Mod.FileName + QStringLiteral(" is now version ") + Mod.Version);
+    }
+    for (TDemoMod& Mod : Game->Mods) {
+      if (Mod.FileName != Prefixed + Fixed + QStringLiteral(".zip"))
+        continue;
+      WriteArchive(*Game, Mod, 2000 + static_cast<std::uint64_t>(FChanges));
+      Mod.Bytes = QFileInfo(QDir(Game->Folder).filePath(Mod.FileName)).size();
+      Said.append(Mod.FileName + QStringLiteral(" has a fixed archive, still version ") +
+                  Mod.Version);
     }
     const QString Gone = Prefixed + Removed + QStringLiteral(".zip");
     const auto It = std::find_if(Game->Mods.begin(), Game->Mods.end(),

@@ -27,7 +27,10 @@ struct TDemoMod {
 //   /mods.html        the public mod list
 //   /admin/mods.html  the administrator's list, behind the web login
 //   /mods/<file>      the archives
-//   POST /change      a new version of one mod, another mod gone or back
+//   /feed/dedicated-server-stats.xml?code=<StatsFeedCode>
+//                     the game's stats feed, with each archive's hash
+//   POST /change      a new version of one mod, a fixed archive of another at
+//                     the same version, a third mod gone or back
 class TDemoServer {
 public:
   struct TOptions {
@@ -39,6 +42,7 @@ public:
 
   static const QString User;
   static const QString Password;
+  static const QString StatsFeedCode;
 
   TDemoServer(const QString& AFolder, const TOptions& AOptions);
   ~TDemoServer();
@@ -46,6 +50,10 @@ public:
   static QList<TFSVersion> Games() { return {TFSVersion::fsv22, TFSVersion::fsv25}; }
   QString PublicPageURL(TFSVersion FSVersion) const;
   QString AdminPageURL(TFSVersion FSVersion) const;
+  // The stats feed with its code.
+  QString StatsFeedURL(TFSVersion FSVersion) const;
+  // The game's server, for the feed's settings.
+  kit::TModFileServer& GameServer(TFSVersion FSVersion) const;
   // The rows each list shows now.
   std::vector<TDemoMod> Mods(TFSVersion FSVersion) const;
   // Changes both lists; says what changed.

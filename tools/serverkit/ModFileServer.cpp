@@ -100,6 +100,14 @@ TModFileServer::TModFileServer(const QString& AFileFolder)
           return Sent > 0;
         });
   });
+  Server.Get("/feed/dedicated-server-stats.xml",
+             [this](const httplib::Request& AReq, httplib::Response& ARes) {
+               std::string Body;
+               int Status = 200;
+               AnswerStatsFeed(AReq.get_param_value("code"), Body, Status);
+               ARes.status = Status;
+               ARes.set_content(Body, Status == 200 ? "text/xml; charset=utf-8" : "text/plain");
+             });
   Server.Get(R"(/.*)", [this](const httplib::Request& AReq, httplib::Response& ARes) {
     std::lock_guard Lock(FMutex);
     const auto It = FPages.find(AReq.path);
@@ -162,6 +170,85 @@ void TModFileServer::SetLoginPage(const QString& APath, const QString& APage, co
 void TModFileServer::SetAction(const QString& APath, std::function<QString()> AAction) {
   std::lock_guard Lock(FMutex);
   FActions[APath.toStdString()] = std::move(AAction);
+}
+
+void TModFileServer::SetStatsFeed(const QString& ACode, const TFeedServer& AServer,
+                                  std::vector<TFeedMod> AMods) {
+  std::lock_guard Lock(FMutex);
+  FFeedCode = ACode;
+  FFeedServer = AServer;
+  FFeedMods = std::move(AMods);
+}
+
+QString TModFileServer::StatsFeedURL() const {
+  std::lock_guard Lock(FMutex);
+  return BaseURL() + QStringLiteral("feed/dedicated-server-stats.xml?code=") + FFeedCode;
+}
+
+void TModFileServer::SetStatsFeedEmpty(bool AEmpty) {
+  std::lock_guard Lock(FMutex);
+  FFeedEmpty = AEmpty;
+}
+
+void TModFileServer::SetStatsFeedWrongHash(const QString& AFileName) {
+  std::lock_guard Lock(FMutex);
+  FFeedWrongHash = AFileName;
+}
+
+QString TModFileServer::HashOf(const QString& AFileName) {
+  const std::string Path = FFolder + '/' + QFile::encodeName(AFileName).toStdString();
+  struct stat Info {};
+  if (::stat(Path.c_str(), &Info) != 0)
+    return {};
+  THashed Now{static_cast<std::uint64_t>(Info.st_ino),
+              static_cast<std::int64_t>(Info.st_size),
+              static_cast<std::int64_t>(Info.st_mtim.tv_sec) * 1000000000 + Info.st_mtim.tv_nsec,
+              {}};
+  {
+    std::lock_guard Lock(FHashMutex);
+    const auto It = FHashes.find(AFileName);
+    if (It != FHashes.end() && It->second == Now)
+      return It->second.Hash;
+  }
+  // Outside the lock: the demo's map takes a while, and other requests go on.
+  Now.Hash = GameArchiveHash(QFile::decodeName(QByteArray::fromStdString(Path)), AFileName);
+  std::lock_guard Lock(FHashMutex);
+  FHashes[AFileName] = Now;
+  return Now.Hash;
+}
+
+void TModFileServer::AnswerStatsFeed(const std::string& ACode, std::string& ABody, int& AStatus) {
+  QString Code;
+  TFeedServer Server;
+  std::vector<TFeedMod> Mods;
+  QString WrongHash;
+  {
+    std::lock_guard Lock(FMutex);
+    Code = FFeedCode;
+    Server = FFeedServer;
+    if (!FFeedEmpty)
+      Mods = FFeedMods;
+    WrongHash = FFeedWrongHash;
+  }
+  if (Code.isEmpty()) {
+    AStatus = 404;
+    ABody = "not found";
+    return;
+  }
+  if (QString::fromStdString(ACode) != Code) {
+    AStatus = 403;
+    ABody = "forbidden";
+    return;
+  }
+  std::vector<TFeedEntry> Entries;
+  for (const TFeedMod& Mod : Mods) {
+    QString Hash = HashOf(Mod.FileName);
+    // Another hash of the same form: one digit off.
+    if (Mod.FileName == WrongHash && !Hash.isEmpty())
+      Hash[0] = Hash[0] == u'0' ? u'1' : u'0';
+    Entries.push_back({Mod, Hash});
+  }
+  ABody = MakeStatsFeed(Server, Entries).toStdString();
 }
 
 } // namespace tilvane::kit

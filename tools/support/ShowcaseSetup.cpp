@@ -43,6 +43,8 @@ void WriteShowcaseSetup(TdmMain& ADataModule, const QString& ARoot) {
   }
   TModFolder& Server = *ADataModule.ModFolderList()[1];
   Server.DedicatedServerURL = QStringLiteral("http://192.168.1.20:8380/mods.html");
+  Server.StatsFeedURL =
+      QStringLiteral("http://192.168.1.20:8380/feed/dedicated-server-stats.xml?code=5f3a9c1e");
   Server.AutoUpdateFromDedicatedServer = true;
   ADataModule.SaveModFolders(TFSVersion::fsv25);
   ADataModule.SetFSModFolder(TFSVersion::fsv25, ADataModule.ModFolderList()[0]->Folder);
