@@ -25,8 +25,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QThread>
@@ -71,6 +73,7 @@ struct TModalWatch {
   int UpdateWindows = 0;
   QList<int> CompletePercents; // each distinct value of the update window's bar
   int StartingNotices = 0;
+  QStringList Removals; // what each update window that waited for Close showed
 
   void Poll() {
     QWidget* Window = QApplication::activeModalWidget();
@@ -90,6 +93,12 @@ struct TModalWatch {
       const int Percent = Bar ? Bar->value() : -1;
       if (CompletePercents.isEmpty() || CompletePercents.back() != Percent)
         CompletePercents.append(Percent);
+      // A sync that removed archives waits for the player to read the counts.
+      auto* Close = Update->findChild<QPushButton*>(QStringLiteral("btnCancel"));
+      if (Close && Close->isEnabled() && Close->text() == QStringLiteral("Close")) {
+        Removals.append(Update->findChild<QLabel*>(QStringLiteral("lblRemoved"))->text());
+        Close->click();
+      }
     } else if (auto* Other = qobject_cast<QDialog*>(Window)) {
       // Nothing else belongs on this road (the page diagnostics, the crash
       // report): noted, and closed so that the road goes on to its end.
@@ -241,6 +250,10 @@ void DemoRoadTest::BringInTheServersChange(TfmMain& AMain) {
   EXPECT_EQ(Watch.UpdateWindows, 2);
   EXPECT_EQ(ReadAll(Synced(QStringLiteral("FS25_ServiceTrailer.zip"))),
             ReadAll(Served(QStringLiteral("FS25_ServiceTrailer.zip"))));
+  // Same version, other bytes: the feed's hash tells, as the game would.
+  EXPECT_EQ(ReadAll(Synced(QStringLiteral("FS25_RepairPickup.zip"))),
+            ReadAll(Served(QStringLiteral("FS25_RepairPickup.zip"))));
+  EXPECT_EQ(Watch.Removals, QStringList{QStringLiteral("1 mod archive moved to the trash")});
   EXPECT_FALSE(QFile::exists(Synced(QStringLiteral("FS25_HofUndStall.zip"))));
   EXPECT_TRUE(QFile::exists(Sandbox.Home() +
                             QStringLiteral("/.local/share/Trash/files/FS25_HofUndStall.zip")));
