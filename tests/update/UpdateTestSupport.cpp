@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "StatsFeeds.h"
+
 #include <httplib.h>
 
 #include <chrono>
@@ -205,16 +207,14 @@ std::vector<std::string> TTestServer::AllRequests() const {
 // ---- stats feed -----------------------------------------------------------
 
 QByteArray MakeStatsFeed(const std::vector<TFeedMod>& AMods) {
-  auto Attribute = [](const QString& AText) { return AText.toHtmlEscaped().toUtf8(); };
-  QByteArray Xml = "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\n"
-                   "<Server game=\"Farming Simulator 22\" version=\"1.14.0.0\" name=\"Test\" "
-                   "mapName=\"Elmcreek\">\n  <Mods>\n";
+  std::vector<kit::TFeedEntry> Entries;
   for (const TFeedMod& Mod : AMods)
-    Xml += "    <Mod name=\"" + Attribute(Mod.Name) + "\" author=\"" + Attribute(Mod.Author) +
-           "\" version=\"" + Attribute(Mod.Version) + "\" hash=\"" + Attribute(Mod.Hash) + "\">" +
-           Attribute(Mod.Name) + "</Mod>\n";
-  Xml += "  </Mods>\n  <Slots capacity=\"4\" numUsed=\"0\"/>\n</Server>\n";
-  return Xml;
+    Entries.push_back(
+        {{Mod.Name + QStringLiteral(".zip"), Mod.Name, Mod.Author, Mod.Version}, Mod.Hash});
+  kit::TFeedServer Server;
+  Server.Game = QStringLiteral("Farming Simulator 22");
+  Server.Version = QStringLiteral("1.14.0.0");
+  return kit::MakeStatsFeed(Server, Entries);
 }
 
 QString GameHashOf(const QByteArray& ABytes, const QString& AModName) {
