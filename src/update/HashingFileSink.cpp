@@ -23,7 +23,8 @@ qint64 THashingFileSink::writeData(const char* AData, qint64 ASize) {
     setErrorString(FFile.errorString());
     return -1;
   }
-  FHasher.AddData(QByteArrayView(AData, ASize));
+  if (FHashing)
+    FHasher.AddData(QByteArrayView(AData, ASize));
   return Written;
 }
 

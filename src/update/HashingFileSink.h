@@ -19,6 +19,10 @@ public:
 
   // Opens the sink for writing; the bytes hashed start again from none.
   bool Restart();
+  // Off: the bytes only pass. MD5 runs at about the speed of a loopback
+  // transfer, so it is paid only where a hash will be compared.
+  void SetHashing(bool AHashing) { FHashing = AHashing; }
+  bool Hashing() const { return FHashing; }
   TModArchiveHasher& Hasher() { return FHasher; }
 
 protected:
@@ -28,6 +32,7 @@ protected:
 private:
   QFile& FFile;
   TModArchiveHasher FHasher;
+  bool FHashing = true;
 };
 
 } // namespace tilvane

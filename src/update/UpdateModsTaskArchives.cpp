@@ -235,6 +235,7 @@ bool TUpdateModsTask::DownloadArchive(const TServerMod& AMod) {
                     QLatin1String("\r\nError: ") + Partial.errorString());
   Guard.Created();
   THashingFileSink Sink(Partial);
+  Sink.SetHashing(!FeedHashFor(QFileInfo(Target).fileName()).isEmpty());
   FGlobalStart = TickCount();
   QString Failure;
   bool Checked = false;
@@ -273,7 +274,8 @@ bool TUpdateModsTask::DownloadArchive(const TServerMod& AMod) {
   Guard.Keep();
   FFolderNamesValid = false;
   const QFileInfo Archive(Target);
-  Facts().PutHash(Archive, FDownloadHash);
+  if (!FDownloadHash.isEmpty())
+    Facts().PutHash(Archive, FDownloadHash);
   Facts().PutInfo(Archive, FDownloadInfo);
   return true;
 }
@@ -325,7 +327,9 @@ QString TUpdateModsTask::CheckDownload(QFile& APartial, THashingFileSink& ASink,
   if (!Rejection.isEmpty())
     return Rejection;
   // The game hashes the archive under the name it will have in the folder.
-  FDownloadHash = ASink.Hasher().Result(ModNameOfArchive(QFileInfo(ATarget).fileName()));
+  FDownloadHash = ASink.Hashing()
+                      ? ASink.Hasher().Result(ModNameOfArchive(QFileInfo(ATarget).fileName()))
+                      : QString();
   const QString FeedHash = FeedHashFor(QFileInfo(ATarget).fileName());
   if (!FeedHash.isEmpty() && FeedHash != FDownloadHash) {
     AHashOnly = true;
