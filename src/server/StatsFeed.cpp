@@ -2,6 +2,7 @@
 
 #include "common/AppError.h"
 #include "server/HtmlReferences.h"
+#include "server/ModListCheck.h"
 
 #include <pugixml.hpp>
 
@@ -11,14 +12,6 @@ namespace tilvane {
 
 namespace {
 
-QString FoldAsciiLower(const QString& AText) {
-  QString Result = AText;
-  for (QChar& C : Result)
-    if (C >= u'A' && C <= u'Z')
-      C = QChar(C.unicode() + (u'a' - u'A'));
-  return Result;
-}
-
 QString Text(const char* AUtf8) {
   return DecodeHtmlReferences(QString::fromUtf8(AUtf8));
 }
@@ -26,7 +19,7 @@ QString Text(const char* AUtf8) {
 } // namespace
 
 const QString* TStatsFeed::HashOf(const QString& AModName) const {
-  const auto It = HashByName.constFind(FoldAsciiLower(AModName));
+  const auto It = HashByName.constFind(FoldedAscii(AModName));
   return It == HashByName.cend() ? nullptr : &*It;
 }
 
@@ -52,10 +45,10 @@ TStatsFeed ParseStatsFeed(const QByteArray& AXml) {
       continue;
     Item.Author = Text(Mod.attribute("author").value());
     Item.Version = Text(Mod.attribute("version").value());
-    Item.Hash = FoldAsciiLower(QString::fromUtf8(Mod.attribute("hash").value()));
+    Item.Hash = FoldedAscii(QString::fromUtf8(Mod.attribute("hash").value()));
     Item.Title = Text(Mod.text().get());
     // A name listed twice keeps its first hash, as the list keeps its order.
-    const QString Key = FoldAsciiLower(Item.Name);
+    const QString Key = FoldedAscii(Item.Name);
     if (!Result.HashByName.contains(Key))
       Result.HashByName.insert(Key, Item.Hash);
     Result.Mods.append(std::move(Item));

@@ -3,6 +3,7 @@
 #include "common/AppError.h"
 #include "common/AtomicFile.h"
 #include "update/ArchiveHash.h"
+#include "update/ModFolderKey.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -67,11 +68,7 @@ QString ChecksumOf(const QJsonObject& AArchives) {
 TArchiveFactsCache::TArchiveFactsCache(const QString& ACacheFile) : FCacheFile(ACacheFile) {}
 
 QString TArchiveFactsCache::CacheFileFor(const QString& ACacheFolder, const QString& AModFolder) {
-  // The folder's path may hold any character and be long; its SHA-1 is a
-  // name every file system takes.
-  const QString Folder = QDir::cleanPath(QFileInfo(AModFolder).absoluteFilePath());
-  const QByteArray Digest = QCryptographicHash::hash(Folder.toUtf8(), QCryptographicHash::Sha1);
-  return QDir::cleanPath(ACacheFolder) + QLatin1Char('/') + QString::fromLatin1(Digest.toHex()) +
+  return QDir::cleanPath(ACacheFolder) + QLatin1Char('/') + ModFolderKey(AModFolder) +
          QLatin1String(".json");
 }
 

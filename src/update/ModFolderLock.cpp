@@ -3,7 +3,8 @@
 #include "common/AppError.h"
 #include "common/Paths.h"
 
-#include <QCryptographicHash>
+#include "update/ModFolderKey.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -11,11 +12,7 @@
 namespace tilvane {
 
 TModFolderLock::TModFolderLock(const QString& ALockFolder, const QString& AModFolder) {
-  // Two spellings of one folder ("mods/", "./mods") must meet at one lock.
-  const QString Key = QDir::cleanPath(QFileInfo(AModFolder).absoluteFilePath());
-  const QByteArray Digest =
-      QCryptographicHash::hash(Key.toUtf8(), QCryptographicHash::Sha1).toHex();
-  FFileName = JoinPath(ALockFolder, QStringLiteral("sync-") + QString::fromLatin1(Digest) +
+  FFileName = JoinPath(ALockFolder, QStringLiteral("sync-") + ModFolderKey(AModFolder) +
                                         QStringLiteral(".lock"));
   FLock = std::make_unique<QLockFile>(FFileName);
   // A sync may run for hours; only a lock whose process is gone is stale.

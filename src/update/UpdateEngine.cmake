@@ -12,6 +12,7 @@ tilvane_add_library(tilvane_update
     ${_update_dir}/DownloadCheck.cpp
     ${_update_dir}/HashingFileSink.cpp
     ${_update_dir}/ModFolderLock.cpp
+    ${_update_dir}/ModFolderKey.cpp
     ${_update_dir}/UiHandOver.cpp
     ${_update_dir}/HandOverPromptService.cpp
   LIBS tilvane_http tilvane_game tilvane_server PkgConfig::LIBZIP pugixml::pugixml OpenSSL::Crypto Qt6::Core)
