@@ -148,7 +148,7 @@ private:
   // may. AHashOnly tells that only the feed's hash disagreed.
   QString CheckDownload(QFile& APartial, THashingFileSink& ASink, const TServerMod& AMod,
                         const QString& ATarget, bool& AHashOnly);
-  // Puts a complete download in place of its archive.
+  // Puts a checked download (closed by CheckDownload) in place of its archive.
   bool ReplaceArchive(QFile& APartial, const QString& ATarget, QString& AFailure);
   // Moves what the trash takes there; asks once about the rest.
   bool RemoveArchives(const QStringList& APaths);

@@ -101,8 +101,10 @@ void TUpdateModsTask::SaveFacts() {
 }
 
 bool TUpdateModsTask::ReadStatsFeed(const TArrayOfServerMods& AModList) {
-  if (FModFolder.StatsFeedURL.isEmpty() || IsCancelled())
-    return !IsCancelled();
+  if (IsCancelled())
+    return false;
+  if (FModFolder.StatsFeedURL.isEmpty())
+    return true;
   SetStatus(QStringLiteral("Getting the server's stats feed..."));
   const bool PageHasArchives = !ArchiveRows(AModList).isEmpty();
   QString Reason;
@@ -318,9 +320,14 @@ QString TUpdateModsTask::CheckDownload(QFile& APartial, THashingFileSink& ASink,
   APartial.close();
   if (APartial.error() != QFileDevice::NoError)
     return AMod.FileName + QLatin1String(": ") + APartial.errorString();
-  if (!FCheck)
-    FCheck = std::make_unique<TDownloadCheck>(JoinPath(WorkFolder(), QStringLiteral("check")));
-  QDir().mkpath(JoinPath(WorkFolder(), QStringLiteral("check")));
+  if (!FCheck) {
+    // A folder apart from the local archives' reader: each extracts under a
+    // fixed name.
+    const QString CheckFolder = JoinPath(WorkFolder(), QStringLiteral("check"));
+    if (!QDir().mkpath(CheckFolder))
+      throw EAppError(QLatin1String("Unable to create folder ") + CheckFolder);
+    FCheck = std::make_unique<TDownloadCheck>(CheckFolder);
+  }
   FDownloadInfo = {};
   const QString Rejection =
       FCheck->Rejection(APartial.fileName(), FClient.ContentType(), AMod, FDownloadInfo);
@@ -340,13 +347,8 @@ QString TUpdateModsTask::CheckDownload(QFile& APartial, THashingFileSink& ASink,
 }
 
 bool TUpdateModsTask::ReplaceArchive(QFile& APartial, const QString& ATarget, QString& AFailure) {
-  APartial.close();
-  if (APartial.error() != QFileDevice::NoError) {
-    AFailure = QLatin1String("Unable to download ") + QFileInfo(ATarget).fileName() +
-               QLatin1String(". Exiting.\r\nError: ") + APartial.errorString();
-    return false;
-  }
-  // One step from the old archive to the new: there is no moment without one.
+  // The partial file was closed, and its close checked, before it was read
+  // for the check. One step from the old archive to the new: there is no moment without one.
   std::error_code Error;
   std::filesystem::rename(FileSystemPath(APartial.fileName()), FileSystemPath(ATarget), Error);
   if (Error) {
