@@ -5,6 +5,7 @@
 #include "common/PromptService.h"
 #include "common/Trash.h"
 #include "common/TrashCheck.h"
+#include "modfolders/ServerFolderRule.h"
 #include "server/ModListCheck.h"
 #include "server/ModPageReading.h"
 #include "server/ServerURL.h"
@@ -90,6 +91,9 @@ TUpdateModsTask::TUpdateModsTask(const TModFolder& AModFolder, TFSVersion FSVers
   });
   // The time-outs are minutes long; a cancel must not wait for them.
   FClient.SetAbortCheck([this] { return IsCancelled(); });
+  // The page's and every archive's URL carry the web login, the feed's its
+  // code: no redirect may take them to another host.
+  FClient.SetRedirects(THttpRedirects::SameOrigin);
 }
 
 TUpdateModsTask::~TUpdateModsTask() {
@@ -183,6 +187,12 @@ QString TUpdateModsTask::LocalPath(const QString& AFileName) {
 
 void TUpdateModsTask::UpdateModsTask() {
   FProgress.StartTimes(false);
+  // The windows refuse such a folder first; the task is the last line before
+  // archives would be removed from the working folder.
+  if (FollowsServerWithoutFolder(FModFolder)) {
+    FFinalMsg = ServerWithoutFolderMessage();
+    return;
+  }
   // Held to the end: a second sync of the folder would write the same
   // partial files and could put the other's unfinished download in place.
   TModFolderLock Lock(FStateFolder, FModFolder.Folder);

@@ -109,8 +109,6 @@ TfmUpdatingMods::TfmUpdatingMods(QWidget* AOwner, const TModFolder& AModFolder,
                             THttpSecureProtocol::Tls12);
   Client.SetConnectionTimeout(300000);
   Client.SetResponseTimeout(300000);
-  // The page and every archive URL carry the web login in their query.
-  Client.SetRedirects(THttpRedirects::SameOrigin);
 
   tmrFinished = new QTimer(this);
   tmrFinished->setObjectName(QStringLiteral("tmrFinished"));

@@ -241,6 +241,14 @@ TEST_F(UpdateVerifyTest, SecondSyncOfTheSameFolderIsRefused) {
   EXPECT_EQ(ReadFile(Mod(QStringLiteral("A.zip"))), Served(QStringLiteral("A.zip")));
 }
 
+TEST_F(UpdateVerifyTest, ServerFolderWithoutAFolderOfItsOwnIsRefusedBeforeAnything) {
+  Folder.Folder.clear();
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(Task->FinalMsg(),
+            QStringLiteral("A mod folder that follows a dedicated server needs its own folder."));
+  EXPECT_TRUE(Server.AllRequests().empty());
+}
+
 class TrashRefusalTest : public UpdateModsTaskTest,
                          public ::testing::WithParamInterface<const char*> {};
 
