@@ -373,8 +373,10 @@ void TUpdateModsTask::ReportOutcome() {
               QLatin1String("); authors and versions were compared."));
     return;
   }
-  if (!FFeed)
+  if (!FFeed) {
+    SetStatus(QStringLiteral("The folder is in line with the server."));
     return;
+  }
   // What the game checks before it lets the player join: every mod the
   // server runs, in the folder with the same hash.
   int Archives = 0;

@@ -170,6 +170,13 @@ void TfmUpdatingMods::tmrFinishedTimer() {
   // counts stay in view until the player has read them.
   FResultOnClose = Result;
   lblStatus1->setText(FTask->LastStatus());
+  if (FTask->FinishedUpdating()) {
+    // Nothing is left to estimate: the labels would read as a sync still
+    // under way.
+    pbFilePercent->setValue(100);
+    pbCompletePercent->setValue(100);
+    lblFinishTime->clear();
+  }
   btnPause->hide();
   btnCancel->setText(QStringLiteral("Close"));
   btnCancel->setEnabled(true);

@@ -74,6 +74,10 @@ TEST_F(UpdatingModsWindowTest, RunsToOkAndShowsTheLastArchive) {
     if (Close->text() != QStringLiteral("Close") || !Close->isEnabled())
       return;
     Waited = Window.findChild<QLabel*>(QStringLiteral("lblRemoved"))->text();
+    EXPECT_EQ(Window.findChild<QLabel*>(QStringLiteral("lblStatus1"))->text(),
+              QStringLiteral("The folder is in line with the server."));
+    EXPECT_EQ(Window.findChild<QProgressBar*>(QStringLiteral("pbCompletePercent"))->value(), 100);
+    EXPECT_TRUE(Window.findChild<QLabel*>(QStringLiteral("lblFinishTime"))->text().isEmpty());
     EXPECT_FALSE(Window.findChild<QPushButton*>(QStringLiteral("btnPause"))->isVisible());
     Close->click();
   });
