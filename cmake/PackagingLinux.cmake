@@ -5,7 +5,7 @@ set(_linux_files ${PROJECT_SOURCE_DIR}/packaging/linux)
 
 install(FILES ${_linux_files}/${TILVANE_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/src/ui/pictures/tilvane.svg
+install(FILES ${PROJECT_SOURCE_DIR}/src/gui/pictures/tilvane.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${TILVANE_APP_ID}.svg)
 string(TIMESTAMP TILVANE_RELEASE_DATE "%Y-%m-%d" UTC)

@@ -1,6 +1,6 @@
 // Following a large game log: the refresh tick on an unchanged file, a tick
 // after the game appended 100 lines, and the first load.
-#include "logviewer/LogFollower.h"
+#include "core/logviewer/LogFollower.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Saving and loading a long mod folder list, and activating a folder in the
 // game's settings file.
-#include "app/MainDM.h"
-#include "common/PromptService.h"
+#include "core/common/PromptService.h"
+#include "datamodule/MainDM.h"
 #include "platform/FakePlatform.h"
 
 #include <QDir>

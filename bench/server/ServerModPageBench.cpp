@@ -1,9 +1,9 @@
 #include "BenchServerPage.h"
 #include "ServerPageFixtures.h"
 
-#include "server/GridPageReader.h"
-#include "server/ModPageReading.h"
-#include "server/ParseServerModList.h"
+#include "core/server/GridPageReader.h"
+#include "core/server/ModPageReading.h"
+#include "core/server/ParseServerModList.h"
 
 #include <benchmark/benchmark.h>
 
@@ -43,8 +43,7 @@ void ParseFixturePage(benchmark::State& AState, const char* AVersion) {
 // rows make a 5 MB page). Target: 2,000 rows in 5 ms, and linear growth.
 void ReadAdminPage(benchmark::State& AState) {
   const int Rows = int(AState.range(0));
-  const QString Page =
-      kit::AdminGridPage(QStringLiteral("10.0.0.0"), kit::FixtureMods(Rows), true);
+  const QString Page = kit::AdminGridPage(QStringLiteral("10.0.0.0"), kit::FixtureMods(Rows), true);
   for (auto _ : AState) {
     const TArrayOfServerMods Mods = ReadGridModPage(Page, true, u'.');
     if (Mods.size() != Rows)

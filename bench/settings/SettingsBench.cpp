@@ -1,4 +1,4 @@
-#include "common/IniFile.h"
+#include "core/common/IniFile.h"
 #include "platform/Platform.h"
 
 #include <QTemporaryDir>

@@ -2,11 +2,11 @@
 // and built anew from the folders' file, the window sized and painted.
 // Target: 100 ms.
 #include "SilentPrompts.h"
-#include "app/MainDM.h"
-#include "common/PromptService.h"
+#include "core/common/PromptService.h"
+#include "datamodule/MainDM.h"
+#include "gui/main/MainFM.h"
+#include "gui/main/PendingDialogs.h"
 #include "platform/FakePlatform.h"
-#include "ui/MainFM.h"
-#include "ui/PendingDialogs.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,8 +5,8 @@
 // program ending at its first paint); one untimed start warms the caches.
 #include "ShowcaseSetup.h"
 #include "SilentPrompts.h"
-#include "app/MainDM.h"
-#include "common/PromptService.h"
+#include "core/common/PromptService.h"
+#include "datamodule/MainDM.h"
 #include "platform/Platform.h"
 
 #include <QDir>

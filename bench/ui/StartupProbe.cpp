@@ -2,7 +2,7 @@
 // time: it then writes "painted" to its output. The start-up benchmark
 // starts it and takes the time.
 #include "app/Program.h"
-#include "ui/MainFM.h"
+#include "gui/main/MainFM.h"
 
 #include <QCoreApplication>
 #include <QEvent>

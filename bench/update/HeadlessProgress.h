@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/UpdateProgressModel.h"
+#include "core/update/UpdateProgressModel.h"
 
 #include <QString>
 

@@ -10,10 +10,10 @@
 #include "ModFileServer.h"
 #include "ModPages.h"
 
-#include "common/PromptService.h"
-#include "modfolders/ModFolder.h"
-#include "update/ModArchiveReader.h"
-#include "update/UpdateModsTask.h"
+#include "core/common/PromptService.h"
+#include "core/modfolders/ModFolder.h"
+#include "core/update/ModArchiveReader.h"
+#include "core/update/UpdateModsTask.h"
 
 #include <QCoreApplication>
 #include <QDir>

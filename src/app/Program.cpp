@@ -1,16 +1,16 @@
 #include "app/Program.h"
 
-#include "app/MainDM.h"
-#include "app/TilvaneApplication.h"
-#include "common/CommonUtilities.h"
-#include "common/Paths.h"
-#include "common/QtPromptService.h"
-#include "crash/CrashReporter.h"
+#include "app/Application.h"
+#include "core/common/CommonUtilities.h"
+#include "core/common/Paths.h"
+#include "datamodule/MainDM.h"
+#include "gui/common/QtPromptService.h"
+#include "gui/crash/CrashReporter.h"
+#include "gui/main/MainFM.h"
+#include "gui/main/ProgramDialogs.h"
+#include "gui/pagediag/UnknownModPageViewer.h"
 #include "platform/FatalSignals.h"
 #include "platform/Platform.h"
-#include "ui/MainFM.h"
-#include "ui/ProgramDialogs.h"
-#include "update/UnknownModPageViewer.h"
 
 #include <QIcon>
 #include <QTimer>

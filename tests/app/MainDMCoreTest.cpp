@@ -1,5 +1,5 @@
-#include "app/MainDM.h"
-#include "common/AppError.h"
+#include "core/common/AppError.h"
+#include "datamodule/MainDM.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "app/MainDM.h"
-#include "common/AppError.h"
-#include "common/IniFile.h"
+#include "core/common/AppError.h"
+#include "core/common/IniFile.h"
+#include "datamodule/MainDM.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

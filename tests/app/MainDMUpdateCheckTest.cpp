@@ -1,6 +1,6 @@
 #include "LocalHttpServer.h"
-#include "app/MainDM.h"
-#include "common/AppError.h"
+#include "core/common/AppError.h"
+#include "datamodule/MainDM.h"
 #include "server/FailingPorts.h"
 #include "support/TestEnvironment.h"
 

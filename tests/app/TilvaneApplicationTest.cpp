@@ -1,5 +1,5 @@
-#include "app/TilvaneApplication.h"
-#include "common/AppError.h"
+#include "app/Application.h"
+#include "core/common/AppError.h"
 
 #include <QCoreApplication>
 #include <QEvent>

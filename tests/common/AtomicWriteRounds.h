@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/IniFile.h"
+#include "core/common/IniFile.h"
 
 namespace tilvane::test {
 

@@ -1,5 +1,5 @@
-#include "common/CommonUtilities.h"
-#include "common/AppError.h"
+#include "core/common/CommonUtilities.h"
+#include "core/common/AppError.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

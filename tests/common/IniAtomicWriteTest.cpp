@@ -1,6 +1,6 @@
 #include "AtomicWriteRounds.h"
 
-#include "common/IniFile.h"
+#include "core/common/IniFile.h"
 #include "support/TestEnvironment.h"
 
 #include <QProcess>

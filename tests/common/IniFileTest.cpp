@@ -1,6 +1,6 @@
-#include "common/IniFile.h"
-#include "common/AppError.h"
-#include "common/AtomicFile.h"
+#include "core/common/IniFile.h"
+#include "core/common/AppError.h"
+#include "core/common/AtomicFile.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

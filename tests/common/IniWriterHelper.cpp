@@ -2,7 +2,7 @@
 // is killed. The atomic-write test kills it at random moments.
 #include "AtomicWriteRounds.h"
 
-#include "common/IniFile.h"
+#include "core/common/IniFile.h"
 #include "platform/Platform.h"
 
 #include <QCoreApplication>

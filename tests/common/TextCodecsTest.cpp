@@ -1,4 +1,4 @@
-#include "common/TextCodecs.h"
+#include "core/common/TextCodecs.h"
 
 #include <gtest/gtest.h>
 

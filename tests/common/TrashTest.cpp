@@ -1,4 +1,4 @@
-#include "common/Trash.h"
+#include "core/common/Trash.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "common/WindowUpdate.h"
-#include "common/AppError.h"
+#include "gui/common/WindowUpdate.h"
+#include "core/common/AppError.h"
 
 #include <QWidget>
 

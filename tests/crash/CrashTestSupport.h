@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/AppError.h"
+#include "core/common/AppError.h"
 
 #include <QString>
 

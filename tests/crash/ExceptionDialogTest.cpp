@@ -1,4 +1,4 @@
-#include "crash/ExceptionDialog.h"
+#include "gui/crash/ExceptionDialog.h"
 #include "crash/CrashTestSupport.h"
 #include "support/TestEnvironment.h"
 

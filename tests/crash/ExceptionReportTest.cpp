@@ -1,4 +1,4 @@
-#include "crash/ExceptionReport.h"
+#include "core/crash/ExceptionReport.h"
 #include "crash/CrashTestSupport.h"
 #include "platform/StackTrace.h"
 #include "support/TestEnvironment.h"

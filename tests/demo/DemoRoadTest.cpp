@@ -8,15 +8,15 @@
 #include "DemoServer.h"
 #include "SandboxInstallation.h"
 
-#include "app/MainDM.h"
 #include "app/Program.h"
-#include "logviewer/LogEditor.h"
-#include "logviewer/LogViewer.h"
-#include "logviewer/LogViewerInstance.h"
-#include "ui/MainFM.h"
-#include "ui/ModFolderFR.h"
-#include "ui/StartingFSFM.h"
-#include "update/UpdatingModsFM.h"
+#include "datamodule/MainDM.h"
+#include "gui/dialogs/StartingFSFM.h"
+#include "gui/logviewer/LogEditor.h"
+#include "gui/logviewer/LogViewerFM.h"
+#include "gui/logviewer/LogViewerInstance.h"
+#include "gui/main/MainFM.h"
+#include "gui/main/ModFolderFR.h"
+#include "gui/update/UpdatingModsFM.h"
 
 #include <QAction>
 #include <QApplication>

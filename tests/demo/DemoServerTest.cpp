@@ -3,11 +3,11 @@
 // program's archive reader, and the changes it publishes.
 #include "DemoServer.h"
 
-#include "app/MainDM.h"
-#include "common/HttpRoutines.h"
-#include "server/ModPageReading.h"
+#include "core/http/HttpRoutines.h"
+#include "core/server/ModPageReading.h"
+#include "core/update/ModArchiveReader.h"
+#include "datamodule/MainDM.h"
 #include "support/TestEnvironment.h"
-#include "update/ModArchiveReader.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,6 +1,6 @@
 // Where each game is installed and keeps its files, and its process.
-#include "app/MainDM.h"
-#include "common/AppError.h"
+#include "core/common/AppError.h"
+#include "datamodule/MainDM.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "common/AppError.h"
-#include "game/FSVersion.h"
-#include "game/ProcessNameMatcher.h"
-#include "game/SteamLibraryFolders.h"
+#include "core/common/AppError.h"
+#include "core/game/FSVersion.h"
+#include "core/game/ProcessNameMatcher.h"
+#include "core/game/SteamLibraryFolders.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

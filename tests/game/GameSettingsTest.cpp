@@ -1,6 +1,6 @@
 // The game's own settings files, edited through the data module.
-#include "app/MainDM.h"
-#include "common/AppError.h"
+#include "core/common/AppError.h"
+#include "datamodule/MainDM.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "game/GameXmlDocument.h"
+#include "core/game/GameXmlDocument.h"
 
 #include "support/TestEnvironment.h"
 

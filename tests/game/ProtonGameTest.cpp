@@ -1,8 +1,8 @@
 // A game that Steam runs under Proton, reached through the data module: a
 // sandbox laid out like a Steam Deck's, with the game in a library on a card
 // and its prefix, drive links and documents beside it.
-#include "app/MainDM.h"
-#include "common/AppError.h"
+#include "core/common/AppError.h"
+#include "datamodule/MainDM.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 // Paths between Linux and a game under Wine, through its prefix's drives.
-#include "game/WineDrives.h"
+#include "core/game/WineDrives.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "logviewer/LogFollower.h"
+#include "core/logviewer/LogFollower.h"
 
 #include "support/TestEnvironment.h"
 

@@ -1,11 +1,11 @@
-#include "logviewer/LogViewer.h"
+#include "gui/logviewer/LogViewerFM.h"
 
-#include "app/MainDM.h"
-#include "common/AppError.h"
-#include "logviewer/LogEditor.h"
-#include "logviewer/LogEntryDelegate.h"
-#include "logviewer/LogViewerInstance.h"
-#include "logviewer/Search.h"
+#include "core/common/AppError.h"
+#include "datamodule/MainDM.h"
+#include "gui/logviewer/LogEditor.h"
+#include "gui/logviewer/LogEntryDelegate.h"
+#include "gui/logviewer/LogViewerInstance.h"
+#include "gui/logviewer/SearchFM.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The file that carries one mod folder button to another player.
-#include "modfolders/ModFolderButtonFile.h"
-#include "common/AppError.h"
-#include "common/IniFile.h"
-#include "modfolders/ModFolder.h"
+#include "core/modfolders/ModFolderButtonFile.h"
+#include "core/common/AppError.h"
+#include "core/common/IniFile.h"
+#include "core/modfolders/ModFolder.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>

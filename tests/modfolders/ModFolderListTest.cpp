@@ -1,6 +1,6 @@
 // The per-game settings files and the mod folder list of the data module.
-#include "app/MainDM.h"
-#include "common/AppError.h"
+#include "core/common/AppError.h"
+#include "datamodule/MainDM.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

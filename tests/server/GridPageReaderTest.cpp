@@ -1,8 +1,8 @@
 #include "PageMutation.h"
 #include "ServerPageFixtures.h"
 
-#include "server/GridPageReader.h"
-#include "server/ModPageReading.h"
+#include "core/server/GridPageReader.h"
+#include "core/server/ModPageReading.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "server/HtmlReferences.h"
+#include "core/server/HtmlReferences.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "FailingPorts.h"
 #include "LocalHttpServer.h"
 
-#include "common/AppError.h"
-#include "common/HttpClient.h"
-#include "common/HttpRoutines.h"
+#include "core/common/AppError.h"
+#include "core/http/HttpClient.h"
+#include "core/http/HttpRoutines.h"
 #include "support/TestEnvironment.h"
 
 #include <QBuffer>

@@ -1,9 +1,9 @@
 #include "PageMutation.h"
 #include "ServerPageFixtures.h"
 
-#include "server/ModListCheck.h"
-#include "server/ModPageRows.h"
-#include "server/ParseServerModList.h"
+#include "core/server/ModListCheck.h"
+#include "core/server/ModPageRows.h"
+#include "core/server/ParseServerModList.h"
 
 #include <gtest/gtest.h>
 

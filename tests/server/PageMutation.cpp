@@ -1,6 +1,6 @@
 #include "PageMutation.h"
 
-#include "server/ModListCheck.h"
+#include "core/server/ModListCheck.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/ParseServerModList.h"
+#include "core/server/ParseServerModList.h"
 
 #include <QString>
 #include <QStringView>

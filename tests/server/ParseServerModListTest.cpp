@@ -1,9 +1,9 @@
 #include "ModPages.h"
 #include "ServerPageFixtures.h"
 
-#include "server/ModPageReading.h"
-#include "server/ParseServerModList.h"
-#include "server/ServerVersionMarkers.h"
+#include "core/server/ModPageReading.h"
+#include "core/server/ParseServerModList.h"
+#include "core/server/ServerVersionMarkers.h"
 #include "support/ScriptedPromptService.h"
 
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/ServerPageViewer.h"
+#include "core/server/ServerPageViewer.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "ServerPageExercise.h"
 
-#include "server/ParseServerModList.h"
+#include "core/server/ParseServerModList.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "ServerPageExercise.h"
 
-#include "server/GridPageReader.h"
-#include "server/ModListCheck.h"
-#include "server/ModPageReading.h"
-#include "server/ParseServerModList.h"
+#include "core/server/GridPageReader.h"
+#include "core/server/ModListCheck.h"
+#include "core/server/ModPageReading.h"
+#include "core/server/ParseServerModList.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
-#include "server/StatsFeed.h"
-#include "common/AppError.h"
+#include "core/server/StatsFeed.h"
+#include "core/common/AppError.h"
 
 #include <QFile>
 

@@ -3,8 +3,8 @@
 #include "RecordingServerPageViewer.h"
 #include "ServerPageFixtures.h"
 
-#include "app/MainDM.h"
-#include "server/ServerURL.h"
+#include "core/server/ServerURL.h"
+#include "datamodule/MainDM.h"
 #include "support/TestEnvironment.h"
 
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 // The developer listing and its window on the fake platform.
 #include "GameSandbox.h"
 
-#include "ui/DeveloperInfo.h"
-#include "ui/DeveloperInfoFM.h"
+#include "gui/settings/DeveloperInfoFM.h"
+#include "windowlogic/DeveloperInfo.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "GameSandbox.h"
 
-#include "common/AppError.h"
+#include "core/common/AppError.h"
 
 #include <QDirIterator>
 #include <QFile>

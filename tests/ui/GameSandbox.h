@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MainDM.h"
+#include "datamodule/MainDM.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetChild.h"
 

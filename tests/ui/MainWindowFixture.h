@@ -2,10 +2,10 @@
 
 #include "UpdateTestSupport.h"
 
-#include "app/MainDM.h"
+#include "datamodule/MainDM.h"
+#include "gui/main/MainFM.h"
 #include "support/TestEnvironment.h"
-#include "ui/MainDialogs.h"
-#include "ui/MainFM.h"
+#include "windowlogic/MainDialogs.h"
 
 #include <QApplication>
 #include <QTest>

@@ -1,12 +1,12 @@
 #include "MainWindowFixture.h"
 
-#include "common/AppError.h"
-#include "logviewer/LogViewer.h"
-#include "logviewer/LogViewerInstance.h"
-#include "ui/DeleteModFolderFM.h"
-#include "ui/MainWindowLogic.h"
-#include "ui/ModFolderFR.h"
-#include "ui/StartingFSFM.h"
+#include "core/common/AppError.h"
+#include "gui/dialogs/DeleteModFolderFM.h"
+#include "gui/dialogs/StartingFSFM.h"
+#include "gui/logviewer/LogViewerFM.h"
+#include "gui/logviewer/LogViewerInstance.h"
+#include "gui/main/ModFolderFR.h"
+#include "windowlogic/MainWindowLogic.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -2,15 +2,15 @@
 // files through it.
 #include "UpdateTestSupport.h"
 
-#include "app/MainDM.h"
-#include "common/IniFile.h"
-#include "modfolders/ModFolder.h"
+#include "core/common/IniFile.h"
+#include "core/modfolders/ModFolder.h"
+#include "datamodule/MainDM.h"
+#include "gui/dialogs/ServerURLInstructionFM.h"
+#include "gui/modfolder/NewModFolderFM.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetChild.h"
-#include "ui/ModFolderButtonExport.h"
-#include "ui/NewModFolderFM.h"
-#include "ui/NewModFolderLogic.h"
-#include "ui/ServerURLInstructionFM.h"
+#include "windowlogic/ModFolderButtonExport.h"
+#include "windowlogic/NewModFolderLogic.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "MainWindowFixture.h"
 
-#include "ui/DeveloperInfoFM.h"
-#include "ui/ProgramDialogs.h"
-#include "ui/SettingsFM.h"
+#include "gui/main/ProgramDialogs.h"
+#include "gui/settings/DeveloperInfoFM.h"
+#include "gui/settings/SettingsFM.h"
 
 namespace tilvane::test {
 namespace {

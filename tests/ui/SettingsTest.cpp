@@ -1,8 +1,8 @@
 // The settings dialog, driven by its controls' names on the fake platform.
 #include "GameSandbox.h"
 
-#include "ui/SettingsFM.h"
-#include "ui/Themes.h"
+#include "gui/common/Themes.h"
+#include "gui/settings/SettingsFM.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,12 +1,12 @@
 #include "LocalHttpServer.h"
-#include "app/MainDM.h"
+#include "datamodule/MainDM.h"
+#include "gui/dialogs/AboutFM.h"
+#include "gui/dialogs/DeleteModFolderFM.h"
+#include "gui/dialogs/ServerURLInstructionFM.h"
+#include "gui/dialogs/StartingFSFM.h"
 #include "server/FailingPorts.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetChild.h"
-#include "ui/AboutFM.h"
-#include "ui/DeleteModFolderFM.h"
-#include "ui/ServerURLInstructionFM.h"
-#include "ui/StartingFSFM.h"
 
 #include <QApplication>
 #include <QCheckBox>

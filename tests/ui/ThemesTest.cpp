@@ -1,4 +1,4 @@
-#include "ui/Themes.h"
+#include "gui/common/Themes.h"
 
 #include "support/TestEnvironment.h"
 

@@ -1,5 +1,5 @@
-#include "update/ArchiveFactsCache.h"
-#include "common/AppError.h"
+#include "core/update/ArchiveFactsCache.h"
+#include "core/common/AppError.h"
 #include "support/TestEnvironment.h"
 
 #include <QDateTime>

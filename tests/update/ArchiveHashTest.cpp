@@ -1,5 +1,5 @@
-#include "update/ArchiveHash.h"
-#include "common/AppError.h"
+#include "core/update/ArchiveHash.h"
+#include "core/common/AppError.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "UpdateTestSupport.h"
 
-#include "common/AppError.h"
+#include "core/common/AppError.h"
+#include "core/update/ModArchiveReader.h"
 #include "support/TestEnvironment.h"
-#include "update/ModArchiveReader.h"
 
 #include <QFile>
 #include <QFileInfo>

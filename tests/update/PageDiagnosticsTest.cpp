@@ -1,8 +1,8 @@
-#include "common/AppError.h"
+#include "core/common/AppError.h"
+#include "gui/pagediag/ShowWhatWasFoundFM.h"
+#include "gui/pagediag/UnknownModPageFM.h"
+#include "gui/pagediag/UnknownModPageViewer.h"
 #include "support/TestEnvironment.h"
-#include "update/ShowWhatWasFoundFM.h"
-#include "update/UnknownModPageFM.h"
-#include "update/UnknownModPageViewer.h"
 
 #include <QApplication>
 #include <QLabel>

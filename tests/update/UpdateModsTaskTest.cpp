@@ -1,7 +1,7 @@
 #include "UpdateTaskFixture.h"
 
-#include "server/ModListCheck.h"
-#include "server/ParseServerModList.h"
+#include "core/server/ModListCheck.h"
+#include "core/server/ParseServerModList.h"
 
 #include <QFileInfo>
 

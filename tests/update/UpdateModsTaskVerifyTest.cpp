@@ -4,7 +4,7 @@
 // trash or with the player's word.
 #include "UpdateTaskFixture.h"
 
-#include "update/ModFolderLock.h"
+#include "core/update/ModFolderLock.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,4 @@
-#include "update/UpdateProgressModel.h"
+#include "core/update/UpdateProgressModel.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include "UpdateTestSupport.h"
 
+#include "core/update/UpdateModsTask.h"
 #include "support/TestEnvironment.h"
-#include "update/UpdateModsTask.h"
 
 #include <QDir>
 #include <QFile>

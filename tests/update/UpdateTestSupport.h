@@ -3,7 +3,7 @@
 #include "LocalHttpServer.h"
 #include "ModArchives.h"
 #include "ModPages.h"
-#include "update/UpdateProgress.h"
+#include "core/update/UpdateProgress.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "UpdateTestSupport.h"
 
-#include "app/MainDM.h"
-#include "common/AppError.h"
+#include "core/common/AppError.h"
+#include "datamodule/MainDM.h"
+#include "gui/update/UpdatingModsFM.h"
 #include "support/TestEnvironment.h"
-#include "update/UpdatingModsFM.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "DemoFolders.h"
 
 #include "SilentPrompts.h"
-#include "app/MainDM.h"
+#include "datamodule/MainDM.h"
 #include "platform/Platform.h"
 
 #include <QDir>

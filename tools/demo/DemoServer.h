@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ModFileServer.h"
-#include "game/FSVersion.h"
+#include "core/game/FSVersion.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "SandboxInstallation.h"
 
-#include "common/AtomicFile.h"
+#include "core/common/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>

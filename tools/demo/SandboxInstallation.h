@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/FSVersion.h"
+#include "core/game/FSVersion.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "ShowcaseSetup.h"
 
-#include "app/MainDM.h"
-#include "common/AtomicFile.h"
-#include "common/Paths.h"
+#include "core/common/AtomicFile.h"
+#include "core/common/Paths.h"
+#include "datamodule/MainDM.h"
 #include "platform/Platform.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/PromptService.h"
+#include "core/common/PromptService.h"
 
 namespace tilvane::tools {
 

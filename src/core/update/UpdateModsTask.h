@@ -1,0 +1,221 @@
+#pragma once
+
+#include "core/game/FSVersion.h"
+#include "core/http/HttpClient.h"
+#include "core/modfolders/ModFolder.h"
+#include "core/server/ParseServerModList.h"
+#include "core/update/ModInfo.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class QFile;
+class QFileInfo;
+class QTemporaryDir;
+
+namespace tilvane {
+
+class IPromptService;
+class IUpdateProgress;
+class TArchiveFactsCache;
+class TDownloadCheck;
+class TModArchiveReader;
+class THashingFileSink;
+struct TStatsFeed;
+
+// Brings one mod folder in line with the mod list of its dedicated server:
+// fetches the list, makes sure it is the mod list of a server of the folder's
+// generation and that it was read completely, removes archives the server
+// does not list (when the folder asks for it), and downloads the archives
+// that are missing or outdated. An archive is outdated, as the game judges
+// it, when its hash differs from the one the server's stats feed gives for
+// it; without a feed (or for a mod the feed does not name), when its author or
+// version differ from the page's. Widget-free; it runs on
+// one worker thread and reports through IUpdateProgress and the prompt
+// service it is given (both called on the worker: the caller makes them
+// reach the user).
+//
+// The player's archives change only as a whole: a download goes to a
+// temporary file beside the archive and replaces it only once it is complete
+// and checked (a zip whose description names the listed author and version,
+// with the feed's hash where there is one), and nothing is removed before the
+// page has passed every check. Removed archives go to the desktop's trash;
+// those it cannot take are deleted only when the player agrees. One task at a
+// time syncs a folder, across every running copy of the program.
+//
+// A task never shows its own failure: it leaves the text in FinalMsg(), and
+// FinishedUpdating() tells whether it went through all phases.
+class TUpdateModsTask {
+public:
+  // Builds the URL that carries the web login (TdmMain::CreateServerURL).
+  using TURLBuilder = std::function<QString(const QString& AServerURL, const QString& AWebUsername,
+                                            const QString& AWebPassword)>;
+
+  // The fixed waits, adjustable so that tests need not sit through them.
+  struct TTimings {
+    int RetryDelayMs = 250; // after a failed attempt
+    int PausePollMs = 250;  // a paused transfer looks at its flags this often
+  };
+
+  // A download in progress is written to its archive's name with this ending,
+  // which neither the game nor the sync takes for an archive.
+  static QString PartialDownloadSuffix();
+
+  // AModFolder is copied; FSVersion is the generation the folder belongs to.
+  // The task keeps the descriptions it inspects in a folder of its own below
+  // ATempFolder (the user's temporary folder).
+  TUpdateModsTask(const TModFolder& AModFolder, TFSVersion FSVersion, TURLBuilder ACreateServerURL,
+                  IUpdateProgress& AProgress, IPromptService& APrompts, const QString& ATempFolder);
+  // Requests cancellation and waits for a started task to end.
+  ~TUpdateModsTask();
+
+  TUpdateModsTask(const TUpdateModsTask&) = delete;
+  TUpdateModsTask& operator=(const TUpdateModsTask&) = delete;
+
+  // Re-download all: every listed archive is downloaded afresh, and the
+  // archives the server does not list are removed whatever the folder's
+  // setting.
+  bool DeleteAllFilesFirst() const { return FDeleteAllFilesFirst; }
+  void SetDeleteAllFilesFirst(bool AValue) { FDeleteAllFilesFirst = AValue; }
+  void SetTimings(const TTimings& ATimings) { FTimings = ATimings; }
+  // The one client for the page and every download; configure before Start.
+  THttpClient& Client() { return FClient; }
+  // Where the folder's lock and what the task learnt about its archives are
+  // kept (a folder of the program's own); the temporary folder until set.
+  void SetStateFolder(const QString& AFolder) { FStateFolder = AFolder; }
+
+  // Runs the task on the application's thread pool.
+  void Start();
+  // The task body on the calling thread. Errors it does not handle itself
+  // propagate to the caller (Start keeps them, see Error()).
+  void UpdateModsTask();
+
+  // Safe from any thread. A transfer stops within a fraction of a second,
+  // whether it is connecting, waiting for a silent server or paused.
+  void Cancel();
+  bool IsCancelled() const { return FCancelled.load(); }
+  void SetPaused(bool APaused);
+  bool Paused() const { return FPaused.load(); }
+
+  // After Start: true once the body has returned, normally or by an error.
+  bool Ended() const { return FEnded.load(); }
+  // Waits at most AMilliseconds for the end; true when ended.
+  bool WaitFor(int AMilliseconds);
+  // The error the body did not handle; null when none.
+  std::exception_ptr Error() const { return FError; }
+
+  // Read these after the task has ended.
+  const QString& FinalMsg() const { return FFinalMsg; }
+  bool FinishedUpdating() const { return FFinishedUpdating; }
+  // The last status, also after a sync that went through: how the folder was
+  // judged ("All 12 mods match the server.").
+  const QString& LastStatus() const { return FLastStatus; }
+  // Archives the server does not list: moved to the trash, deleted with the
+  // player's consent, kept because the player said no.
+  int MovedToTrash() const { return FMovedToTrash; }
+  int Deleted() const { return FDeleted; }
+  int Kept() const { return FKept; }
+
+private:
+  // The phases, in the order the body runs them. Each returns false when the
+  // task ends there (the reason, if any, is in FFinalMsg).
+  void RemovePartialDownloads();
+  bool FetchModPage(QString& AModPage);
+  bool JudgeModPage(const QString& AModPage);
+  bool ReadModList(const QString& AModPage, TArrayOfServerMods& AModList);
+  bool ConfirmEmptyModList(const TArrayOfServerMods& AModList, const QStringList& AFiles);
+  bool RemoveArchivesNotOnServer(const QStringList& AFiles, const TArrayOfServerMods& AModList);
+  bool ReadStatsFeed(const TArrayOfServerMods& AModList);
+  bool FindOutdatedArchives(const TArrayOfServerMods& AModList, TArrayOfServerMods& AToDownload);
+  bool IsCurrent(const TServerMod& AMod, const QFileInfo& AArchive);
+  bool DownloadArchives(const TArrayOfServerMods& AToDownload);
+  void ReportOutcome();
+  // The hash the feed gives for the archive AFileName; empty when none.
+  QString FeedHashFor(const QString& AFileName) const;
+
+  // One archive, up to three attempts; false when the task ends.
+  bool DownloadArchive(const TServerMod& AMod);
+  // One attempt into ASink; empty when complete, else why not.
+  QString DownloadAttempt(const QString& AURL, QFile& AFile, THashingFileSink& ASink);
+  // Why the finished download must not replace AMod's archive; empty when it
+  // may. AHashOnly tells that only the feed's hash disagreed.
+  QString CheckDownload(QFile& APartial, THashingFileSink& ASink, const TServerMod& AMod,
+                        const QString& ATarget, bool& AHashOnly);
+  // Puts a checked download (closed by CheckDownload) in place of its archive.
+  bool ReplaceArchive(QFile& APartial, const QString& ATarget, QString& AFailure);
+  // Moves what the trash takes there; asks once about the rest.
+  bool RemoveArchives(const QStringList& APaths);
+
+  static qint64 TickCount();
+  static const QString& CannotDeleteMessage();
+  // The archive rows of a list, each file once.
+  static TArrayOfServerMods ArchiveRows(const TArrayOfServerMods& AModList);
+
+  // The folder below the temporary folder that the task extracts into.
+  QString WorkFolder();
+  TArchiveFactsCache& Facts();
+  void SaveFacts();
+  void SetStatus(const QString& AStatus);
+
+  void ReceiveDataEvent(qint64 AContentLength, qint64 AReadCount, bool& AAbort);
+  // Sleeps AMilliseconds, or less when cancelled.
+  void Wait(int AMilliseconds);
+  // The archive in the folder, in any letter case; the exact name when absent.
+  QString LocalPath(const QString& AFileName);
+
+  TModFolder FModFolder;
+  TFSVersion FFSVersion;
+  TURLBuilder FCreateServerURL;
+  IUpdateProgress& FProgress;
+  IPromptService& FPrompts;
+  QString FTempFolder;
+  TTimings FTimings;
+  THttpClient FClient;
+
+  QString FStateFolder;
+  std::unique_ptr<QTemporaryDir> FWorkFolder;
+  std::unique_ptr<TModArchiveReader> FReader;
+  std::unique_ptr<TDownloadCheck> FCheck;
+  std::unique_ptr<TArchiveFactsCache> FFacts;
+  std::unique_ptr<TStatsFeed> FFeed; // null: judged by author and version
+  QString FFeedFallback;             // why a feed that was named went unused
+  // The last attempt's facts of the download under way.
+  QString FDownloadHash;
+  TModInfo FDownloadInfo;
+  // Archives kept although the feed gives another hash for them.
+  QStringList FUnmatched;
+
+  bool FDeleteAllFilesFirst = false;
+  QString FFinalMsg;
+  QString FLastStatus;
+  bool FFinishedUpdating = false;
+  qint64 FGlobalStart = 0;
+  // The length the server announced for the body under way; -1 for none.
+  qint64 FAnnouncedLength = -1;
+  int FMovedToTrash = 0;
+  int FDeleted = 0;
+  int FKept = 0;
+  // The folder's file names, read once and again only after the task has
+  // added or removed a file: rows whose names differ in letter case from the
+  // disk would otherwise read the whole folder each, which grows with the
+  // square of the folder's size.
+  QStringList FFolderNames;
+  bool FFolderNamesValid = false;
+
+  std::atomic<bool> FCancelled{false};
+  std::atomic<bool> FPaused{false};
+  std::atomic<bool> FStarted{false};
+  std::atomic<bool> FEnded{false};
+  std::exception_ptr FError;
+  std::mutex FMutex;
+  std::condition_variable FWake;
+};
+
+} // namespace tilvane

@@ -1,0 +1,224 @@
+#pragma once
+
+#include "core/common/IniFile.h"
+#include "core/game/FSVersion.h"
+#include "core/modfolders/ModFolder.h"
+
+#include <QPoint>
+#include <QString>
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace tilvane {
+
+namespace platform {
+class IPlatform;
+}
+class IPromptService;
+class IServerPageViewer;
+
+// Receives an error that escaped a start-up step (the crash report, in the
+// program; tests record it).
+using TErrorReporter = std::function<void(std::exception_ptr)>;
+
+using TModFolderList = std::vector<std::unique_ptr<TModFolder>>;
+
+// The program's version in four parts, as GetBuildInfo gives it.
+struct TProgramVersion {
+  std::uint16_t Major = 0;
+  std::uint16_t Minor = 0;
+  std::uint16_t Release = 0;
+  std::uint16_t Build = 0;
+  static TProgramVersion OfThisBuild();
+};
+
+// The program's central object: it owns the settings files, the per-game files
+// and the mod folder list of the generation last loaded. Every window and the
+// update task reach settings, mod folders, game paths and the game's files
+// through it. It reaches the operating system and the user only through the
+// platform and prompt service given at creation.
+class TdmMain {
+public:
+  // Runs DataModuleCreate. An error in one of its steps skips the remaining
+  // steps and goes to `reporter`; the object is usable all the same.
+  TdmMain(platform::IPlatform& platform, IPromptService& prompts, TErrorReporter reporter = {});
+  // Runs DataModuleDestroy.
+  ~TdmMain();
+
+  TdmMain(const TdmMain&) = delete;
+  TdmMain& operator=(const TdmMain&) = delete;
+
+  platform::IPlatform& Platform() { return FPlatform; }
+  IPromptService& Prompts() { return FPrompts; }
+  // Hands an error that no handler could deal with to the program's report of
+  // errors (the crash report); without a reporter it goes to the console.
+  void ReportError(std::exception_ptr AError);
+  // Runs AHandler and hands whatever it raises to ReportError: for the
+  // windows' event handlers, which no exception may leave.
+  void RunReported(const std::function<void()>& AHandler);
+
+  // ---- Start-up and settings folder -------------------------------------
+  // The documents folder joined with "My Games\Tilvane", no trailing separator.
+  QString GetIniFilePath() const;
+  // The same for a platform, before any data module exists.
+  static QString SettingsFolder(platform::IPlatform& APlatform);
+  // Null only when start-up stopped before the settings file was opened.
+  TIniFile* Ini() { return FIni.get(); }
+  const QString& IniFileName() const { return FIniFileName; }
+  // Default folder of the dialog that saves a fetched server page.
+  const QString& SaveModPageFolder() const { return FSaveModPageFolder; }
+
+  // ---- Application settings ---------------------------------------------
+  QString GetModManagerModFolders() const;
+  void SetModManagerModFolders(const QString& Value);
+  QString GetTheme() const;
+  void SetTheme(const QString& Value);
+
+  // ---- Remembered window state (section Form, key class + "-" + value) ---
+  // -999999 means that nothing was saved.
+  static constexpr int NotSaved = -999999;
+  QString GetFormString(const QString& AClassName, const QString& AValueName,
+                        const QString& ADefaultValue) const;
+  void SetFormString(const QString& AClassName, const QString& AValueName, const QString& AValue);
+  int GetFormInteger(const QString& AClassName, const QString& AValueName, int ADefaultValue) const;
+  void SetFormInteger(const QString& AClassName, const QString& AValueName, int AValue);
+  bool GetFormBoolean(const QString& AClassName, const QString& AValueName,
+                      bool ADefaultValue) const;
+  void SetFormBoolean(const QString& AClassName, const QString& AValueName, bool AValue);
+  QPoint GetFormPos(const QString& AClassName) const;
+  void SetFormPos(const QString& AClassName, const QPoint& Point);
+  QPoint GetFormSize(const QString& AClassName) const; // x = width, y = height
+  void SetFormSize(const QString& AClassName, const QPoint& Point);
+  bool GetFormIsMaximized(const QString& AClassName) const;
+  void SetFormIsMaximized(const QString& AClassName, bool IsMaximized);
+
+  // ---- Mod folders and per-game files (MainDMModFolders.cpp) -------------
+  // The mod folders of the generation last loaded, in button order.
+  TModFolderList& ModFolderList() { return FModFolderList; }
+  TIniFile& GetIniFileForFS(TFSVersion FSVersion);
+  void LoadModFolders(TFSVersion FSVersion);
+  void SaveModFolders(TFSVersion FSVersion);
+  void MoveToFirst(TFSVersion AFSVersion, TModFolder* AModFolder);
+  void MoveUp(TFSVersion AFSVersion, TModFolder* AModFolder);
+  void MoveDown(TFSVersion AFSVersion, TModFolder* AModFolder);
+  void MoveToLast(TFSVersion AFSVersion, TModFolder* AModFolder);
+  void DeleteModFolder(TFSVersion AFSVersion, TModFolder* AModFolder, bool ADeleteFolder);
+  bool GetFSShowTab(TFSVersion FSVersion);
+  void SetFSShowTab(TFSVersion FSVersion, bool Value);
+
+private:
+  // Gives a new per-game file its one default mod folder.
+  void DoFirstTimeStart(TFSVersion FSVersion);
+  // The index of `AModFolder` in the list; raises "Argument out of range" when
+  // it is not there.
+  int IndexOfModFolder(const TModFolder* AModFolder) const;
+  void MoveModFolder(TFSVersion AFSVersion, TModFolder* AModFolder, int ANewIndex);
+
+public:
+  // ---- Game generations and locations (MainDMGame.cpp) -----------------
+  // The game's documents folder (inside its prefix when it runs under
+  // Proton); empty when the game never ran on this account.
+  QString GetFSMyGamesFolder(TFSVersion FSVersion) const;
+  // The game's Proton prefix; empty when the game runs natively.
+  QString GetFSProtonPrefix(TFSVersion FSVersion) const;
+  QString GetFSProgramLocation(TFSVersion FSVersion);
+  void SetFSProgramLocation(TFSVersion FSVersion, const QString& Value);
+
+private:
+  QString GetSteamFolder();
+  QString GetProgramFilesFolder();
+  // The executable in the usual install folders, or empty.
+  QString SearchFSProgram(TFSVersion FSVersion);
+
+public:
+  // ---- The game's settings files (MainDMGame.cpp) ------------------------
+  bool GetFSEnableDevConsole(TFSVersion FSVersion);
+  void SetFSEnableDevConsole(TFSVersion FSVersion, bool Value);
+  QString GetFSInGameName(TFSVersion FSVersion);
+  void SetFSInGameName(TFSVersion FSVersion, const QString& Value);
+  QString GetFSModFolder(TFSVersion FSVersion);
+  // Raises FSModFolderRefusal's message, writing nothing, for a folder the
+  // game cannot see.
+  void SetFSModFolder(TFSVersion FSVersion, const QString& AFolder);
+  // Why the game cannot be given AFolder as its mod folder (a game under
+  // Proton sees only what its prefix's drives lead to); empty when it can.
+  QString FSModFolderRefusal(TFSVersion FSVersion, const QString& AFolder) const;
+  void GetFSJoinGame(TFSVersion FSVersion, QString& GameNameFilter, QString& GamePassword);
+  void SetFSJoinGame(TFSVersion FSVersion, const QString& GameNameFilter,
+                     const QString& GamePassword);
+
+  // ---- The game process (MainDMGame.cpp) ---------------------------------
+  bool IsFSRunning(TFSVersion FSVersion);
+  void RunFS(TFSVersion FSVersion);
+  void DeleteLogFile(TFSVersion FSVersion);
+  void DeleteShaderCache(TFSVersion FSVersion);
+
+private:
+  bool IsProcessRunning(const QString& sExeName);
+
+public:
+  // ---- Dedicated server (MainDMServer.cpp) -------------------------------
+  static QString CreateServerURL(const QString& AServerURL, const QString& AWebUsername,
+                                 const QString& AWebPassword);
+  bool ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
+                         const QString& AWebUsername, const QString& AWebPassword);
+  QString GetModPageHTML(TFSVersion FSVersion, const QString& AServerURL,
+                         const QString& AWebUsername, const QString& AWebPassword);
+  // Where ValidateServerURL shows a page that is neither the login page nor
+  // the mod list page; the program sets the page diagnostics window's viewer.
+  // Not owned: it must stay alive while it is set. Without one, the window's
+  // notice is shown as a plain message instead.
+  void SetServerPageViewer(IServerPageViewer* AViewer) { FServerPageViewer = AViewer; }
+
+private:
+  IServerPageViewer* FServerPageViewer = nullptr;
+
+public:
+  // ---- Program update (MainDMUpdateCheck.cpp) ----------------------------
+  // The update site's base address ("https://host"); empty (the default)
+  // turns the check off.
+  void SetUpdateSite(const QString& ASite) { FUpdateSite = ASite; }
+  const QString& UpdateSite() const { return FUpdateSite; }
+  // The version the check compares with; this build's unless a test sets another.
+  void SetProgramVersion(const TProgramVersion& AVersion) { FProgramVersion = AVersion; }
+  // True when the site names a newer release than this program's. An
+  // unreachable site or an answer other than 200 is no update and shows
+  // nothing; LatestVersion receives the file's text when the site answered
+  // 200. Raises when a part of the file's three is not an integer.
+  bool IsUpdateAvailable(QString& LatestVersion);
+  // True when ALatestVersion ("major.minor.release") is newer than AOwnVersion;
+  // the build number takes no part. Not three parts: false. Raises when a part
+  // is not a plain decimal integer.
+  static bool IsNewerRelease(const TProgramVersion& AOwnVersion, const QString& ALatestVersion);
+  // Downloads the installer to the temporary folder and starts it. True when
+  // it started and the program should close; a failure has been shown.
+  bool DownloadAndStartInstaller();
+
+private:
+  QString FUpdateSite;
+  TProgramVersion FProgramVersion = TProgramVersion::OfThisBuild();
+
+  void DataModuleCreate();
+  // Moves the FS22-only predecessor's folder and settings to this program's
+  // layout (MainDMMigration.cpp). Ends the process when FS22 is running.
+  void UpgradeToTilvane();
+  void DataModuleDestroy();
+  // The application settings file; raises when start-up could not open it.
+  TIniFile& AppIni() const;
+
+  platform::IPlatform& FPlatform;
+  IPromptService& FPrompts;
+  TErrorReporter FReporter;
+
+  QString FIniFileName;
+  std::unique_ptr<TIniFile> FIni;
+  TModFolderList FModFolderList;
+  std::vector<std::unique_ptr<TIniFile>> FFSIniList;
+  QString FSaveModPageFolder;
+};
+
+} // namespace tilvane

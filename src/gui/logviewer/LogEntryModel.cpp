@@ -1,0 +1,42 @@
+#include "gui/logviewer/LogEntryModel.h"
+
+#include "core/logviewer/LogFollower.h"
+
+namespace tilvane {
+
+TLogEntryModel::TLogEntryModel(const TLogFollower& AFollower, QObject* AParent)
+    : QAbstractListModel(AParent), FFollower(AFollower),
+      FRows(static_cast<int>(AFollower.Entries().size())) {}
+
+int TLogEntryModel::rowCount(const QModelIndex& AParent) const {
+  return AParent.isValid() ? 0 : FRows;
+}
+
+QVariant TLogEntryModel::data(const QModelIndex& AIndex, int ARole) const {
+  if (ARole != Qt::DisplayRole || !AIndex.isValid() || AIndex.row() >= FRows)
+    return {};
+  return FFollower.EntryText(AIndex.row());
+}
+
+void TLogEntryModel::EntriesChanged(qsizetype AFirstChanged) {
+  const int rows = static_cast<int>(FFollower.Entries().size());
+  if (AFirstChanged <= 0) {
+    beginResetModel();
+    FRows = rows;
+    endResetModel();
+    return;
+  }
+  const int first = static_cast<int>(AFirstChanged);
+  if (first < FRows) {
+    beginRemoveRows({}, first, FRows - 1);
+    FRows = first;
+    endRemoveRows();
+  }
+  if (rows > FRows) {
+    beginInsertRows({}, FRows, rows - 1);
+    FRows = rows;
+    endInsertRows();
+  }
+}
+
+} // namespace tilvane

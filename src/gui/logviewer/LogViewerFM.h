@@ -1,0 +1,98 @@
+#pragma once
+
+#include "core/game/FSVersion.h"
+#include "core/logviewer/LogFollower.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QListView;
+class QSplitter;
+class QTimer;
+class QWidget;
+
+namespace tilvane {
+
+class TdmMain;
+class TLogEditor;
+class TLogEntryModel;
+class TfmSearch;
+
+// The modeless window that follows the game's log beside the running game:
+// the text with line numbers above, the warnings and errors below. The work
+// is done by TLogFollower; this window shows what it found.
+class TfmLogViewer : public QMainWindow {
+  Q_OBJECT
+public:
+  // Centred on ACentreOn until a position has been remembered. The window
+  // deletes itself when it is closed.
+  TfmLogViewer(TdmMain& ADataModule, TFSVersion AFSVersion, QWidget* ACentreOn = nullptr);
+  ~TfmLogViewer() override;
+
+  static QString ClassName() { return QStringLiteral("TfmLogViewer"); }
+
+  TFSVersion FSVersion() const { return FFSVersion; }
+  const QString& LogFileName() const { return FLogFileName; }
+  const TLogFollower& Follower() const { return FFollower; }
+
+  void LoadLogFile(bool ForceLoad);
+  void ParseLog(qsizetype StartLine);
+  QString edtLogGutterGetText(int ALine) const;
+
+  // Handlers, public so that tests drive them as the user would.
+  void Open1Click();
+  void Saveas1Click();
+  void Email1Click();
+  void Find1Click();
+  void JvDragDrop1Drop(const QStringList& AFileNames);
+  void lbxLogDblClick();
+  void tmrAutoRefreshTimer();
+
+  TLogEditor* edtLog;
+  QWidget* pnlLogStatus;
+  QLabel* lblLines;
+  QLabel* lblPosition;
+  QCheckBox* chkScrollToBottomLog;
+  QSplitter* splBottom;
+  QWidget* pnlErrors;
+  QListView* lbxLog;
+  QCheckBox* chkShowErrors;
+  QCheckBox* chkShowWarnings;
+  QCheckBox* chkAutoRefresh;
+  QCheckBox* chkScrollToBottomParsed;
+  QTimer* tmrAutoRefresh;
+  QAction* Open1;
+  QAction* Saveas1;
+  QAction* Email1;
+  QAction* Find1;
+  TfmSearch* FfmSearch = nullptr;
+
+protected:
+  void showEvent(QShowEvent* AEvent) override;
+
+private:
+  void BuildWindow();
+  void FormCreate();
+  void FormDestroy();
+  void edtLogChange();
+  void edtLogStatusChange();
+  void chkShowWarningsClick();
+  void chkAutoRefreshClick();
+  void EntriesChanged(qsizetype AFirstChanged);
+  int ErrorPanelHeight() const;
+  void SetErrorPanelHeight(int AHeight);
+
+  TdmMain& FDataModule;
+  TFSVersion FFSVersion;
+  QPointer<QWidget> FCentreOn;
+  QString FLogFileName;
+  TLogFollower FFollower;
+  TLogEntryModel* FEntryModel = nullptr;
+  int FLastLine = 1;
+  bool FShown = false;
+};
+
+} // namespace tilvane

@@ -1,0 +1,337 @@
+#include "gui/main/MainFM.h"
+
+#include "core/common/PromptService.h"
+#include "gui/common/Themes.h"
+#include "gui/common/WindowUpdate.h"
+#include "gui/dialogs/AboutFM.h"
+#include "gui/logviewer/LogViewerInstance.h"
+#include "gui/main/ModFolderFR.h"
+#include "ui_MainFM.h"
+#include "windowlogic/MainDialogs.h"
+
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+namespace tilvane {
+
+namespace {
+
+bool KeyboardShiftHeld() {
+  return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
+}
+
+QTimer* OneShot(QObject* AOwner, const char* AName) {
+  auto* Timer = new QTimer(AOwner);
+  Timer->setObjectName(QLatin1String(AName));
+  Timer->setSingleShot(true);
+  Timer->setInterval(1);
+  return Timer;
+}
+
+// Design pixels of the parts the window's height is made of.
+constexpr int FrameDesignHeight = 42;
+constexpr int HeaderDesignHeight = 40;
+constexpr int DesignWidth = 481;
+
+} // namespace
+
+TfmMain::TfmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TOptions AOptions)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      FOptions(std::move(AOptions)) {
+  // The data module first: everything below reads the settings through it.
+  FDataModule = std::make_unique<TdmMain>(APlatform, APrompts, FOptions.Reporter);
+  if (FOptions.ServerPageViewer)
+    FDataModule->SetServerPageViewer(FOptions.ServerPageViewer);
+  if (!FOptions.ShiftHeld)
+    FOptions.ShiftHeld = &KeyboardShiftHeld;
+  FLogic = std::make_unique<TMainWindowLogic>(*FDataModule);
+
+  ui = std::make_unique<Ui::TfmMain>();
+  ui->setupUi(this);
+  setObjectName(QStringLiteral("fmMain"));
+  setWindowIcon(QIcon(QStringLiteral(":/pictures/tilvane.svg")));
+  setAutoFillBackground(true);
+  setFixedWidth(DesignWidth);
+  BuildToolsMenu();
+  tmrAfterShow = OneShot(this, "tmrAfterShow");
+  tmrUpdateGUI = OneShot(this, "tmrUpdateGUI");
+  // Once per start, as soon as the window takes events.
+  tmrCheckForUpdates = OneShot(this, "tmrCheckForUpdates");
+  ConnectHandlers();
+
+  FUpdatingTabs = false;
+  RestorePosition();
+  FFrameNumber = 0;
+  UpdateTabs(true);
+  UpdateGUI(false);
+  const QString Theme = FDataModule->GetTheme();
+  if (!Theme.isEmpty())
+    TThemes::Apply(Theme);
+  MoveOntoScreen();
+  tmrAfterShow->start();
+  tmrCheckForUpdates->start();
+}
+
+TfmMain::~TfmMain() {
+  try {
+    FDataModule->SetFormPos(TMainWindowLogic::ClassName(), pos());
+  } catch (...) {
+    FDataModule->ReportError(std::current_exception());
+  }
+  // The frames refer to the data module's folders: they go first.
+  for (TfrModFolder* Frame : Frames())
+    delete Frame;
+}
+
+void TfmMain::showEvent(QShowEvent* AEvent) {
+  QWidget::showEvent(AEvent);
+  if (FWatchingScreen || !windowHandle())
+    return;
+  // Another monitor or another scale: the buttons are sized anew.
+  FWatchingScreen = true;
+  const auto WatchDpi = [this](QScreen* AScreen) {
+    if (AScreen)
+      connect(AScreen, &QScreen::logicalDotsPerInchChanged, this, &TfmMain::QueueUpdateGUI,
+              Qt::UniqueConnection);
+  };
+  WatchDpi(windowHandle()->screen());
+  connect(windowHandle(), &QWindow::screenChanged, this, [this, WatchDpi](QScreen* AScreen) {
+    WatchDpi(AScreen);
+    QueueUpdateGUI();
+  });
+}
+
+void TfmMain::BuildToolsMenu() {
+  popTools = new QMenu(this);
+  popTools->setObjectName(QStringLiteral("popTools"));
+  popTools->addAction(ui->mniLogViewer);
+  N1 = popTools->addSeparator();
+  N1->setObjectName(QStringLiteral("N1"));
+  popTools->addActions({ui->mniDeleteShaderCache, ui->mniDeleteLogFile});
+  N2 = popTools->addSeparator();
+  N2->setObjectName(QStringLiteral("N2"));
+  popTools->addAction(ui->mniDeveloperInfo);
+}
+
+void TfmMain::ConnectHandlers() {
+  const auto On = [this](auto* ASender, auto ASignal, void (TfmMain::*AHandler)()) {
+    connect(ASender, ASignal, this, [this, AHandler] {
+      FDataModule->RunReported([this, AHandler] { (this->*AHandler)(); });
+    });
+  };
+  On(ui->tabFS, &QTabBar::currentChanged, &TfmMain::tabFSChange);
+  On(ui->btnAddModFolder, &QToolButton::clicked, &TfmMain::btnAddModFolderClick);
+  On(ui->btnSettings, &QToolButton::clicked, &TfmMain::btnSettingsClick);
+  On(ui->btnAbout, &QToolButton::clicked, &TfmMain::btnAboutClick);
+  On(ui->btnTools, &QToolButton::clicked, &TfmMain::btnToolsClick);
+  On(popTools, &QMenu::aboutToShow, &TfmMain::popToolsPopup);
+  On(ui->mniLogViewer, &QAction::triggered, &TfmMain::mniLogViewerClick);
+  On(ui->mniDeleteShaderCache, &QAction::triggered, &TfmMain::mniDeleteShaderCacheClick);
+  On(ui->mniDeleteLogFile, &QAction::triggered, &TfmMain::mniDeleteLogFileClick);
+  On(ui->mniDeveloperInfo, &QAction::triggered, &TfmMain::mniDeveloperInfoClick);
+  On(tmrAfterShow, &QTimer::timeout, &TfmMain::tmrAfterShowTimer);
+  On(tmrUpdateGUI, &QTimer::timeout, &TfmMain::tmrUpdateGUITimer);
+  On(tmrCheckForUpdates, &QTimer::timeout, &TfmMain::tmrCheckForUpdatesTimer);
+}
+
+void TfmMain::RestorePosition() {
+  const QPoint Stored = FDataModule->GetFormPos(TMainWindowLogic::ClassName());
+  if (Stored.x() != TdmMain::NotSaved) {
+    move(Stored);
+    return;
+  }
+  if (const QScreen* Screen = QGuiApplication::primaryScreen())
+    move(Screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void TfmMain::MoveOntoScreen() {
+  const QScreen* Screen = QGuiApplication::screenAt(frameGeometry().center());
+  if (!Screen)
+    Screen = QGuiApplication::primaryScreen();
+  if (!Screen)
+    return;
+  const QRect Area = Screen->availableGeometry();
+  QRect Frame = frameGeometry();
+  Frame.moveLeft(std::clamp(Frame.left(), Area.left(),
+                            std::max(Area.left(), Area.right() - Frame.width() + 1)));
+  Frame.moveTop(std::clamp(Frame.top(), Area.top(),
+                           std::max(Area.top(), Area.bottom() - Frame.height() + 1)));
+  move(Frame.topLeft());
+}
+
+TFSVersion TfmMain::GetFSVersionTab() const {
+  const int Index = ui->tabFS->currentIndex();
+  return TMainWindowLogic::FSVersionOfTab(ui->tabFS->tabText(Index), Index >= 0);
+}
+
+void TfmMain::UpdateTabs(bool ASetActiveTab) {
+  FUpdatingTabs = true;
+  struct TReset {
+    bool& Flag;
+    ~TReset() { Flag = false; }
+  } Reset{FUpdatingTabs};
+  while (ui->tabFS->count() > 0)
+    ui->tabFS->removeTab(ui->tabFS->count() - 1);
+  const TMainWindowLogic::TTabs Tabs = FLogic->Tabs(ASetActiveTab);
+  for (const QString& Caption : Tabs.Captions)
+    ui->tabFS->addTab(Caption);
+  ui->tabFS->setCurrentIndex(Tabs.Selected);
+}
+
+std::vector<TfrModFolder*> TfmMain::Frames() const {
+  std::vector<TfrModFolder*> Result;
+  for (int I = 0; I < ui->layButtons->count(); ++I) {
+    if (auto* Frame = qobject_cast<TfrModFolder*>(ui->layButtons->itemAt(I)->widget()))
+      Result.push_back(Frame);
+  }
+  return Result;
+}
+
+void TfmMain::UpdateGUI(bool AFreezeWindowUpdates) {
+  std::optional<TWindowUpdateGuard> Freeze;
+  if (AFreezeWindowUpdates)
+    Freeze.emplace(this);
+  const std::vector<TfrModFolder*> Old = Frames();
+  for (auto It = Old.rbegin(); It != Old.rend(); ++It)
+    delete *It;
+  DrawGUI();
+}
+
+void TfmMain::DrawGUI() {
+  setMinimumHeight(0);
+  setMaximumHeight(QWIDGETSIZE_MAX);
+  const int NonClient = frameGeometry().height() - geometry().height();
+  const double Dpi = logicalDpiY();
+  const int FrameHeight = static_cast<int>(FrameDesignHeight * Dpi / 96.0);
+  // Clearing the layout's stretch before and adding it after keeps the
+  // buttons at the top.
+  while (QLayoutItem* Item = ui->layButtons->takeAt(0))
+    delete Item;
+  int Folders = 0;
+  if (ui->tabFS->currentIndex() >= 0) {
+    const TFSVersion FSVersion = GetFSVersionTab();
+    FDataModule->LoadModFolders(FSVersion);
+    for (const std::unique_ptr<TModFolder>& ModFolder : FDataModule->ModFolderList()) {
+      ++FFrameNumber;
+      auto* Frame =
+          new TfrModFolder(ui->boxButtonsContent, FSVersion, *ModFolder, *FDataModule,
+                           *FOptions.Dialogs, {[this] { QueueUpdateGUI(); }, FOptions.ShiftHeld});
+      Frame->setObjectName(QStringLiteral("frModFolder") + QString::number(FFrameNumber));
+      Frame->setFixedHeight(FrameHeight);
+      ui->layButtons->addWidget(Frame);
+      ++Folders;
+    }
+  }
+  ui->layButtons->addStretch(1);
+
+  ui->boxButtons->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  TMainWindowLogic::THeight Height;
+  Height.Folders = Folders;
+  Height.FrameHeight = FrameDesignHeight;
+  Height.HeaderHeight = HeaderDesignHeight;
+  Height.TabHeight = ui->tabFS->height();
+  Height.Dpi = Dpi;
+  Height.NonClientHeight = NonClient;
+  if (const QScreen* Screen = screen())
+    Height.WorkAreaHeight = Screen->availableGeometry().height();
+  setFixedHeight(TMainWindowLogic::WindowHeight(Height) - NonClient);
+  // Needed only when the work area cut the height.
+  ui->boxButtons->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void TfmMain::QueueUpdateGUI() {
+  tmrUpdateGUI->start();
+}
+
+void TfmMain::tmrUpdateGUITimer() {
+  tmrUpdateGUI->stop();
+  UpdateGUI(true);
+}
+
+void TfmMain::tabFSChange() {
+  if (FUpdatingTabs)
+    return;
+  UpdateGUI(true);
+  const int Index = ui->tabFS->currentIndex();
+  FLogic->RememberTab(Index >= 0 ? ui->tabFS->tabText(Index) : QString());
+}
+
+void TfmMain::btnAddModFolderClick() {
+  if (ui->tabFS->count() == 0) {
+    FDataModule->Prompts().ShowMessage(TMainWindowLogic::AddModFolderWithoutGameMessage());
+    btnSettingsClick();
+    return;
+  }
+  const TFSVersion FSVersion = GetFSVersionTab();
+  const std::optional<TModFolder> ModFolder = FOptions.Dialogs->NewModFolder(this, FSVersion);
+  if (!ModFolder)
+    return;
+  FDataModule->ModFolderList().push_back(std::make_unique<TModFolder>(*ModFolder));
+  FDataModule->SaveModFolders(FSVersion);
+  UpdateGUI(true);
+}
+
+void TfmMain::btnSettingsClick() {
+  if (!FOptions.Dialogs->ShowSettings(this))
+    return;
+  UpdateTabs(false);
+  UpdateGUI(true);
+}
+
+void TfmMain::btnAboutClick() {
+  TfmAbout About(this, *FDataModule);
+  About.exec();
+}
+
+void TfmMain::btnToolsClick() {
+  popTools->popup(ui->btnTools->mapToGlobal(ui->btnTools->rect().bottomLeft()));
+}
+
+void TfmMain::popToolsPopup() {
+  const bool Shift = FOptions.ShiftHeld();
+  N2->setVisible(Shift);
+  ui->mniDeveloperInfo->setVisible(Shift);
+}
+
+void TfmMain::mniLogViewerClick() {
+  ShowLogViewer(*FDataModule, GetFSVersionTab(), this);
+}
+
+void TfmMain::mniDeleteShaderCacheClick() {
+  FLogic->DeleteShaderCache(GetFSVersionTab());
+}
+
+void TfmMain::mniDeleteLogFileClick() {
+  FLogic->DeleteLogFile(GetFSVersionTab());
+}
+
+void TfmMain::mniDeveloperInfoClick() {
+  FOptions.Dialogs->ShowDeveloperInfo(this);
+}
+
+void TfmMain::tmrAfterShowTimer() {
+  tmrAfterShow->stop();
+  if (ui->tabFS->count() > 0)
+    return;
+  FDataModule->Prompts().ShowMessage(TMainWindowLogic::NoGameDetectedMessage());
+  btnSettingsClick();
+}
+
+void TfmMain::tmrCheckForUpdatesTimer() {
+  tmrCheckForUpdates->stop();
+  QString LatestVersion;
+  if (!FDataModule->IsUpdateAvailable(LatestVersion))
+    return;
+  if (!FDataModule->Prompts().AskYesNo(
+          QStringLiteral("An update is available. Do you want to download and install it?")))
+    return;
+  // The installer replaces the program's files: it needs the program gone.
+  if (FDataModule->DownloadAndStartInstaller())
+    close();
+}
+
+} // namespace tilvane

@@ -1,0 +1,48 @@
+#include "gui/pagediag/UnknownModPageFM.h"
+
+#include "core/server/ServerURL.h"
+#include "gui/pagediag/ShowWhatWasFoundFM.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace tilvane {
+
+TfmUnknownModPage::TfmUnknownModPage(IPromptService& APrompts, QWidget* AParent)
+    : QDialog(AParent), FPrompts(APrompts) {
+  setObjectName(QStringLiteral("fmUnknownModPage"));
+  setWindowTitle(QStringLiteral("Mod page not detected"));
+  setFixedSize(467, 81);
+
+  FLabel1 = new QLabel(UnknownModPageNotice(), this);
+  FLabel1->setObjectName(QStringLiteral("Label1"));
+  FLabel1->setGeometry(8, 8, 451, 30);
+  FLabel1->setWordWrap(true);
+
+  FbtnShow = new QPushButton(QStringLiteral("Show what was found"), this);
+  FbtnShow->setObjectName(QStringLiteral("btnShow"));
+  FbtnShow->setGeometry(8, 48, 161, 25);
+  FbtnShow->setDefault(true);
+
+  FbtnOk = new QPushButton(QStringLiteral("Ok"), this);
+  FbtnOk->setObjectName(QStringLiteral("btnOk"));
+  FbtnOk->setGeometry(384, 48, 75, 25);
+
+  setTabOrder(FbtnShow, FbtnOk);
+  connect(FbtnShow, &QPushButton::clicked, this, &TfmUnknownModPage::btnShowClick);
+  connect(FbtnOk, &QPushButton::clicked, this, &TfmUnknownModPage::btnOkClick);
+}
+
+void TfmUnknownModPage::btnShowClick() {
+  TfmShowWhatWasFound Form(FPrompts, this);
+  Form.ModPage = ModPage;
+  Form.SaveFolder = SaveFolder;
+  Form.exec();
+  accept();
+}
+
+void TfmUnknownModPage::btnOkClick() {
+  accept();
+}
+
+} // namespace tilvane
