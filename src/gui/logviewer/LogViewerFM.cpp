@@ -12,50 +12,42 @@
 #include "gui/logviewer/SearchFM.h"
 #include "platform/Platform.h"
 
+#include "ui_LogViewerFM.h"
+
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QListView>
 #include <QMenuBar>
 #include <QSaveFile>
 #include <QScreen>
-#include <QScrollBar>
-#include <QSplitter>
 #include <QTextBlock>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace tilvane {
 
 namespace {
 
-constexpr int kDesignedPanelHeight = 121;
-constexpr int kBarHeight = 23;
-
-QCheckBox* CheckBox(const QString& ACaption, const char* AName) {
-  auto* box = new QCheckBox(ACaption);
-  box->setObjectName(QLatin1String(AName));
-  box->setChecked(true);
-  return box;
-}
+// The error panel's height as designed, until the user has dragged the
+// splitter.
+constexpr int DesignedPanelHeight = 121;
 
 TFileDialogOptions LogFileDialog() {
-  TFileDialogOptions options;
-  options.FileTypes = {{QStringLiteral("Log file"), QStringLiteral("*.txt")}};
-  options.DefaultExtension = QStringLiteral("txt");
-  return options;
+  TFileDialogOptions Options;
+  Options.FileTypes = {{QStringLiteral("Log file"), QStringLiteral("*.txt")}};
+  Options.DefaultExtension = QStringLiteral("txt");
+  return Options;
 }
 
 } // namespace
 
 TfmLogViewer::TfmLogViewer(TdmMain& ADataModule, TFSVersion AFSVersion, QWidget* ACentreOn)
-    : QMainWindow(nullptr), FDataModule(ADataModule), FFSVersion(AFSVersion), FCentreOn(ACentreOn) {
-  setObjectName(QStringLiteral("fmLogViewer"));
+    : QMainWindow(nullptr), FUi(std::make_unique<Ui::TfmLogViewer>()), FDataModule(ADataModule),
+      FFSVersion(AFSVersion), FCentreOn(ACentreOn) {
   setAttribute(Qt::WA_DeleteOnClose);
   BuildWindow();
+  ConnectHandlers();
   FormCreate();
   setWindowTitle(QStringLiteral("FS") + FSVersionToNumberStr(FFSVersion) +
                  QStringLiteral(" Log Viewer"));
@@ -71,181 +63,128 @@ TfmLogViewer::~TfmLogViewer() {
 }
 
 void TfmLogViewer::BuildWindow() {
-  auto* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-  fileMenu->setObjectName(QStringLiteral("File1"));
-  Open1 = fileMenu->addAction(QStringLiteral("&Open..."));
-  Saveas1 = fileMenu->addAction(QStringLiteral("&Save as..."));
-  Email1 = fileMenu->addAction(QStringLiteral("&Email..."));
-  auto* editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
-  editMenu->setObjectName(QStringLiteral("Edit1"));
-  Find1 = editMenu->addAction(QStringLiteral("&Search"));
-  Find1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-  Open1->setObjectName(QStringLiteral("Open1"));
-  Saveas1->setObjectName(QStringLiteral("Saveas1"));
-  Email1->setObjectName(QStringLiteral("Email1"));
-  Find1->setObjectName(QStringLiteral("Find1"));
+  FUi->setupUi(this);
+  // The designed height is the client area's; the menu bar's height depends
+  // on the style.
+  resize(width(), height() + menuBar()->sizeHint().height());
+  edtLog = FUi->edtLog;
+  pnlLogStatus = FUi->pnlLogStatus;
+  lblLines = FUi->lblLines;
+  lblPosition = FUi->lblPosition;
+  chkScrollToBottomLog = FUi->chkScrollToBottomLog;
+  splBottom = FUi->splBottom;
+  pnlErrors = FUi->pnlErrors;
+  lbxLog = FUi->lbxLog;
+  chkShowErrors = FUi->chkShowErrors;
+  chkShowWarnings = FUi->chkShowWarnings;
+  chkAutoRefresh = FUi->chkAutoRefresh;
+  chkScrollToBottomParsed = FUi->chkScrollToBottomParsed;
+  Open1 = FUi->Open1;
+  Saveas1 = FUi->Saveas1;
+  Email1 = FUi->Email1;
+  Find1 = FUi->Find1;
 
-  edtLog = new TLogEditor;
-  edtLog->setObjectName(QStringLiteral("edtLog"));
-  edtLog->setMinimumHeight(28);
-  edtLog->SetGutterText([this](int ALine) { return edtLogGutterGetText(ALine); });
-  new TLogHighlighter(edtLog->document());
-
-  pnlLogStatus = new QWidget;
-  pnlLogStatus->setObjectName(QStringLiteral("pnlLogStatus"));
-  pnlLogStatus->setFixedHeight(kBarHeight);
-  lblLines = new QLabel(QStringLiteral("Lines: 100"));
-  lblLines->setObjectName(QStringLiteral("lblLines"));
-  lblPosition = new QLabel(QStringLiteral("Position: 1: 1"));
-  lblPosition->setObjectName(QStringLiteral("lblPosition"));
-  chkScrollToBottomLog =
-      CheckBox(QStringLiteral("Scroll to bottom on update"), "chkScrollToBottomLog");
-  auto* statusLayout = new QHBoxLayout(pnlLogStatus);
-  statusLayout->setContentsMargins(4, 0, 4, 0);
-  statusLayout->addWidget(lblLines);
-  statusLayout->addSpacing(24);
-  statusLayout->addWidget(lblPosition);
-  statusLayout->addStretch();
-  statusLayout->addWidget(chkScrollToBottomLog);
-
-  auto* top = new QWidget;
-  auto* topLayout = new QVBoxLayout(top);
-  topLayout->setContentsMargins(0, 0, 0, 0);
-  topLayout->setSpacing(0);
-  topLayout->addWidget(edtLog, 1);
-  topLayout->addWidget(pnlLogStatus);
-
-  pnlErrors = new QWidget;
-  pnlErrors->setObjectName(QStringLiteral("pnlErrors"));
-  lbxLog = new QListView;
-  lbxLog->setObjectName(QStringLiteral("lbxLog"));
-  lbxLog->setMinimumHeight(28);
-  lbxLog->setUniformItemSizes(true);
-  lbxLog->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  lbxLog->setItemDelegate(new TLogEntryDelegate(lbxLog));
-  FEntryModel = new TLogEntryModel(FFollower, lbxLog);
-  lbxLog->setModel(FEntryModel);
-  chkShowErrors = CheckBox(QStringLiteral("Show errors (0)"), "chkShowErrors");
-  chkShowWarnings = CheckBox(QStringLiteral("Show warnings (0)"), "chkShowWarnings");
-  chkAutoRefresh = CheckBox(QStringLiteral("Auto refresh"), "chkAutoRefresh");
-  chkScrollToBottomParsed =
-      CheckBox(QStringLiteral("Scroll to bottom on update"), "chkScrollToBottomParsed");
-  auto* bar = new QWidget;
-  bar->setFixedHeight(kBarHeight);
-  auto* barLayout = new QHBoxLayout(bar);
-  barLayout->setContentsMargins(4, 0, 4, 0);
-  barLayout->addWidget(chkShowErrors);
-  barLayout->addWidget(chkShowWarnings);
-  barLayout->addStretch();
-  barLayout->addWidget(chkAutoRefresh);
-  barLayout->addWidget(chkScrollToBottomParsed);
-  auto* errorsLayout = new QVBoxLayout(pnlErrors);
-  errorsLayout->setContentsMargins(0, 0, 0, 0);
-  errorsLayout->setSpacing(0);
-  errorsLayout->addWidget(lbxLog, 1);
-  errorsLayout->addWidget(bar);
-
-  splBottom = new QSplitter(Qt::Vertical);
-  splBottom->setObjectName(QStringLiteral("splBottom"));
-  splBottom->setHandleWidth(6);
-  splBottom->setOpaqueResize(true);
-  splBottom->setChildrenCollapsible(false);
-  splBottom->addWidget(top);
-  splBottom->addWidget(pnlErrors);
-  splBottom->setStretchFactor(0, 1);
-  splBottom->setStretchFactor(1, 0);
-  setCentralWidget(splBottom);
-  resize(624, 441 + menuBar()->sizeHint().height());
+  FUi->edtLog->SetGutterText([this](int ALine) { return edtLogGutterGetText(ALine); });
+  new TLogHighlighter(FUi->edtLog->document());
+  FUi->lbxLog->setItemDelegate(new TLogEntryDelegate(FUi->lbxLog));
+  FEntryModel = new TLogEntryModel(FFollower, FUi->lbxLog);
+  FUi->lbxLog->setModel(FEntryModel);
 
   tmrAutoRefresh = new QTimer(this);
   tmrAutoRefresh->setObjectName(QStringLiteral("tmrAutoRefresh"));
   tmrAutoRefresh->setInterval(500);
+}
 
-  connect(Open1, &QAction::triggered, this, &TfmLogViewer::Open1Click);
-  connect(Saveas1, &QAction::triggered, this, &TfmLogViewer::Saveas1Click);
-  connect(Email1, &QAction::triggered, this, &TfmLogViewer::Email1Click);
-  connect(Find1, &QAction::triggered, this, &TfmLogViewer::Find1Click);
-  connect(edtLog, &TLogEditor::FilesDropped, this, &TfmLogViewer::JvDragDrop1Drop);
-  connect(edtLog, &QPlainTextEdit::cursorPositionChanged, this, &TfmLogViewer::edtLogStatusChange);
-  connect(edtLog, &QPlainTextEdit::blockCountChanged, this, &TfmLogViewer::edtLogStatusChange);
-  connect(lbxLog, &QListView::doubleClicked, this, &TfmLogViewer::lbxLogDblClick);
-  connect(chkShowErrors, &QCheckBox::clicked, this, &TfmLogViewer::chkShowWarningsClick);
-  connect(chkShowWarnings, &QCheckBox::clicked, this, &TfmLogViewer::chkShowWarningsClick);
-  connect(chkAutoRefresh, &QCheckBox::toggled, this, &TfmLogViewer::chkAutoRefreshClick);
+void TfmLogViewer::ConnectHandlers() {
+  connect(FUi->Open1, &QAction::triggered, this, &TfmLogViewer::Open1Click);
+  connect(FUi->Saveas1, &QAction::triggered, this, &TfmLogViewer::Saveas1Click);
+  connect(FUi->Email1, &QAction::triggered, this, &TfmLogViewer::Email1Click);
+  connect(FUi->Find1, &QAction::triggered, this, &TfmLogViewer::Find1Click);
+  connect(FUi->edtLog, &TLogEditor::FilesDropped, this, &TfmLogViewer::JvDragDrop1Drop);
+  connect(FUi->edtLog, &QPlainTextEdit::cursorPositionChanged, this,
+          &TfmLogViewer::edtLogStatusChange);
+  connect(FUi->edtLog, &QPlainTextEdit::blockCountChanged, this, &TfmLogViewer::edtLogStatusChange);
+  connect(FUi->lbxLog, &QListView::doubleClicked, this, &TfmLogViewer::lbxLogDblClick);
+  connect(FUi->chkShowErrors, &QCheckBox::clicked, this, &TfmLogViewer::chkShowWarningsClick);
+  connect(FUi->chkShowWarnings, &QCheckBox::clicked, this, &TfmLogViewer::chkShowWarningsClick);
+  connect(FUi->chkAutoRefresh, &QCheckBox::toggled, this, &TfmLogViewer::chkAutoRefreshClick);
   connect(tmrAutoRefresh, &QTimer::timeout, this, &TfmLogViewer::tmrAutoRefreshTimer);
 }
 
 void TfmLogViewer::FormCreate() {
   FLastLine = 1;
-  const QString folder = FDataModule.GetFSMyGamesFolder(FFSVersion);
+  const QString Folder = FDataModule.GetFSMyGamesFolder(FFSVersion);
   // Without the game's folder there is no log: a bare "log.txt" would name
   // whatever file lies in the current folder.
-  FLogFileName = folder.isEmpty() ? QString() : JoinPath(folder, QStringLiteral("log.txt"));
+  FLogFileName = Folder.isEmpty() ? QString() : JoinPath(Folder, QStringLiteral("log.txt"));
   FFollower.SetLogFileName(FLogFileName);
 
-  const QString name = ClassName();
-  const QPoint pos = FDataModule.GetFormPos(name);
-  if (pos.x() != TdmMain::NotSaved)
-    move(pos);
+  const QString Name = ClassName();
+  const QPoint Pos = FDataModule.GetFormPos(Name);
+  if (Pos.x() != TdmMain::NotSaved)
+    move(Pos);
   else if (FCentreOn)
     move(FCentreOn->frameGeometry().center() - rect().center());
-  const QPoint size = FDataModule.GetFormSize(name);
-  if (size.x() != TdmMain::NotSaved)
-    resize(size.x(), size.y());
+  const QPoint Size = FDataModule.GetFormSize(Name);
+  if (Size.x() != TdmMain::NotSaved)
+    resize(Size.x(), Size.y());
   // Fully onto a monitor when it lies partly outside.
-  if (QScreen* screen = QGuiApplication::screenAt(geometry().center())
+  if (QScreen* Screen = QGuiApplication::screenAt(geometry().center())
                             ? QGuiApplication::screenAt(geometry().center())
                             : QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    QRect frame = frameGeometry();
-    frame.moveRight(std::min(frame.right(), area.right()));
-    frame.moveBottom(std::min(frame.bottom(), area.bottom()));
-    frame.moveLeft(std::max(frame.left(), area.left()));
-    frame.moveTop(std::max(frame.top(), area.top()));
-    move(frame.topLeft());
+    const QRect Area = Screen->availableGeometry();
+    QRect Frame = frameGeometry();
+    Frame.moveRight(std::min(Frame.right(), Area.right()));
+    Frame.moveBottom(std::min(Frame.bottom(), Area.bottom()));
+    Frame.moveLeft(std::max(Frame.left(), Area.left()));
+    Frame.moveTop(std::max(Frame.top(), Area.top()));
+    move(Frame.topLeft());
   }
 
   SetErrorPanelHeight(
-      FDataModule.GetFormInteger(name, QStringLiteral("ErrorPanelHeight"), kDesignedPanelHeight));
-  chkShowErrors->setChecked(FDataModule.GetFormBoolean(name, QStringLiteral("ShowErrors"), true));
-  chkShowWarnings->setChecked(
-      FDataModule.GetFormBoolean(name, QStringLiteral("ShowWarnings"), true));
-  chkAutoRefresh->setChecked(FDataModule.GetFormBoolean(name, QStringLiteral("AutoRefresh"), true));
-  chkScrollToBottomLog->setChecked(
-      FDataModule.GetFormBoolean(name, QStringLiteral("ScrollToBottomLog"), true));
-  chkScrollToBottomParsed->setChecked(
-      FDataModule.GetFormBoolean(name, QStringLiteral("ScrollToBottomParsed"), true));
-  FFollower.SetShowErrors(chkShowErrors->isChecked());
-  FFollower.SetShowWarnings(chkShowWarnings->isChecked());
+      FDataModule.GetFormInteger(Name, QStringLiteral("ErrorPanelHeight"), DesignedPanelHeight));
+  FUi->chkShowErrors->setChecked(
+      FDataModule.GetFormBoolean(Name, QStringLiteral("ShowErrors"), true));
+  FUi->chkShowWarnings->setChecked(
+      FDataModule.GetFormBoolean(Name, QStringLiteral("ShowWarnings"), true));
+  FUi->chkAutoRefresh->setChecked(
+      FDataModule.GetFormBoolean(Name, QStringLiteral("AutoRefresh"), true));
+  FUi->chkScrollToBottomLog->setChecked(
+      FDataModule.GetFormBoolean(Name, QStringLiteral("ScrollToBottomLog"), true));
+  FUi->chkScrollToBottomParsed->setChecked(
+      FDataModule.GetFormBoolean(Name, QStringLiteral("ScrollToBottomParsed"), true));
+  FFollower.SetShowErrors(FUi->chkShowErrors->isChecked());
+  FFollower.SetShowWarnings(FUi->chkShowWarnings->isChecked());
   chkAutoRefreshClick();
 }
 
 void TfmLogViewer::FormDestroy() {
-  const QString name = ClassName();
-  const bool maximized = isMaximized();
-  if (!maximized) {
-    FDataModule.SetFormPos(name, pos());
-    FDataModule.SetFormSize(name, QPoint(width(), height()));
+  const QString Name = ClassName();
+  const bool Maximized = isMaximized();
+  if (!Maximized) {
+    FDataModule.SetFormPos(Name, pos());
+    FDataModule.SetFormSize(Name, QPoint(width(), height()));
   }
-  FDataModule.SetFormIsMaximized(name, maximized);
-  FDataModule.SetFormInteger(name, QStringLiteral("ErrorPanelHeight"), ErrorPanelHeight());
-  FDataModule.SetFormBoolean(name, QStringLiteral("ShowErrors"), chkShowErrors->isChecked());
-  FDataModule.SetFormBoolean(name, QStringLiteral("ShowWarnings"), chkShowWarnings->isChecked());
-  FDataModule.SetFormBoolean(name, QStringLiteral("AutoRefresh"), chkAutoRefresh->isChecked());
-  FDataModule.SetFormBoolean(name, QStringLiteral("ScrollToBottomLog"),
-                             chkScrollToBottomLog->isChecked());
-  FDataModule.SetFormBoolean(name, QStringLiteral("ScrollToBottomParsed"),
-                             chkScrollToBottomParsed->isChecked());
+  FDataModule.SetFormIsMaximized(Name, Maximized);
+  FDataModule.SetFormInteger(Name, QStringLiteral("ErrorPanelHeight"), ErrorPanelHeight());
+  FDataModule.SetFormBoolean(Name, QStringLiteral("ShowErrors"), FUi->chkShowErrors->isChecked());
+  FDataModule.SetFormBoolean(Name, QStringLiteral("ShowWarnings"),
+                             FUi->chkShowWarnings->isChecked());
+  FDataModule.SetFormBoolean(Name, QStringLiteral("AutoRefresh"), FUi->chkAutoRefresh->isChecked());
+  FDataModule.SetFormBoolean(Name, QStringLiteral("ScrollToBottomLog"),
+                             FUi->chkScrollToBottomLog->isChecked());
+  FDataModule.SetFormBoolean(Name, QStringLiteral("ScrollToBottomParsed"),
+                             FUi->chkScrollToBottomParsed->isChecked());
 }
 
 int TfmLogViewer::ErrorPanelHeight() const {
-  const QList<int> sizes = splBottom->sizes();
-  return sizes.size() == 2 && sizes[1] > 0 ? sizes[1] : kDesignedPanelHeight;
+  const QList<int> Sizes = FUi->splBottom->sizes();
+  return Sizes.size() == 2 && Sizes[1] > 0 ? Sizes[1] : DesignedPanelHeight;
 }
 
 void TfmLogViewer::SetErrorPanelHeight(int AHeight) {
-  const int total = std::max(splBottom->height(), AHeight + 28);
-  splBottom->setSizes({total - AHeight, AHeight});
+  const int Total = std::max(FUi->splBottom->height(), AHeight + 28);
+  FUi->splBottom->setSizes({Total - AHeight, AHeight});
 }
 
 void TfmLogViewer::showEvent(QShowEvent* AEvent) {
@@ -258,81 +197,81 @@ void TfmLogViewer::showEvent(QShowEvent* AEvent) {
   QMainWindow::showEvent(AEvent);
 }
 
-void TfmLogViewer::LoadLogFile(bool ForceLoad) {
+void TfmLogViewer::LoadLogFile(bool AForceLoad) {
   FFollower.SetLogFileName(FLogFileName);
-  const TLogLoadResult result = FFollower.LoadLogFile(ForceLoad);
+  const TLogLoadResult Result = FFollower.LoadLogFile(AForceLoad);
   using Kind = TLogLoadResult::TKind;
-  if (result.Kind == Kind::Unchanged || result.Kind == Kind::OpenFailed)
+  if (Result.Kind == Kind::Unchanged || Result.Kind == Kind::OpenFailed)
     return;
-  TWindowUpdateGuard noRedraw(this);
-  if (result.Kind == Kind::Patched) {
-    QTextDocument* document = edtLog->document();
-    QTextCursor cursor(document);
-    cursor.beginEditBlock();
-    if (result.ReplacedLine >= 0) {
-      const QTextBlock block = document->findBlockByNumber(static_cast<int>(result.ReplacedLine));
-      cursor.setPosition(block.position());
-      cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
-      cursor.insertText(FFollower.Line(result.ReplacedLine).toString());
+  TWindowUpdateGuard NoRedraw(this);
+  if (Result.Kind == Kind::Patched) {
+    QTextDocument* Document = FUi->edtLog->document();
+    QTextCursor Cursor(Document);
+    Cursor.beginEditBlock();
+    if (Result.ReplacedLine >= 0) {
+      const QTextBlock Block = Document->findBlockByNumber(static_cast<int>(Result.ReplacedLine));
+      Cursor.setPosition(Block.position());
+      Cursor.setPosition(Block.position() + Block.length() - 1, QTextCursor::KeepAnchor);
+      Cursor.insertText(FFollower.Line(Result.ReplacedLine).toString());
     }
-    if (result.FirstNewLine < FFollower.LineCount()) {
-      cursor.movePosition(QTextCursor::End);
-      const QString added = FFollower.TextFrom(result.FirstNewLine).toString();
-      cursor.insertText(result.FirstNewLine > 0 ? QLatin1Char('\n') + added : added);
+    if (Result.FirstNewLine < FFollower.LineCount()) {
+      Cursor.movePosition(QTextCursor::End);
+      const QString Added = FFollower.TextFrom(Result.FirstNewLine).toString();
+      Cursor.insertText(Result.FirstNewLine > 0 ? QLatin1Char('\n') + Added : Added);
     }
-    cursor.endEditBlock();
+    Cursor.endEditBlock();
   } else {
-    edtLog->setPlainText(FFollower.Text());
+    FUi->edtLog->setPlainText(FFollower.Text());
   }
-  EntriesChanged(result.FirstChangedEntry);
+  EntriesChanged(Result.FirstChangedEntry);
   edtLogChange();
 }
 
 void TfmLogViewer::edtLogChange() {
-  if (chkScrollToBottomLog->isChecked() && FFollower.LineCount() > 0)
-    edtLog->GoToLineCentred(static_cast<int>(FFollower.LineCount()));
+  if (FUi->chkScrollToBottomLog->isChecked() && FFollower.LineCount() > 0)
+    FUi->edtLog->GoToLineCentred(static_cast<int>(FFollower.LineCount()));
   edtLogStatusChange();
 }
 
-void TfmLogViewer::ParseLog(qsizetype StartLine) {
-  EntriesChanged(FFollower.ParseLog(StartLine));
+void TfmLogViewer::ParseLog(qsizetype AStartLine) {
+  EntriesChanged(FFollower.ParseLog(AStartLine));
 }
 
 void TfmLogViewer::EntriesChanged(qsizetype AFirstChanged) {
   FEntryModel->EntriesChanged(AFirstChanged);
-  chkShowErrors->setText(QStringLiteral("Show errors (") +
-                         QString::number(FFollower.TotalErrors()) + QLatin1Char(')'));
-  chkShowWarnings->setText(QStringLiteral("Show warnings (") +
-                           QString::number(FFollower.TotalWarnings()) + QLatin1Char(')'));
-  if (chkScrollToBottomParsed->isChecked())
-    lbxLog->scrollToBottom();
+  FUi->chkShowErrors->setText(QStringLiteral("Show errors (") +
+                              QString::number(FFollower.TotalErrors()) + QLatin1Char(')'));
+  FUi->chkShowWarnings->setText(QStringLiteral("Show warnings (") +
+                                QString::number(FFollower.TotalWarnings()) + QLatin1Char(')'));
+  if (FUi->chkScrollToBottomParsed->isChecked())
+    FUi->lbxLog->scrollToBottom();
 }
 
 QString TfmLogViewer::edtLogGutterGetText(int ALine) const {
-  if (ALine == 1 || ALine % 10 == 0 || ALine == edtLog->CaretLine())
+  if (ALine == 1 || ALine % 10 == 0 || ALine == FUi->edtLog->CaretLine())
     return QString::number(ALine);
   return QStringLiteral(".");
 }
 
 void TfmLogViewer::edtLogStatusChange() {
   // The old caret line turns back into a dot, the new one shows its number.
-  edtLog->Gutter()->update();
-  FLastLine = edtLog->CaretLine();
-  const int lines = edtLog->document()->isEmpty() ? 0 : edtLog->blockCount();
-  lblLines->setText(QStringLiteral("Lines: ") + QString::number(lines));
-  lblPosition->setText(QStringLiteral("Position: ") + QString::number(FLastLine) +
-                       QStringLiteral(": ") +
-                       QString::number(edtLog->textCursor().positionInBlock() + 1));
+  FUi->edtLog->Gutter()->update();
+  FLastLine = FUi->edtLog->CaretLine();
+  const int Lines = FUi->edtLog->document()->isEmpty() ? 0 : FUi->edtLog->blockCount();
+  FUi->lblLines->setText(QStringLiteral("Lines: ") + QString::number(Lines));
+  FUi->lblPosition->setText(QStringLiteral("Position: ") + QString::number(FLastLine) +
+                            QStringLiteral(": ") +
+                            QString::number(FUi->edtLog->textCursor().positionInBlock() + 1));
 }
 
 void TfmLogViewer::chkShowWarningsClick() {
-  FFollower.SetShowErrors(chkShowErrors->isChecked());
-  FFollower.SetShowWarnings(chkShowWarnings->isChecked());
+  FFollower.SetShowErrors(FUi->chkShowErrors->isChecked());
+  FFollower.SetShowWarnings(FUi->chkShowWarnings->isChecked());
   ParseLog(0);
 }
 
 void TfmLogViewer::chkAutoRefreshClick() {
-  if (chkAutoRefresh->isChecked())
+  if (FUi->chkAutoRefresh->isChecked())
     tmrAutoRefresh->start();
   else
     tmrAutoRefresh->stop();
@@ -343,51 +282,51 @@ void TfmLogViewer::tmrAutoRefreshTimer() {
 }
 
 void TfmLogViewer::Open1Click() {
-  TFileDialogOptions options = LogFileDialog();
-  const QString fileName = FDataModule.Prompts().OpenFile(options);
-  if (fileName.isEmpty())
+  TFileDialogOptions Options = LogFileDialog();
+  const QString FileName = FDataModule.Prompts().OpenFile(Options);
+  if (FileName.isEmpty())
     return;
-  FLogFileName = fileName;
+  FLogFileName = FileName;
   LoadLogFile(true);
 }
 
 void TfmLogViewer::Saveas1Click() {
-  TFileDialogOptions options = LogFileDialog();
-  options.OverwritePrompt = true;
-  const QString target = FDataModule.Prompts().SaveFile(options);
-  if (target.isEmpty())
+  TFileDialogOptions Options = LogFileDialog();
+  Options.OverwritePrompt = true;
+  const QString Target = FDataModule.Prompts().SaveFile(Options);
+  if (Target.isEmpty())
     return;
   // The file on disk, not the view: the copy is what the game wrote. The
   // target is replaced in one step, so a failed copy leaves it as it was.
-  QFile source(FLogFileName);
-  QSaveFile copy(target);
-  const auto fail = [&](const QString& AReason) {
+  QFile Source(FLogFileName);
+  QSaveFile Copy(Target);
+  const auto Fail = [&](const QString& AReason) {
     throw EAppError(QStringLiteral("Unable to copy ") + FLogFileName + QStringLiteral(" to ") +
-                    target + QStringLiteral("\r\nError: ") + AReason);
+                    Target + QStringLiteral("\r\nError: ") + AReason);
   };
-  if (!source.open(QIODevice::ReadOnly))
-    fail(source.errorString());
+  if (!Source.open(QIODevice::ReadOnly))
+    Fail(Source.errorString());
   // Unbuffered, so that every short write shows here: the final flush inside
   // commit() goes unchecked.
-  if (!copy.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-    fail(copy.errorString());
-  while (!source.atEnd()) {
-    const QByteArray chunk = source.read(1 << 20);
-    if (chunk.isEmpty() && source.error() != QFileDevice::NoError)
-      fail(source.errorString());
-    if (copy.write(chunk) != chunk.size())
-      fail(copy.errorString());
+  if (!Copy.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    Fail(Copy.errorString());
+  while (!Source.atEnd()) {
+    const QByteArray Chunk = Source.read(1 << 20);
+    if (Chunk.isEmpty() && Source.error() != QFileDevice::NoError)
+      Fail(Source.errorString());
+    if (Copy.write(Chunk) != Chunk.size())
+      Fail(Copy.errorString());
   }
-  if (!copy.commit())
-    fail(copy.errorString());
+  if (!Copy.commit())
+    Fail(Copy.errorString());
 }
 
 void TfmLogViewer::Email1Click() {
-  platform::MailMessage message;
-  message.Subject = "Farming Simulator log file";
-  message.Body = "Here's my Farming Simulator log file.";
-  message.Attachments.push_back(ToPlatform(FLogFileName));
-  if (!FDataModule.Platform().SendMail(message))
+  platform::MailMessage Message;
+  Message.Subject = "Farming Simulator log file";
+  Message.Body = "Here's my Farming Simulator log file.";
+  Message.Attachments.push_back(ToPlatform(FLogFileName));
+  if (!FDataModule.Platform().SendMail(Message))
     throw EAppError(QStringLiteral("No mail program answered. Unable to open a new mail with "
                                    "the log file attached:\r\n") +
                     FLogFileName);
@@ -395,7 +334,7 @@ void TfmLogViewer::Email1Click() {
 
 void TfmLogViewer::Find1Click() {
   if (!FfmSearch)
-    FfmSearch = new TfmSearch(this, edtLog);
+    FfmSearch = new TfmSearch(this, FUi->edtLog);
   FfmSearch->show();
   FfmSearch->raise();
   FfmSearch->activateWindow();
@@ -410,20 +349,20 @@ void TfmLogViewer::JvDragDrop1Drop(const QStringList& AFileNames) {
 }
 
 void TfmLogViewer::lbxLogDblClick() {
-  const QModelIndex index = lbxLog->currentIndex();
-  if (FEntryModel->rowCount() == 0 || !index.isValid())
+  const QModelIndex Index = FUi->lbxLog->currentIndex();
+  if (FEntryModel->rowCount() == 0 || !Index.isValid())
     return;
-  const QString entry = index.data().toString();
-  const qsizetype close = entry.indexOf(QLatin1Char(']'));
-  const qsizetype colon = entry.indexOf(QLatin1Char(':'));
-  if (close < 0 || colon <= close)
+  const QString Entry = Index.data().toString();
+  const qsizetype Close = Entry.indexOf(QLatin1Char(']'));
+  const qsizetype Colon = Entry.indexOf(QLatin1Char(':'));
+  if (Close < 0 || Colon <= Close)
     return;
-  bool ok = false;
-  const int line = entry.mid(close + 1, colon - close - 1).trimmed().toInt(&ok);
-  if (!ok)
+  bool Ok = false;
+  const int Line = Entry.mid(Close + 1, Colon - Close - 1).trimmed().toInt(&Ok);
+  if (!Ok)
     return;
-  edtLog->GoToLineCentred(line);
-  edtLog->setFocus();
+  FUi->edtLog->GoToLineCentred(Line);
+  FUi->edtLog->setFocus();
 }
 
 } // namespace tilvane

@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
+
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -13,6 +15,10 @@ class QListView;
 class QSplitter;
 class QTimer;
 class QWidget;
+
+namespace Ui {
+class TfmLogViewer;
+}
 
 namespace tilvane {
 
@@ -38,8 +44,8 @@ public:
   const QString& LogFileName() const { return FLogFileName; }
   const TLogFollower& Follower() const { return FFollower; }
 
-  void LoadLogFile(bool ForceLoad);
-  void ParseLog(qsizetype StartLine);
+  void LoadLogFile(bool AForceLoad);
+  void ParseLog(qsizetype AStartLine);
   QString edtLogGutterGetText(int ALine) const;
 
   // Handlers, public so that tests drive them as the user would.
@@ -51,6 +57,8 @@ public:
   void lbxLogDblClick();
   void tmrAutoRefreshTimer();
 
+  // The designed controls under their designed names, so that tests reach
+  // them as the user would; they point into FUi.
   TLogEditor* edtLog;
   QWidget* pnlLogStatus;
   QLabel* lblLines;
@@ -63,11 +71,12 @@ public:
   QCheckBox* chkShowWarnings;
   QCheckBox* chkAutoRefresh;
   QCheckBox* chkScrollToBottomParsed;
-  QTimer* tmrAutoRefresh;
   QAction* Open1;
   QAction* Saveas1;
   QAction* Email1;
   QAction* Find1;
+  // Built in code: a timer is not part of the layout.
+  QTimer* tmrAutoRefresh;
   TfmSearch* FfmSearch = nullptr;
 
 protected:
@@ -75,6 +84,7 @@ protected:
 
 private:
   void BuildWindow();
+  void ConnectHandlers();
   void FormCreate();
   void FormDestroy();
   void edtLogChange();
@@ -85,6 +95,7 @@ private:
   int ErrorPanelHeight() const;
   void SetErrorPanelHeight(int AHeight);
 
+  std::unique_ptr<Ui::TfmLogViewer> FUi;
   TdmMain& FDataModule;
   TFSVersion FFSVersion;
   QPointer<QWidget> FCentreOn;

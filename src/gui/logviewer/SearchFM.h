@@ -2,12 +2,18 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QCheckBox;
 class QComboBox;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+
+namespace Ui {
+class TfmSearch;
+}
 
 namespace tilvane {
 
@@ -17,7 +23,10 @@ class TfmSearch : public QDialog {
   Q_OBJECT
 public:
   TfmSearch(QWidget* AOwner, QPlainTextEdit* AEditor);
+  ~TfmSearch() override;
 
+  // The designed controls under their designed names, so that tests reach
+  // them as the user would; they point into FUi.
   QComboBox* cbFind;
   QCheckBox* chkCaseSensitive;
   QCheckBox* chkWholeWordOnly;
@@ -35,6 +44,9 @@ public:
   void btnFindNextClick();
 
 private:
+  void ConnectHandlers();
+
+  std::unique_ptr<Ui::TfmSearch> FUi;
   QPlainTextEdit* FEditor;
   // The selection searched with "Selected Text": the user's selection, kept
   // while Find Next selects the matches inside it.

@@ -11,10 +11,11 @@
 #include <memory>
 #include <optional>
 
-class QLabel;
-class QProgressBar;
-class QPushButton;
 class QTimer;
+
+namespace Ui {
+class TfmUpdatingMods;
+}
 
 namespace tilvane {
 
@@ -30,9 +31,9 @@ class TfmUpdatingMods : public QDialog {
   Q_OBJECT
 
 public:
-  // FSVersion: the generation the folder belongs to; the server must be one
+  // AFSVersion: the generation the folder belongs to; the server must be one
   // of it.
-  TfmUpdatingMods(QWidget* AOwner, const TModFolder& AModFolder, TFSVersion FSVersion,
+  TfmUpdatingMods(QWidget* AOwner, const TModFolder& AModFolder, TFSVersion AFSVersion,
                   TdmMain& ADataModule);
   ~TfmUpdatingMods() override;
 
@@ -55,8 +56,10 @@ protected:
   void keyPressEvent(QKeyEvent* AEvent) override;
 
 private:
+  void ConnectHandlers();
   void ShowProgress(const TProgressView& AView);
 
+  std::unique_ptr<Ui::TfmUpdatingMods> FUi;
   TdmMain& FDataModule;
   // Queued hand-overs target this object, so that destroying it releases a
   // worker that is still waiting for the window.
@@ -67,20 +70,8 @@ private:
   std::unique_ptr<TUpdateModsTask> FTask;
   // Set once the task has ended and the window waits for Close.
   std::optional<int> FResultOnClose;
-
-  QLabel* lblStatus1;
-  QLabel* lblFiles;
-  QLabel* lblSizeMB;
-  QLabel* lblFileName;
-  QLabel* lblFileSizeMB;
-  QLabel* lblSpeed;
-  QProgressBar* pbFilePercent;
-  QProgressBar* pbCompletePercent;
-  QLabel* lblFinishTime;
-  QLabel* lblRemoved;
-  QPushButton* btnCancel;
-  QPushButton* btnPause;
-  QTimer* tmrFinished;
+  // Built in code: a timer is not part of the layout.
+  QTimer* FtmrFinished = nullptr;
 };
 
 } // namespace tilvane
