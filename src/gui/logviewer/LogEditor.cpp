@@ -30,11 +30,11 @@ TLogEditor::TLogEditor(QWidget* AParent) : QPlainTextEdit(AParent), FGutter(new 
   setAcceptDrops(true);
   viewport()->setAcceptDrops(true);
 
-  QFont font(QStringLiteral("Consolas"));
-  font.setStyleHint(QFont::Monospace);
-  font.setPixelSize(13);
-  setFont(font);
-  FGutterFont = font;
+  QFont Font(QStringLiteral("Consolas"));
+  Font.setStyleHint(QFont::Monospace);
+  Font.setPixelSize(13);
+  setFont(Font);
+  FGutterFont = Font;
   FGutterFont.setPixelSize(11);
 
   connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { UpdateGutterWidth(); });
@@ -54,17 +54,17 @@ QString TLogEditor::GutterText(int ALine) const {
 }
 
 int TLogEditor::GutterWidth() const {
-  int digits = 1;
-  for (int max = std::max(1, blockCount()); max >= 10; max /= 10)
-    ++digits;
-  return 8 + QFontMetrics(FGutterFont).horizontalAdvance(QLatin1Char('9')) * digits;
+  int Digits = 1;
+  for (int Max = std::max(1, blockCount()); Max >= 10; Max /= 10)
+    ++Digits;
+  return 8 + QFontMetrics(FGutterFont).horizontalAdvance(QLatin1Char('9')) * Digits;
 }
 
 void TLogEditor::GoToLineCentred(int ALine) {
-  const QTextBlock block = document()->findBlockByNumber(std::max(0, ALine - 1));
-  if (!block.isValid())
+  const QTextBlock Block = document()->findBlockByNumber(std::max(0, ALine - 1));
+  if (!Block.isValid())
     return;
-  setTextCursor(QTextCursor(block));
+  setTextCursor(QTextCursor(Block));
   centerCursor();
 }
 
@@ -81,48 +81,48 @@ void TLogEditor::UpdateGutter(const QRect& ARect, int ADy) {
 
 void TLogEditor::resizeEvent(QResizeEvent* AEvent) {
   QPlainTextEdit::resizeEvent(AEvent);
-  const QRect r = contentsRect();
-  FGutter->setGeometry(QRect(r.left(), r.top(), GutterWidth(), r.height()));
+  const QRect Rect = contentsRect();
+  FGutter->setGeometry(QRect(Rect.left(), Rect.top(), GutterWidth(), Rect.height()));
 }
 
 void TLogEditor::HighlightCurrentLine() {
-  QTextEdit::ExtraSelection line;
-  line.format.setBackground(QColor(250, 255, 230));
-  line.format.setProperty(QTextFormat::FullWidthSelection, true);
-  line.cursor = textCursor();
-  line.cursor.clearSelection();
-  setExtraSelections({line});
+  QTextEdit::ExtraSelection Line;
+  Line.format.setBackground(QColor(250, 255, 230));
+  Line.format.setProperty(QTextFormat::FullWidthSelection, true);
+  Line.cursor = textCursor();
+  Line.cursor.clearSelection();
+  setExtraSelections({Line});
 }
 
 void TLogEditor::PaintGutter(QPaintEvent* AEvent) {
-  QPainter painter(FGutter);
-  painter.fillRect(AEvent->rect(), palette().color(QPalette::Window));
-  painter.setFont(FGutterFont);
-  const QColor grey(128, 128, 128);
-  painter.setPen(grey);
-  painter.drawLine(FGutter->width() - 1, AEvent->rect().top(), FGutter->width() - 1,
+  QPainter Painter(FGutter);
+  Painter.fillRect(AEvent->rect(), palette().color(QPalette::Window));
+  Painter.setFont(FGutterFont);
+  const QColor Grey(128, 128, 128);
+  Painter.setPen(Grey);
+  Painter.drawLine(FGutter->width() - 1, AEvent->rect().top(), FGutter->width() - 1,
                    AEvent->rect().bottom());
 
-  QTextBlock block = firstVisibleBlock();
-  int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
-  int bottom = top + qRound(blockBoundingRect(block).height());
-  while (block.isValid() && top <= AEvent->rect().bottom()) {
-    if (block.isVisible() && bottom >= AEvent->rect().top())
-      painter.drawText(0, top, FGutter->width() - 4, fontMetrics().height(),
-                       Qt::AlignRight | Qt::AlignVCenter, GutterText(block.blockNumber() + 1));
-    block = block.next();
-    top = bottom;
-    bottom = top + qRound(blockBoundingRect(block).height());
+  QTextBlock Block = firstVisibleBlock();
+  int Top = qRound(blockBoundingGeometry(Block).translated(contentOffset()).top());
+  int Bottom = Top + qRound(blockBoundingRect(Block).height());
+  while (Block.isValid() && Top <= AEvent->rect().bottom()) {
+    if (Block.isVisible() && Bottom >= AEvent->rect().top())
+      Painter.drawText(0, Top, FGutter->width() - 4, fontMetrics().height(),
+                       Qt::AlignRight | Qt::AlignVCenter, GutterText(Block.blockNumber() + 1));
+    Block = Block.next();
+    Top = Bottom;
+    Bottom = Top + qRound(blockBoundingRect(Block).height());
   }
 }
 
 namespace {
 QStringList LocalFiles(const QMimeData* AData) {
-  QStringList files;
+  QStringList Files;
   if (AData && AData->hasUrls())
-    for (const QUrl& url : AData->urls())
-      files << (url.isLocalFile() ? url.toLocalFile() : QString());
-  return files;
+    for (const QUrl& Url : AData->urls())
+      Files << (Url.isLocalFile() ? Url.toLocalFile() : QString());
+  return Files;
 }
 } // namespace
 
@@ -141,13 +141,13 @@ void TLogEditor::dragMoveEvent(QDragMoveEvent* AEvent) {
 }
 
 void TLogEditor::dropEvent(QDropEvent* AEvent) {
-  const QStringList files = LocalFiles(AEvent->mimeData());
-  if (files.isEmpty()) {
+  const QStringList Files = LocalFiles(AEvent->mimeData());
+  if (Files.isEmpty()) {
     AEvent->ignore();
     return;
   }
   AEvent->acceptProposedAction();
-  emit FilesDropped(files);
+  emit FilesDropped(Files);
 }
 
 } // namespace tilvane

@@ -14,19 +14,19 @@ QColor TLogEntryDelegate::EntryColor(const QString& AText, const QPalette& APale
 
 void TLogEntryDelegate::paint(QPainter* APainter, const QStyleOptionViewItem& AOption,
                               const QModelIndex& AIndex) const {
-  const QString text = AIndex.data(Qt::DisplayRole).toString();
-  QColor background = AOption.palette.color(QPalette::Base);
-  QColor color = EntryColor(text, AOption.palette);
+  const QString Text = AIndex.data(Qt::DisplayRole).toString();
+  QColor Background = AOption.palette.color(QPalette::Base);
+  QColor Color = EntryColor(Text, AOption.palette);
   if (AOption.state & QStyle::State_Selected) {
-    background = AOption.palette.color(QPalette::Highlight);
-    color = AOption.palette.color(QPalette::HighlightedText);
+    Background = AOption.palette.color(QPalette::Highlight);
+    Color = AOption.palette.color(QPalette::HighlightedText);
   }
   APainter->save();
-  APainter->fillRect(AOption.rect, background);
+  APainter->fillRect(AOption.rect, Background);
   APainter->setClipRect(AOption.rect);
-  APainter->setPen(color);
+  APainter->setPen(Color);
   APainter->setFont(AOption.font);
-  APainter->drawText(AOption.rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+  APainter->drawText(AOption.rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Text);
   APainter->restore();
 }
 

@@ -19,22 +19,22 @@ QVariant TLogEntryModel::data(const QModelIndex& AIndex, int ARole) const {
 }
 
 void TLogEntryModel::EntriesChanged(qsizetype AFirstChanged) {
-  const int rows = static_cast<int>(FFollower.Entries().size());
+  const int Rows = static_cast<int>(FFollower.Entries().size());
   if (AFirstChanged <= 0) {
     beginResetModel();
-    FRows = rows;
+    FRows = Rows;
     endResetModel();
     return;
   }
-  const int first = static_cast<int>(AFirstChanged);
-  if (first < FRows) {
-    beginRemoveRows({}, first, FRows - 1);
-    FRows = first;
+  const int First = static_cast<int>(AFirstChanged);
+  if (First < FRows) {
+    beginRemoveRows({}, First, FRows - 1);
+    FRows = First;
     endRemoveRows();
   }
-  if (rows > FRows) {
-    beginInsertRows({}, FRows, rows - 1);
-    FRows = rows;
+  if (Rows > FRows) {
+    beginInsertRows({}, FRows, Rows - 1);
+    FRows = Rows;
     endInsertRows();
   }
 }

@@ -8,16 +8,16 @@ TLogHighlighter::TLogHighlighter(QTextDocument* ADocument) : QSyntaxHighlighter(
 }
 
 void TLogHighlighter::highlightBlock(const QString& AText) {
-  static const QLatin1String kWords[] = {QLatin1String("ERROR"), QLatin1String("WARNING")};
-  const QStringView text(AText);
-  for (const QLatin1String& word : kWords) {
-    for (qsizetype at = text.indexOf(word, 0, Qt::CaseInsensitive); at >= 0;
-         at = text.indexOf(word, at + 1, Qt::CaseInsensitive)) {
-      const qsizetype end = at + word.size();
-      const bool startsWord = at == 0 || !text[at - 1].isLetterOrNumber();
-      const bool endsWord = end == text.size() || !text[end].isLetterOrNumber();
-      if (startsWord && endsWord)
-        setFormat(static_cast<int>(at), static_cast<int>(word.size()), FFormat);
+  static const QLatin1String Words[] = {QLatin1String("ERROR"), QLatin1String("WARNING")};
+  const QStringView Text(AText);
+  for (const QLatin1String& Word : Words) {
+    for (qsizetype At = Text.indexOf(Word, 0, Qt::CaseInsensitive); At >= 0;
+         At = Text.indexOf(Word, At + 1, Qt::CaseInsensitive)) {
+      const qsizetype End = At + Word.size();
+      const bool StartsWord = At == 0 || !Text[At - 1].isLetterOrNumber();
+      const bool EndsWord = End == Text.size() || !Text[End].isLetterOrNumber();
+      if (StartsWord && EndsWord)
+        setFormat(static_cast<int>(At), static_cast<int>(Word.size()), FFormat);
     }
   }
 }

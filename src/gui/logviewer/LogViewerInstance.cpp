@@ -8,8 +8,8 @@ namespace tilvane {
 
 namespace {
 QPointer<TfmLogViewer>& fmLogViewer() {
-  static QPointer<TfmLogViewer> viewer;
-  return viewer;
+  static QPointer<TfmLogViewer> Viewer;
+  return Viewer;
 }
 } // namespace
 

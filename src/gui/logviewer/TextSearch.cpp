@@ -9,41 +9,41 @@ QTextCursor FindText(const QTextDocument& ADocument, const QTextCursor& ACaret,
                      const TTextSearchOptions& AOptions, int AScopeStart, int AScopeEnd) {
   if (AOptions.Text.isEmpty())
     return {};
-  int scopeStart = 0;
-  int scopeEnd = ADocument.characterCount() - 1;
+  int ScopeStart = 0;
+  int ScopeEnd = ADocument.characterCount() - 1;
   if (AOptions.SelectedOnly) {
-    scopeStart = std::max(scopeStart, AScopeStart);
-    scopeEnd = std::min(scopeEnd, AScopeEnd);
+    ScopeStart = std::max(ScopeStart, AScopeStart);
+    ScopeEnd = std::min(ScopeEnd, AScopeEnd);
   }
-  int from;
+  int From;
   if (AOptions.EntireScope)
-    from = AOptions.Backward ? scopeEnd : scopeStart;
+    From = AOptions.Backward ? ScopeEnd : ScopeStart;
   else if (AOptions.Backward)
-    from = std::min(ACaret.selectionStart(), scopeEnd);
+    From = std::min(ACaret.selectionStart(), ScopeEnd);
   else
-    from = std::max(ACaret.selectionEnd(), scopeStart);
+    From = std::max(ACaret.selectionEnd(), ScopeStart);
 
-  QTextDocument::FindFlags flags;
+  QTextDocument::FindFlags Flags;
   if (AOptions.Backward)
-    flags |= QTextDocument::FindBackward;
+    Flags |= QTextDocument::FindBackward;
   if (AOptions.WholeWord)
-    flags |= QTextDocument::FindWholeWords;
-  QTextCursor match;
+    Flags |= QTextDocument::FindWholeWords;
+  QTextCursor Match;
   if (AOptions.RegularExpression) {
-    const QRegularExpression expression(
+    const QRegularExpression Expression(
         AOptions.Text, AOptions.MatchCase ? QRegularExpression::NoPatternOption
                                           : QRegularExpression::CaseInsensitiveOption);
-    if (!expression.isValid())
+    if (!Expression.isValid())
       return {};
-    match = ADocument.find(expression, from, flags);
+    Match = ADocument.find(Expression, From, Flags);
   } else {
     if (AOptions.MatchCase)
-      flags |= QTextDocument::FindCaseSensitively;
-    match = ADocument.find(AOptions.Text, from, flags);
+      Flags |= QTextDocument::FindCaseSensitively;
+    Match = ADocument.find(AOptions.Text, From, Flags);
   }
-  if (match.isNull() || match.selectionStart() < scopeStart || match.selectionEnd() > scopeEnd)
+  if (Match.isNull() || Match.selectionStart() < ScopeStart || Match.selectionEnd() > ScopeEnd)
     return {};
-  return match;
+  return Match;
 }
 
 } // namespace tilvane
