@@ -35,17 +35,17 @@ TfmUpdatingMods::TfmUpdatingMods(QWidget* AOwner, const TModFolder& AModFolder,
   Client.SetConnectionTimeout(300000);
   Client.SetResponseTimeout(300000);
 
-  FtmrFinished = new QTimer(this);
-  FtmrFinished->setObjectName(QStringLiteral("tmrFinished"));
-  FtmrFinished->setInterval(250);
+  tmrFinished = new QTimer(this);
+  tmrFinished->setObjectName(QStringLiteral("tmrFinished"));
+  tmrFinished->setInterval(250);
   ConnectHandlers();
-  FtmrFinished->start();
+  tmrFinished->start();
 }
 
 void TfmUpdatingMods::ConnectHandlers() {
   connect(FUi->btnCancel, &QPushButton::clicked, this, &TfmUpdatingMods::btnCancelClick);
   connect(FUi->btnPause, &QPushButton::clicked, this, &TfmUpdatingMods::btnPauseClick);
-  connect(FtmrFinished, &QTimer::timeout, this, &TfmUpdatingMods::tmrFinishedTimer);
+  connect(tmrFinished, &QTimer::timeout, this, &TfmUpdatingMods::tmrFinishedTimer);
 }
 
 TfmUpdatingMods::~TfmUpdatingMods() {
@@ -74,9 +74,9 @@ void TfmUpdatingMods::keyPressEvent(QKeyEvent* AEvent) {
 void TfmUpdatingMods::reject() {}
 
 void TfmUpdatingMods::tmrFinishedTimer() {
-  FtmrFinished->stop();
+  tmrFinished->stop();
   if (!FTask->WaitFor(10)) {
-    FtmrFinished->start();
+    tmrFinished->start();
     return;
   }
   if (FTask->IsCancelled()) {

@@ -71,7 +71,7 @@ private:
   // Set once the task has ended and the window waits for Close.
   std::optional<int> FResultOnClose;
   // Built in code: a timer is not part of the layout.
-  QTimer* FtmrFinished = nullptr;
+  QTimer* tmrFinished = nullptr;
 };
 
 } // namespace tilvane
