@@ -66,7 +66,10 @@ fi
 log="$build/clang-tidy.log"
 echo "clang-tidy, $jobs at once; the full output goes to ${log#"$root"/}"
 tidy_status=0
-run-clang-tidy -p "$build" -j "$jobs" -quiet -header-filter "$own" "${selected[@]}" \
+# GCC's own headers (libbacktrace's backtrace.h) after clang's, which win.
+gcc_include="$(gcc -print-file-name=include)"
+run-clang-tidy -p "$build" -j "$jobs" -quiet -header-filter "$own" \
+  -extra-arg="-idirafter$gcc_include" "${selected[@]}" \
   >"$log" 2>&1 || tidy_status=$?
 
 # A header's finding is reported by every translation unit including it: each
