@@ -1,5 +1,5 @@
 # The commands of the README. Each installs what is missing first.
-.PHONY: demo run test bench deps format screenshots deb check-deb
+.PHONY: demo run test bench deps format check-format lint screenshots deb check-deb
 
 deps:
 	@bash scripts/install-deps.sh
@@ -18,9 +18,11 @@ run: deps
 	cmake --build --preset release --target tilvane
 	./build/release/src/app/tilvane
 
-# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test;
-# then cross-compiles the Windows platform layer and runs its tests under Wine.
+# Checks the formatting first (scripts/check-format.sh); builds everything with
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs every test; then
+# cross-compiles the Windows platform layer and runs its tests under Wine.
 test: deps
+	bash scripts/check-format.sh
 	cmake --preset debug
 	cmake --build --preset debug
 	ctest --preset debug
@@ -51,5 +53,16 @@ deb: deps
 check-deb: deb
 	bash scripts/check-deb.sh $$(ls -t build/release/tilvane_*.deb | head -n1)
 
-format:
-	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+# Formats every tracked source with the repository's .clang-format.
+format: deps
+	@git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i
+
+# Fails when a source is not formatted (`make test` runs it first).
+check-format: deps
+	bash scripts/check-format.sh
+
+# clang-tidy with the repository's .clang-tidy over src/, tools/, bench/ and
+# tests/; fails on any finding. Takes minutes; not part of `make test`.
+# `scripts/lint.sh --by-check [folder]` lists the findings grouped by check.
+lint: deps
+	bash scripts/lint.sh

@@ -5,7 +5,9 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
+  build-essential cmake ninja-build pkg-config git clang-format
+  # make lint: clang-tidy and its run-clang-tidy
+  clang-tidy
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # SVG pictures (the library and its icon and image plugins)
   qt6-svg-dev

@@ -21,8 +21,9 @@ QString CountText(qint64 ANumber, const char* AOne, const char* AMany) {
 
 } // namespace
 
+// QLocale has no move constructor: the copy shares its data.
 TUpdateProgressModel::TUpdateProgressModel(TSink ASink, TClock AClock, QLocale ALocale)
-    : FSink(std::move(ASink)), FClock(std::move(AClock)), FLocale(std::move(ALocale)),
+    : FSink(std::move(ASink)), FClock(std::move(AClock)), FLocale(ALocale),
       FLastCalcDownLoadTime(LongAgo), FLastCalcSpeed(LongAgo) {
   if (!FClock) {
     auto Timer = std::make_shared<QElapsedTimer>();

@@ -18,6 +18,9 @@ int WindowUpdateCount(const QWidget* WinHandle);
 class TWindowUpdateGuard {
 public:
   explicit TWindowUpdateGuard(QWidget* window) : FWindow(window) { BeginWindowUpdate(FWindow); }
+  // Throws only when something else ended this window's update behind the
+  // guard's back: a fault to surface, not to swallow.
+  // NOLINTNEXTLINE(bugprone-exception-escape)
   ~TWindowUpdateGuard() noexcept(false) { EndWindowUpdate(FWindow); }
   TWindowUpdateGuard(const TWindowUpdateGuard&) = delete;
   TWindowUpdateGuard& operator=(const TWindowUpdateGuard&) = delete;

@@ -80,7 +80,8 @@ void TfrModFolder::BuildMenu() {
   };
   for (const auto& [Action, Handler] : Handlers)
     connect(Action, &QAction::triggered, this,
-            [this, Handler] { FDataModule.RunReported(Handler); });
+            // An init-capture: clang before 16 cannot capture a structured binding.
+            [this, Handler = Handler] { FDataModule.RunReported(Handler); });
 }
 
 void TfrModFolder::UpdateGUI() {
