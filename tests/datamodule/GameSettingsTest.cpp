@@ -1,6 +1,7 @@
 // The game's own settings files, edited through the data module.
 #include "core/common/AppError.h"
 #include "datamodule/MainDM.h"
+#include "support/GameFolders.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -54,28 +55,13 @@ const QByteArray GameXml =
 
 class GameSettingsTest : public ::testing::Test {
 protected:
-  GameSettingsTest() {
-    // The game keeps its files in its own documents folder (a Proton prefix
-    // on Linux), not where the program keeps its settings.
-    env.Platform().SetGameDocumentsFolder(
-        env.PathOf(QStringLiteral("prefix/Documents")).toStdString());
-  }
-  QString GameFolder(TFSVersion v) const {
-    const char* folder = v == TFSVersion::fsv19   ? "FarmingSimulator2019"
-                         : v == TFSVersion::fsv22 ? "FarmingSimulator2022"
-                                                  : "FarmingSimulator2025";
-    return env.PathOf(QStringLiteral("prefix/Documents/My Games/") + L(folder));
-  }
-  QString Settings(TFSVersion v) const {
-    return GameFolder(v) + QStringLiteral("/gameSettings.xml");
-  }
-
   test::TestEnvironment env;
+  test::TGameFolders games{env};
   TdmMain dm{env.Platform(), env.Prompts()};
 };
 
 TEST_F(GameSettingsTest, ActivatingAFolderCreatesTheOverrideAsFirstChild) {
-  WriteFile(Settings(TFSVersion::fsv22), FS22Settings);
+  WriteFile(games.GameSettings(TFSVersion::fsv22), FS22Settings);
   EXPECT_EQ(dm.GetFSModFolder(TFSVersion::fsv22), QString());
 
   dm.SetFSModFolder(TFSVersion::fsv22, L("D:/mods/Server & Co"));
@@ -84,14 +70,14 @@ TEST_F(GameSettingsTest, ActivatingAFolderCreatesTheOverrideAsFirstChild) {
                    "<gameSettings revision=\"15\">\n"
                    "    <modsDirectoryOverride active=\"true\" directory=\"D:/mods/Server &amp; "
                    "Co\"/>\n");
-  EXPECT_EQ(ReadFile(Settings(TFSVersion::fsv22)), expected);
+  EXPECT_EQ(ReadFile(games.GameSettings(TFSVersion::fsv22)), expected);
   EXPECT_EQ(dm.GetFSModFolder(TFSVersion::fsv22), L("D:/mods/Server & Co"));
 
   // Back to the game's own mods folder: the override goes, the rest stays.
   dm.SetFSModFolder(TFSVersion::fsv22, QString());
-  EXPECT_EQ(ReadFile(Settings(TFSVersion::fsv22)), FS22Settings);
+  EXPECT_EQ(ReadFile(games.GameSettings(TFSVersion::fsv22)), FS22Settings);
   dm.SetFSModFolder(TFSVersion::fsv22, QString());
-  EXPECT_EQ(ReadFile(Settings(TFSVersion::fsv22)), FS22Settings);
+  EXPECT_EQ(ReadFile(games.GameSettings(TFSVersion::fsv22)), FS22Settings);
 }
 
 TEST_F(GameSettingsTest, OverrideCountsOnlyWhenActiveIsExactlyTrue) {
@@ -102,13 +88,13 @@ TEST_F(GameSettingsTest, OverrideCountsOnlyWhenActiveIsExactlyTrue) {
   const Case cases[] = {{"true", "D:/x"}, {"false", ""}, {"True", ""}, {"", ""}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Active);
-    WriteFile(Settings(TFSVersion::fsv19),
+    WriteFile(games.GameSettings(TFSVersion::fsv19),
               QByteArray("<gameSettings>\n  <modsDirectoryOverride active=\"") + c.Active +
                   "\" directory=\"D:/x\"/>\n</gameSettings>\n");
     EXPECT_EQ(dm.GetFSModFolder(TFSVersion::fsv19), L(c.Result));
   }
   dm.SetFSModFolder(TFSVersion::fsv19, L("E:/y"));
-  EXPECT_EQ(ReadFile(Settings(TFSVersion::fsv19)),
+  EXPECT_EQ(ReadFile(games.GameSettings(TFSVersion::fsv19)),
             QByteArray("<gameSettings>\n  <modsDirectoryOverride active=\"true\" "
                        "directory=\"E:/y\"/>\n</gameSettings>\n"));
 }
@@ -129,7 +115,7 @@ TEST_F(GameSettingsTest, JoinGameIsCreatedPerGeneration) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(FSVersionToNumberStr(c.Version).toStdString());
-    WriteFile(Settings(c.Version), FS22Settings);
+    WriteFile(games.GameSettings(c.Version), FS22Settings);
     QString filter = L("old"), password = L("old");
     dm.GetFSJoinGame(c.Version, filter, password);
     EXPECT_EQ(filter, QString());
@@ -138,12 +124,12 @@ TEST_F(GameSettingsTest, JoinGameIsCreatedPerGeneration) {
     dm.SetFSJoinGame(c.Version, L("Local Farm"), QString());
     QByteArray expected = FS22Settings;
     expected.replace("</gameSettings>", QByteArray("    ") + c.Element + "\n</gameSettings>");
-    EXPECT_EQ(ReadFile(Settings(c.Version)), expected);
+    EXPECT_EQ(ReadFile(games.GameSettings(c.Version)), expected);
   }
 }
 
 TEST_F(GameSettingsTest, ExistingJoinGameIsChangedInPlace) {
-  WriteFile(Settings(TFSVersion::fsv19), FS19Settings);
+  WriteFile(games.GameSettings(TFSVersion::fsv19), FS19Settings);
   QString filter, password;
   dm.GetFSJoinGame(TFSVersion::fsv19, filter, password);
   EXPECT_EQ(filter, L("ktosie"));
@@ -153,23 +139,23 @@ TEST_F(GameSettingsTest, ExistingJoinGameIsChangedInPlace) {
   QByteArray expected = FS19Settings;
   expected.replace("serverName=\"ktosie\"", "serverName=\"Nowy\"");
   expected.replace("password=\"12345\"", "password=\"pa&quot;ss\"");
-  EXPECT_EQ(ReadFile(Settings(TFSVersion::fsv19)), expected);
+  EXPECT_EQ(ReadFile(games.GameSettings(TFSVersion::fsv19)), expected);
 
   // Missing attributes are added at the end.
-  WriteFile(Settings(TFSVersion::fsv19),
+  WriteFile(games.GameSettings(TFSVersion::fsv19),
             "<gameSettings><joinGame capacity=\"16\"/></gameSettings>");
   filter = L("x");
   dm.GetFSJoinGame(TFSVersion::fsv19, filter, password);
   EXPECT_EQ(filter, QString());
   dm.SetFSJoinGame(TFSVersion::fsv19, L("a"), L("b"));
-  EXPECT_EQ(ReadFile(Settings(TFSVersion::fsv19)),
+  EXPECT_EQ(ReadFile(games.GameSettings(TFSVersion::fsv19)),
             QByteArray("<gameSettings><joinGame capacity=\"16\" serverName=\"a\" "
                        "password=\"b\"/></gameSettings>"));
 }
 
 TEST_F(GameSettingsTest, InGameNameByGeneration) {
-  WriteFile(Settings(TFSVersion::fsv19), FS19Settings);
-  WriteFile(Settings(TFSVersion::fsv22), FS22Settings);
+  WriteFile(games.GameSettings(TFSVersion::fsv19), FS19Settings);
+  WriteFile(games.GameSettings(TFSVersion::fsv22), FS22Settings);
   EXPECT_EQ(dm.GetFSInGameName(TFSVersion::fsv19), L("Batek"));
   EXPECT_EQ(dm.GetFSInGameName(TFSVersion::fsv22), L("jono"));
   EXPECT_EQ(dm.GetFSInGameName(TFSVersion::fsv25), QString()); // no file
@@ -180,20 +166,20 @@ TEST_F(GameSettingsTest, InGameNameByGeneration) {
   EXPECT_EQ(dm.GetFSInGameName(TFSVersion::fsv22), L("Bärbel"));
   QByteArray expected = FS22Settings;
   expected.replace(">jono<", ">B\xC3\xA4rbel<");
-  EXPECT_EQ(ReadFile(Settings(TFSVersion::fsv22)), expected);
+  EXPECT_EQ(ReadFile(games.GameSettings(TFSVersion::fsv22)), expected);
 
   // An empty element reads as empty and gets no text.
   const QByteArray empty =
       "<gameSettings>\n  <onlinePresenceName></onlinePresenceName>\n</gameSettings>\n";
-  WriteFile(Settings(TFSVersion::fsv25), empty);
+  WriteFile(games.GameSettings(TFSVersion::fsv25), empty);
   EXPECT_EQ(dm.GetFSInGameName(TFSVersion::fsv25), QString());
   dm.SetFSInGameName(TFSVersion::fsv25, L("Carl"));
   EXPECT_EQ(dm.GetFSInGameName(TFSVersion::fsv25), QString());
 }
 
 TEST_F(GameSettingsTest, DeveloperConsoleInGameXml) {
-  const QString path = GameFolder(TFSVersion::fsv22) + QStringLiteral("/game.xml");
-  QDir().mkpath(GameFolder(TFSVersion::fsv22));
+  const QString path = games.MyGames(TFSVersion::fsv22) + QStringLiteral("/game.xml");
+  QDir().mkpath(games.MyGames(TFSVersion::fsv22));
   EXPECT_FALSE(dm.GetFSEnableDevConsole(TFSVersion::fsv22));
   dm.SetFSEnableDevConsole(TFSVersion::fsv22, true);
   EXPECT_FALSE(QFile::exists(path)); // never created
@@ -213,15 +199,15 @@ TEST_F(GameSettingsTest, DeveloperConsoleInGameXml) {
 }
 
 TEST_F(GameSettingsTest, FileNamesMatchIgnoringCase) {
-  const QString path = GameFolder(TFSVersion::fsv22) + QStringLiteral("/GameSettings.xml");
+  const QString path = games.MyGames(TFSVersion::fsv22) + QStringLiteral("/GameSettings.xml");
   WriteFile(path, FS22Settings);
-  WriteFile(GameFolder(TFSVersion::fsv22) + QStringLiteral("/Game.XML"), GameXml);
+  WriteFile(games.MyGames(TFSVersion::fsv22) + QStringLiteral("/Game.XML"), GameXml);
   EXPECT_EQ(dm.GetFSInGameName(TFSVersion::fsv22), L("jono"));
   dm.SetFSModFolder(TFSVersion::fsv22, L("D:/m"));
   EXPECT_EQ(dm.GetFSModFolder(TFSVersion::fsv22), L("D:/m"));
   dm.SetFSEnableDevConsole(TFSVersion::fsv22, true);
   EXPECT_TRUE(dm.GetFSEnableDevConsole(TFSVersion::fsv22));
-  EXPECT_EQ(QDir(GameFolder(TFSVersion::fsv22)).entryList(QDir::Files),
+  EXPECT_EQ(QDir(games.MyGames(TFSVersion::fsv22)).entryList(QDir::Files),
             QStringList({L("Game.XML"), L("GameSettings.xml")}));
 }
 
@@ -234,12 +220,12 @@ TEST_F(GameSettingsTest, MissingOrUnreadableFilesAreNeverWritten) {
   dm.GetFSJoinGame(TFSVersion::fsv25, filter, password);
   EXPECT_EQ(filter, L("kept"));
   EXPECT_EQ(password, L("kept"));
-  EXPECT_FALSE(QDir(GameFolder(TFSVersion::fsv25)).exists());
+  EXPECT_FALSE(QDir(games.MyGames(TFSVersion::fsv25)).exists());
 
   // A file the game left half written.
   const QByteArray broken = FS22Settings.left(FS22Settings.size() - 20);
-  WriteFile(Settings(TFSVersion::fsv22), broken);
-  WriteFile(GameFolder(TFSVersion::fsv22) + QStringLiteral("/game.xml"), "<game><development>");
+  WriteFile(games.GameSettings(TFSVersion::fsv22), broken);
+  WriteFile(games.MyGames(TFSVersion::fsv22) + QStringLiteral("/game.xml"), "<game><development>");
   EXPECT_EQ(dm.GetFSInGameName(TFSVersion::fsv22), QString());
   EXPECT_EQ(dm.GetFSModFolder(TFSVersion::fsv22), QString());
   dm.GetFSJoinGame(TFSVersion::fsv22, filter, password);
@@ -248,13 +234,13 @@ TEST_F(GameSettingsTest, MissingOrUnreadableFilesAreNeverWritten) {
   dm.SetFSJoinGame(TFSVersion::fsv22, L("a"), L("b"));
   dm.SetFSInGameName(TFSVersion::fsv22, L("n"));
   dm.SetFSEnableDevConsole(TFSVersion::fsv22, true);
-  EXPECT_EQ(ReadFile(Settings(TFSVersion::fsv22)), broken);
-  EXPECT_EQ(ReadFile(GameFolder(TFSVersion::fsv22) + QStringLiteral("/game.xml")),
+  EXPECT_EQ(ReadFile(games.GameSettings(TFSVersion::fsv22)), broken);
+  EXPECT_EQ(ReadFile(games.MyGames(TFSVersion::fsv22) + QStringLiteral("/game.xml")),
             QByteArray("<game><development>"));
 }
 
 TEST_F(GameSettingsTest, ReadOnlyFileRaisesAndStaysByteForByte) {
-  const QString path = Settings(TFSVersion::fsv22);
+  const QString path = games.GameSettings(TFSVersion::fsv22);
   WriteFile(path, FS22Settings);
   QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
   try {
@@ -264,14 +250,14 @@ TEST_F(GameSettingsTest, ReadOnlyFileRaisesAndStaysByteForByte) {
     EXPECT_TRUE(e.Message().startsWith(L("Unable to write to ") + path)) << e.what();
   }
   EXPECT_EQ(ReadFile(path), FS22Settings);
-  EXPECT_EQ(QDir(GameFolder(TFSVersion::fsv22)).entryList(QDir::Files | QDir::Hidden),
+  EXPECT_EQ(QDir(games.MyGames(TFSVersion::fsv22)).entryList(QDir::Files | QDir::Hidden),
             QStringList({L("gameSettings.xml")}));
 }
 
 TEST_F(GameSettingsTest, FullDiskRaisesAndLeavesTheFileByteForByte) {
   // A file-size limit stands in for a full disk; it is set in a child process
   // so the test process keeps writing freely.
-  const QString path = Settings(TFSVersion::fsv22);
+  const QString path = games.GameSettings(TFSVersion::fsv22);
   QByteArray big = FS22Settings;
   big.replace("<volume>", "<volume>\n" + QByteArray(8000, ' '));
   WriteFile(path, big);
@@ -297,7 +283,7 @@ TEST_F(GameSettingsTest, FullDiskRaisesAndLeavesTheFileByteForByte) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no error raised, 2: another exception";
   EXPECT_EQ(ReadFile(path), big) << ReadFile(path).size() << " " << big.size();
-  EXPECT_EQ(QDir(GameFolder(TFSVersion::fsv22)).entryList(QDir::Files | QDir::Hidden),
+  EXPECT_EQ(QDir(games.MyGames(TFSVersion::fsv22)).entryList(QDir::Files | QDir::Hidden),
             QStringList({L("gameSettings.xml")}));
 }
 

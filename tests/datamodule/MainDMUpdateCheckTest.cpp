@@ -1,7 +1,7 @@
 #include "LocalHttpServer.h"
 #include "core/common/AppError.h"
 #include "datamodule/MainDM.h"
-#include "server/FailingPorts.h"
+#include "support/FailingPorts.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

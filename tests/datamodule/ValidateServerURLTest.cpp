@@ -1,7 +1,7 @@
-#include "FailingPorts.h"
 #include "LocalHttpServer.h"
-#include "RecordingServerPageViewer.h"
 #include "ServerPageFixtures.h"
+#include "support/FailingPorts.h"
+#include "support/RecordingServerPageViewer.h"
 
 #include "core/server/ServerURL.h"
 #include "datamodule/MainDM.h"

@@ -1,4 +1,4 @@
-#include "FailingPorts.h"
+#include "support/FailingPorts.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

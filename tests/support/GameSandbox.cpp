@@ -1,4 +1,4 @@
-#include "GameSandbox.h"
+#include "support/GameSandbox.h"
 
 #include "core/common/AppError.h"
 
@@ -9,71 +9,19 @@
 
 namespace tilvane::test {
 
-TGameSandbox::TGameSandbox() {
-  // The games keep their files in their own documents folder (a Proton
-  // prefix on Linux), apart from the program's settings.
-  Env.Platform().SetGameDocumentsFolder(
-      Env.PathOf(QStringLiteral("prefix/Documents")).toStdString());
-}
-
-QString TGameSandbox::Folder(TFSVersion AFSVersion) {
-  return AFSVersion == TFSVersion::fsv19   ? QStringLiteral("FarmingSimulator2019")
-         : AFSVersion == TFSVersion::fsv22 ? QStringLiteral("FarmingSimulator2022")
-                                           : QStringLiteral("FarmingSimulator2025");
-}
-
-QString TGameSandbox::Executable(TFSVersion AFSVersion) const {
-  return Env.PathOf(QStringLiteral("games/") + Folder(AFSVersion) + QStringLiteral(".exe"));
-}
-
-QString TGameSandbox::MyGames(TFSVersion AFSVersion) const {
-  return Env.PathOf(QStringLiteral("prefix/Documents/My Games/") + Folder(AFSVersion));
-}
-
-QString TGameSandbox::GameSettings(TFSVersion AFSVersion) const {
-  return MyGames(AFSVersion) + QStringLiteral("/gameSettings.xml");
-}
-
-QString TGameSandbox::GameXml(TFSVersion AFSVersion) const {
-  return MyGames(AFSVersion) + QStringLiteral("/game.xml");
-}
-
-QByteArray TGameSandbox::GameSettingsContent(TFSVersion AFSVersion, const char* AInGameName) {
-  const QByteArray Head =
-      QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\" ?>\n"
-                        "<gameSettings revision=\"15\">\n");
-  const QByteArray Tail = QByteArrayLiteral("</gameSettings>\n");
-  // FS19 keeps the name in its player element, the later games in an
-  // element of its own.
-  if (AFSVersion == TFSVersion::fsv19)
-    return Head + "    <player index=\"1\" colorIndex=\"15\" name=\"" + AInGameName + "\"/>\n" +
-           Tail;
-  return Head + "    <onlinePresenceName>" + AInGameName + "</onlinePresenceName>\n" + Tail;
-}
-
-QByteArray TGameSandbox::GameXmlContent(bool AEnableDevConsole) {
-  return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\" ?>\n"
-                           "<game>\n"
-                           "    <development>\n"
-                           "        <controls>") +
-         (AEnableDevConsole ? "true" : "false") +
-         QByteArrayLiteral("</controls>\n"
-                           "    </development>\n"
-                           "</game>\n");
-}
-
 void TGameSandbox::Install(TFSVersion AFSVersion) {
   const char* Name = AFSVersion == TFSVersion::fsv19   ? "Batek"
                      : AFSVersion == TFSVersion::fsv22 ? "jono"
                                                        : "Farmer25";
-  WriteFile(Executable(AFSVersion), "MZ");
-  WriteFile(GameSettings(AFSVersion), GameSettingsContent(AFSVersion, Name));
-  WriteFile(GameXml(AFSVersion), GameXmlContent(AFSVersion != TFSVersion::fsv22));
-  DataModule.SetFSProgramLocation(AFSVersion, Executable(AFSVersion));
+  WriteFile(Games.Executable(AFSVersion), "MZ");
+  WriteFile(Games.GameSettings(AFSVersion), TGameFolders::GameSettingsContent(AFSVersion, Name));
+  WriteFile(Games.GameXml(AFSVersion),
+            TGameFolders::GameXmlContent(AFSVersion != TFSVersion::fsv22));
+  DataModule.SetFSProgramLocation(AFSVersion, Games.Executable(AFSVersion));
 }
 
 void TGameSandbox::RemoveExecutable(TFSVersion AFSVersion) {
-  QFile::remove(Executable(AFSVersion));
+  QFile::remove(Games.Executable(AFSVersion));
 }
 
 QString TGameSandbox::RunUnderProton(TFSVersion AFSVersion) {
@@ -84,9 +32,8 @@ QString TGameSandbox::RunUnderProton(TFSVersion AFSVersion) {
   fs::create_directories(DosDevices);
   fs::create_directory_symlink("../drive_c", DosDevices / "c:");
   fs::create_directory_symlink("/", DosDevices / "z:");
-  Env.Platform().SetProtonGame(
-      FSSteamAppId(AFSVersion),
-      {Prefix.toStdString(), Env.PathOf(QStringLiteral("prefix/Documents")).toStdString()});
+  Env.Platform().SetProtonGame(FSSteamAppId(AFSVersion),
+                               {Prefix.toStdString(), Games.Documents().toStdString()});
   return Prefix;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datamodule/MainDM.h"
+#include "support/GameFolders.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetChild.h"
 
@@ -17,25 +18,13 @@
 namespace tilvane::test {
 
 // A sandbox with the games installed as a test says: each game's executable
-// below "games/", its settings files in the game's documents folder, and the
-// data module on the fake platform. Steam is absent, so the program finds no
-// game by itself. Each game has a name and console of its own, so that a
+// and settings files where TGameFolders puts them, and the data module on the
+// fake platform. Steam is absent, so the program finds no game by itself.
+// Each game has a name and console of its own, so that a
 // test sees which game a value came from:
 //   FS19 "Batek", console on; FS22 "jono", off; FS25 "Farmer25", on.
 class TGameSandbox {
 public:
-  TGameSandbox();
-
-  static QString Folder(TFSVersion AFSVersion); // "FarmingSimulator2022"
-  QString Executable(TFSVersion AFSVersion) const;
-  QString MyGames(TFSVersion AFSVersion) const;
-  QString GameSettings(TFSVersion AFSVersion) const;
-  QString GameXml(TFSVersion AFSVersion) const;
-
-  // The game's files as the game writes them, with the name and console given.
-  static QByteArray GameSettingsContent(TFSVersion AFSVersion, const char* AInGameName);
-  static QByteArray GameXmlContent(bool AEnableDevConsole);
-
   // The executable, both settings files and the stored program location.
   void Install(TFSVersion AFSVersion);
   void RemoveExecutable(TFSVersion AFSVersion);
@@ -50,6 +39,7 @@ public:
   QMap<QString, QByteArray> Files() const;
 
   TestEnvironment Env;
+  TGameFolders Games{Env};
   std::vector<std::exception_ptr> Reported;
   TdmMain DataModule{Env.Platform(), Env.Prompts(),
                      [this](std::exception_ptr AError) { Reported.push_back(AError); }};

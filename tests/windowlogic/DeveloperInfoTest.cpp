@@ -1,5 +1,5 @@
 // The developer listing and its window on the fake platform.
-#include "GameSandbox.h"
+#include "support/GameSandbox.h"
 
 #include "gui/settings/DeveloperInfoFM.h"
 #include "windowlogic/DeveloperInfo.h"
@@ -31,10 +31,10 @@ protected:
   DeveloperInfoTest() {
     S.DataModule.SetModManagerModFolders(S.Env.PathOf(QStringLiteral("mods")));
     S.Install(FS22);
-    WriteFile(S.GameSettings(FS22), FS22SettingsWithOverride);
+    WriteFile(S.Games.GameSettings(FS22), FS22SettingsWithOverride);
   }
 
-  QString FS22Folder() const { return S.MyGames(FS22); }
+  QString FS22Folder() const { return S.Games.MyGames(FS22); }
 
   TGameSandbox S;
 };
@@ -48,7 +48,7 @@ TEST_F(DeveloperInfoTest, ListsFS22ThenFS19InTwoColumns) {
       QStringLiteral("FS22 GameSettings.xml exists:    True"),
       QStringLiteral("FS22 GameSettings.xml writable:  True"),
       QStringLiteral("FS22 Is Running:                 False"),
-      QStringLiteral("FS22 Program Location:           ") + S.Executable(FS22),
+      QStringLiteral("FS22 Program Location:           ") + S.Games.Executable(FS22),
       QStringLiteral("FS22 My Games Folder:            ") + FS22Folder(),
       QStringLiteral("FS22 Active FS Mod Folder:       D:/mods/Server"),
       QStringLiteral("FS22 In Game Name:               jono"),
@@ -64,7 +64,7 @@ TEST_F(DeveloperInfoTest, ListsFS22ThenFS19InTwoColumns) {
   };
   EXPECT_EQ(DeveloperInfoLines(S.DataModule), Expected);
   // The write test wrote the name back as it was.
-  EXPECT_EQ(ReadFile(S.GameSettings(FS22)), FS22SettingsWithOverride);
+  EXPECT_EQ(ReadFile(S.Games.GameSettings(FS22)), FS22SettingsWithOverride);
   EXPECT_TRUE(S.Env.Prompts().History().empty());
 }
 
@@ -83,20 +83,21 @@ TEST_F(DeveloperInfoTest, TheSettingsFileLinesFollowWhatIsOnDisk) {
         QStringLiteral("FS22 Is Running:                 False")}},
       {"in another letter case",
        [this] {
-         QDir().rename(S.GameSettings(FS22), FS22Folder() + QStringLiteral("/GAMESETTINGS.XML"));
+         QDir().rename(S.Games.GameSettings(FS22),
+                       FS22Folder() + QStringLiteral("/GAMESETTINGS.XML"));
        },
        {Location, QStringLiteral("FS22 GameSettings.xml exists:    True"),
         QStringLiteral("FS22 GameSettings.xml writable:  True"),
         QStringLiteral("FS22 Is Running:                 False")}},
       {"missing",
-       [this] { QFile::remove(S.GameSettings(FS22)); },
+       [this] { QFile::remove(S.Games.GameSettings(FS22)); },
        {Location, QStringLiteral("FS22 GameSettings.xml exists:    False"),
         QStringLiteral("FS22 Is Running:                 False")}},
       {"read-only",
        [this] {
          // Read-only by its permission bits: the program refuses to write
          // such a file also when it runs as root.
-         QFile::setPermissions(S.GameSettings(FS22),
+         QFile::setPermissions(S.Games.GameSettings(FS22),
                                QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
        },
        {Location, QStringLiteral("FS22 GameSettings.xml exists:    True"),
@@ -113,8 +114,8 @@ TEST_F(DeveloperInfoTest, TheSettingsFileLinesFollowWhatIsOnDisk) {
   };
   for (const auto& Case : Cases) {
     SCOPED_TRACE(Case.Name);
-    WriteFile(S.GameSettings(FS22), FS22SettingsWithOverride);
-    QFile::setPermissions(S.GameSettings(FS22), QFile::ReadOwner | QFile::WriteOwner);
+    WriteFile(S.Games.GameSettings(FS22), FS22SettingsWithOverride);
+    QFile::setPermissions(S.Games.GameSettings(FS22), QFile::ReadOwner | QFile::WriteOwner);
     S.Env.Platform().SetRunningProcesses({});
     Case.Arrange();
     EXPECT_EQ(DeveloperInfoLines(S.DataModule).mid(2, Case.Lines.size()), Case.Lines);
@@ -126,16 +127,17 @@ TEST_F(DeveloperInfoTest, AGameUnderProtonShowsItsPrefix) {
   const QString Prefix = S.RunUnderProton(FS22);
   const QStringList Lines = DeveloperInfoLines(S.DataModule);
   ASSERT_EQ(Lines.size(), 19);
-  EXPECT_EQ(Lines.mid(6, 3),
-            QStringList({QStringLiteral("FS22 Program Location:           ") + S.Executable(FS22),
-                         QStringLiteral("FS22 Runs Under Proton, Prefix:  ") + Prefix,
-                         QStringLiteral("FS22 My Games Folder:            ") + FS22Folder()}));
+  EXPECT_EQ(
+      Lines.mid(6, 3),
+      QStringList({QStringLiteral("FS22 Program Location:           ") + S.Games.Executable(FS22),
+                   QStringLiteral("FS22 Runs Under Proton, Prefix:  ") + Prefix,
+                   QStringLiteral("FS22 My Games Folder:            ") + FS22Folder()}));
   // FS19 runs natively: no such line.
   EXPECT_FALSE(Lines.mid(11).join(QLatin1Char('\n')).contains(QStringLiteral("Proton")));
 }
 
 TEST_F(DeveloperInfoTest, TheWindowShowsTheListingInAFixedFontWithoutWrapping) {
-  QFile::setPermissions(S.GameSettings(FS22),
+  QFile::setPermissions(S.Games.GameSettings(FS22),
                         QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
   TfmDeveloperInfo Window(nullptr, S.DataModule);
   EXPECT_EQ(Window.objectName(), QStringLiteral("fmDeveloperInfo"));

@@ -1,6 +1,6 @@
 #include "core/crash/ExceptionReport.h"
-#include "crash/CrashTestSupport.h"
 #include "platform/StackTrace.h"
+#include "support/CrashTestSupport.h"
 #include "support/TestEnvironment.h"
 
 #include <QRegularExpression>

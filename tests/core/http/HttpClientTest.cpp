@@ -1,5 +1,5 @@
-#include "FailingPorts.h"
 #include "LocalHttpServer.h"
+#include "support/FailingPorts.h"
 
 #include "core/common/AppError.h"
 #include "core/http/HttpClient.h"

@@ -1,4 +1,4 @@
-#include "UpdateTestSupport.h"
+#include "support/UpdateTestSupport.h"
 
 #include "core/common/AppError.h"
 #include "core/update/ModArchiveReader.h"

@@ -3,7 +3,7 @@
 // nothing goes before the mod list is known to be complete.
 #include "UpdateTaskFixture.h"
 
-#include "server/FailingPorts.h"
+#include "support/FailingPorts.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UpdateTestSupport.h"
+#include "support/UpdateTestSupport.h"
 
 #include "core/update/UpdateModsTask.h"
 #include "support/TestEnvironment.h"

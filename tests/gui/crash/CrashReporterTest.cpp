@@ -1,9 +1,9 @@
 #include "gui/crash/CrashReporter.h"
 #include "core/crash/PreviousCrashReport.h"
-#include "crash/CrashTestSupport.h"
 #include "gui/crash/ExceptionDialog.h"
 #include "platform/FatalSignals.h"
 #include "platform/StackTrace.h"
+#include "support/CrashTestSupport.h"
 #include "support/ScriptedPromptService.h"
 #include "support/TestEnvironment.h"
 

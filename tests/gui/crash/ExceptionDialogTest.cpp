@@ -1,6 +1,7 @@
 #include "gui/crash/ExceptionDialog.h"
-#include "crash/CrashTestSupport.h"
+#include "support/CrashTestSupport.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetChild.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,16 +15,10 @@ namespace tilvane {
 namespace {
 
 using test::Caught;
+using test::Child;
 using test::kShortTextIntro;
 using test::L;
 using test::RaiseDiskFullError;
-
-template <typename TWidget> TWidget& Child(QWidget& AParent, const char* AName) {
-  auto* Widget = AParent.findChild<TWidget*>(L(AName));
-  if (!Widget)
-    throw std::runtime_error(std::string("no control ") + AName);
-  return *Widget;
-}
 
 TEST(ExceptionDialogTest, DetailsDisabledUntilBuiltThenFoldAndUnfold) {
   TExceptionDialog Dialog(Caught(RaiseDiskFullError));

@@ -4,7 +4,7 @@
 #include "gui/dialogs/DeleteModFolderFM.h"
 #include "gui/dialogs/ServerURLInstructionFM.h"
 #include "gui/dialogs/StartingFSFM.h"
-#include "server/FailingPorts.h"
+#include "support/FailingPorts.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetChild.h"
 

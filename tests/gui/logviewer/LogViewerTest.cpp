@@ -7,6 +7,7 @@
 #include "gui/logviewer/LogViewerInstance.h"
 #include "gui/logviewer/SearchFM.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetChild.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -72,7 +73,7 @@ TEST_F(LogViewerTest, BuildsTheNamedControlsAndLoadsTheGamesLog) {
        {"edtLog", "pnlLogStatus", "lblLines", "lblPosition", "chkScrollToBottomLog", "splBottom",
         "pnlErrors", "lbxLog", "chkShowErrors", "chkShowWarnings", "chkAutoRefresh",
         "chkScrollToBottomParsed", "tmrAutoRefresh", "Open1", "Saveas1", "Email1", "Find1"})
-    EXPECT_NE(viewer->findChild<QObject*>(QLatin1String(name)), nullptr) << name;
+    EXPECT_NO_THROW(test::Child<QObject>(*viewer, name)) << name;
   EXPECT_EQ(viewer->Find1->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
   EXPECT_EQ(viewer->tmrAutoRefresh->interval(), 500);
   EXPECT_TRUE(viewer->tmrAutoRefresh->isActive());

@@ -12,31 +12,11 @@ const QByteArray GameSettingsXml =
 
 } // namespace
 
-MainWindowTest::MainWindowTest() {
-  Env.Platform().SetGameDocumentsFolder(
-      Env.PathOf(QStringLiteral("prefix/Documents")).toStdString());
-}
-
-QString MainWindowTest::Folder(TFSVersion AFSVersion) {
-  return AFSVersion == TFSVersion::fsv19   ? QStringLiteral("FarmingSimulator2019")
-         : AFSVersion == TFSVersion::fsv22 ? QStringLiteral("FarmingSimulator2022")
-                                           : QStringLiteral("FarmingSimulator2025");
-}
-
-QString MainWindowTest::Executable(TFSVersion AFSVersion) const {
-  return Env.PathOf(QStringLiteral("games/") + Folder(AFSVersion) + QStringLiteral(".exe"));
-}
-
-QString MainWindowTest::GameSettings(TFSVersion AFSVersion) const {
-  return Env.PathOf(QStringLiteral("prefix/Documents/My Games/") + Folder(AFSVersion) +
-                    QStringLiteral("/gameSettings.xml"));
-}
-
 void MainWindowTest::Install(TFSVersion AFSVersion) {
-  WriteFile(Executable(AFSVersion), "MZ");
-  WriteFile(GameSettings(AFSVersion), GameSettingsXml);
+  WriteFile(Games.Executable(AFSVersion), "MZ");
+  WriteFile(Games.GameSettings(AFSVersion), GameSettingsXml);
   TdmMain DataModule(Env.Platform(), Env.Prompts());
-  DataModule.SetFSProgramLocation(AFSVersion, Executable(AFSVersion));
+  DataModule.SetFSProgramLocation(AFSVersion, Games.Executable(AFSVersion));
 }
 
 void MainWindowTest::SetFolders(TFSVersion AFSVersion, const std::vector<TModFolder>& AFolders) {

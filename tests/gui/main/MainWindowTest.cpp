@@ -24,25 +24,25 @@ namespace {
 const QString Yes = QStringLiteral("1.0.0.0");
 
 QStringList TabCaptions(TfmMain& AWindow) {
-  auto* Tabs = AWindow.findChild<QTabBar*>(QStringLiteral("tabFS"));
+  const auto& Tabs = Child<QTabBar>(AWindow, "tabFS");
   QStringList Captions;
-  for (int I = 0; I < Tabs->count(); ++I)
-    Captions.append(Tabs->tabText(I));
+  for (int I = 0; I < Tabs.count(); ++I)
+    Captions.append(Tabs.tabText(I));
   return Captions;
 }
 
 QString SelectedTab(TfmMain& AWindow) {
-  auto* Tabs = AWindow.findChild<QTabBar*>(QStringLiteral("tabFS"));
-  return Tabs->currentIndex() < 0 ? QString() : Tabs->tabText(Tabs->currentIndex());
+  const auto& Tabs = Child<QTabBar>(AWindow, "tabFS");
+  return Tabs.currentIndex() < 0 ? QString() : Tabs.tabText(Tabs.currentIndex());
 }
 
 bool ShowsActiveMark(TfrModFolder* AFrame) {
-  const QPixmap Mark = AFrame->findChild<QLabel*>(QStringLiteral("imgCurrent"))->pixmap();
+  const QPixmap Mark = Child<QLabel>(*AFrame, "imgCurrent").pixmap();
   return !Mark.isNull();
 }
 
 QAction* MenuAction(TfrModFolder* AFrame, const char* AName) {
-  return AFrame->findChild<QAction*>(QLatin1String(AName));
+  return &Child<QAction>(*AFrame, AName);
 }
 
 // Opens the button's menu the way a right click does and reads its states.
@@ -91,7 +91,7 @@ TEST_F(MainWindowTest, OneClickSyncsTheFolderMakesItTheGamesAndStartsTheGame) {
   EXPECT_EQ(ReadFile(Followed.Folder + QStringLiteral("/A.zip")),
             ReadFile(Env.PathOf(QStringLiteral("served/A.zip"))));
   EXPECT_EQ(Env.Platform().OpenedTargets(),
-            std::vector<std::string>{Executable(TFSVersion::fsv25).toStdString()});
+            std::vector<std::string>{Games.Executable(TFSVersion::fsv25).toStdString()});
   EXPECT_TRUE(NoticeShown);
   // The redraw moved the mark to the clicked button.
   ASSERT_EQ(Main.Frames().size(), 2u);
@@ -139,7 +139,7 @@ TEST_F(MainWindowTest, AGameUnderProtonGetsWhatItSeesAndStartsThroughSteam) {
                         QStringLiteral(" with Farming Simulator 25. The game runs under Proton "
                                        "and no drive of its prefix leads to that folder.")});
   EXPECT_TRUE(Env.Prompts().Questions().isEmpty()) << "nothing created for a refused folder";
-  EXPECT_EQ(ReadFile(GameSettings(TFSVersion::fsv25)).count("modsDirectoryOverride"), 0);
+  EXPECT_EQ(ReadFile(Games.GameSettings(TFSVersion::fsv25)).count("modsDirectoryOverride"), 0);
   EXPECT_TRUE(Env.Platform().OpenedTargets().empty());
 
   Env.Prompts().AnswerYes();
@@ -147,7 +147,7 @@ TEST_F(MainWindowTest, AGameUnderProtonGetsWhatItSeesAndStartsThroughSteam) {
   Main.Frames()[0]->btnModFolderClick();
   Settle();
   EXPECT_TRUE(Reported.empty());
-  EXPECT_TRUE(ReadFile(GameSettings(TFSVersion::fsv25))
+  EXPECT_TRUE(ReadFile(Games.GameSettings(TFSVersion::fsv25))
                   .contains("directory=\"C:\\Documents\\Mods\\Seen\""));
   EXPECT_EQ(Env.Platform().OpenedTargets(), std::vector<std::string>{"steam://rungameid/2300320"});
   // The game's path and the button's folder are one: the mark moved.
@@ -242,11 +242,11 @@ TEST_F(MainWindowTest, MenusFollowThePlaceAndTheServerOfEachFolder) {
   Main.UpdateGUI(true);
   EXPECT_EQ(MenuStates(Main.Frames()[0]), QStringLiteral("00010000v"));
   Main.popToolsPopup();
-  EXPECT_TRUE(Main.findChild<QAction*>(QStringLiteral("mniDeveloperInfo"))->isVisible());
+  EXPECT_TRUE(Child<QAction>(Main, "mniDeveloperInfo").isVisible());
   Shift = false;
   Main.popToolsPopup();
-  EXPECT_FALSE(Main.findChild<QAction*>(QStringLiteral("mniDeveloperInfo"))->isVisible());
-  EXPECT_FALSE(Main.findChild<QAction*>(QStringLiteral("N2"))->isVisible());
+  EXPECT_FALSE(Child<QAction>(Main, "mniDeveloperInfo").isVisible());
+  EXPECT_FALSE(Child<QAction>(Main, "N2").isVisible());
 }
 
 TEST_F(MainWindowTest, DeleteRemovesTheButtonAndTheFilesOnlyWhenAllowed) {
@@ -264,7 +264,7 @@ TEST_F(MainWindowTest, DeleteRemovesTheButtonAndTheFilesOnlyWhenAllowed) {
   bool Ticked = false;
   WhenShown<TfmDeleteModFolder>([&](TfmDeleteModFolder* ADialog) {
     Ticked = ADialog->chkRemoveFolder()->isChecked();
-    ADialog->findChild<QPushButton*>(QStringLiteral("btnYes"))->click();
+    Child<QPushButton>(*ADialog, "btnYes").click();
   });
   MenuAction(Main.Frames()[0], "mniDelete")->trigger();
   Settle();
@@ -277,7 +277,7 @@ TEST_F(MainWindowTest, DeleteRemovesTheButtonAndTheFilesOnlyWhenAllowed) {
   // The same without its files: allowed; the files stay.
   WhenShown<TfmDeleteModFolder>([](TfmDeleteModFolder* ADialog) {
     ADialog->chkRemoveFolder()->setChecked(false);
-    ADialog->findChild<QPushButton*>(QStringLiteral("btnYes"))->click();
+    Child<QPushButton>(*ADialog, "btnYes").click();
   });
   MenuAction(Main.Frames()[0], "mniDelete")->trigger();
   Settle();
@@ -290,7 +290,7 @@ TEST_F(MainWindowTest, DeleteRemovesTheButtonAndTheFilesOnlyWhenAllowed) {
   WhenShown<TfmDeleteModFolder>([&](TfmDeleteModFolder* ADialog) {
     Ticked = ADialog->chkRemoveFolder()->isChecked();
     ADialog->chkRemoveFolder()->setChecked(true);
-    ADialog->findChild<QPushButton*>(QStringLiteral("btnYes"))->click();
+    Child<QPushButton>(*ADialog, "btnYes").click();
   });
   MenuAction(Main.Frames()[0], "mniDelete")->trigger();
   Settle();
@@ -346,7 +346,7 @@ TEST_F(MainWindowTest, PickedTabIsRememberedOnlyWhenThereIsAChoice) {
     TfmMain& Main = Open();
     EXPECT_EQ(TabCaptions(Main), (QStringList{QStringLiteral("FS22"), QStringLiteral("FS25")}));
     EXPECT_EQ(SelectedTab(Main), QStringLiteral("FS25"));
-    Main.findChild<QTabBar*>(QStringLiteral("tabFS"))->setCurrentIndex(0);
+    Child<QTabBar>(Main, "tabFS").setCurrentIndex(0);
     EXPECT_EQ(Main.GetFSVersionTab(), TFSVersion::fsv22);
   }
   Window.reset();

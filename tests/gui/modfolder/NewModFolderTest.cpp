@@ -1,6 +1,6 @@
 // The new and edit mod folder dialog, and the export and import of button
 // files through it.
-#include "UpdateTestSupport.h"
+#include "support/UpdateTestSupport.h"
 
 #include "core/common/IniFile.h"
 #include "core/modfolders/ModFolder.h"

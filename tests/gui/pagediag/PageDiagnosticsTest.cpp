@@ -3,6 +3,7 @@
 #include "gui/pagediag/UnknownModPageFM.h"
 #include "gui/pagediag/UnknownModPageViewer.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetChild.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -23,7 +24,7 @@ TEST(PageDiagnosticsTest, NoticeShowsItsTextsAndClosesAfterThePageWindow) {
   TfmUnknownModPage Form(Env.Prompts());
   Form.ModPage = QStringLiteral("<html>not a server</html>");
   EXPECT_EQ(Form.windowTitle(), u"Mod page not detected");
-  EXPECT_EQ(Form.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+  EXPECT_EQ(Child<QLabel>(Form, "Label1").text(),
             u"Server URL does not look like a Farming Simulator dedicated server mod list page.");
   EXPECT_EQ(Form.btnShow()->text(), u"Show what was found");
   EXPECT_EQ(Form.btnOk()->text(), u"Ok");

@@ -1,5 +1,5 @@
 // The settings dialog, driven by its controls' names on the fake platform.
-#include "GameSandbox.h"
+#include "support/GameSandbox.h"
 
 #include "gui/common/Themes.h"
 #include "gui/settings/SettingsFM.h"
@@ -76,9 +76,12 @@ TEST_F(SettingsTest, OpensWithTheStoredValuesAndTheNameOfTheFirstGameWithALocati
     S.DataModule.SetModManagerModFolders(S.Env.PathOf(QStringLiteral("mods")));
 
     TfmSettings Dialog(nullptr, S.DataModule);
-    EXPECT_EQ(Text(Dialog, "edtFS19Location"), Case.Location19 ? S.Executable(FS19) : QString());
-    EXPECT_EQ(Text(Dialog, "edtFS22Location"), Case.Location22 ? S.Executable(FS22) : QString());
-    EXPECT_EQ(Text(Dialog, "edtFS25Location"), Case.Location25 ? S.Executable(FS25) : QString());
+    EXPECT_EQ(Text(Dialog, "edtFS19Location"),
+              Case.Location19 ? S.Games.Executable(FS19) : QString());
+    EXPECT_EQ(Text(Dialog, "edtFS22Location"),
+              Case.Location22 ? S.Games.Executable(FS22) : QString());
+    EXPECT_EQ(Text(Dialog, "edtFS25Location"),
+              Case.Location25 ? S.Games.Executable(FS25) : QString());
     EXPECT_EQ(Text(Dialog, "edtModFolders"), S.Env.PathOf(QStringLiteral("mods")));
     EXPECT_EQ(Text(Dialog, "edtInGameName"), QString::fromUtf8(Case.InGameName));
     EXPECT_EQ(Child<QCheckBox>(Dialog, "chkEnableDevConsole").isChecked(), Case.Console);
@@ -224,19 +227,19 @@ TEST_F(SettingsTest, OkStoresEveryValueAndWritesTheNameAndConsoleToAllThreeGames
   EXPECT_EQ(Dialog->result(), QDialog::Accepted);
   EXPECT_TRUE(S.Env.Prompts().Messages().isEmpty());
   EXPECT_TRUE(S.Reported.empty());
-  EXPECT_EQ(S.StoredLocation(FS19), S.Executable(FS19));
+  EXPECT_EQ(S.StoredLocation(FS19), S.Games.Executable(FS19));
   EXPECT_EQ(S.StoredLocation(FS22), OtherFS22);
   EXPECT_EQ(S.StoredLocation(FS25), QString());
   EXPECT_EQ(S.DataModule.GetFSProgramLocation(FS25), QString());
   EXPECT_EQ(S.DataModule.GetModManagerModFolders(), Mods);
   EXPECT_EQ(S.DataModule.GetTheme(), QStringLiteral("Glow"));
-  EXPECT_EQ(ReadFile(S.GameSettings(FS19)),
-            TGameSandbox::GameSettingsContent(FS19, "Joe &amp; Co"));
+  EXPECT_EQ(ReadFile(S.Games.GameSettings(FS19)),
+            TGameFolders::GameSettingsContent(FS19, "Joe &amp; Co"));
   for (const TFSVersion FSVersion : {FS22, FS25})
-    EXPECT_EQ(ReadFile(S.GameSettings(FSVersion)),
-              TGameSandbox::GameSettingsContent(FSVersion, "Joe &amp; Co"));
+    EXPECT_EQ(ReadFile(S.Games.GameSettings(FSVersion)),
+              TGameFolders::GameSettingsContent(FSVersion, "Joe &amp; Co"));
   for (const TFSVersion FSVersion : {FS19, FS22, FS25})
-    EXPECT_EQ(ReadFile(S.GameXml(FSVersion)), TGameSandbox::GameXmlContent(true));
+    EXPECT_EQ(ReadFile(S.Games.GameXml(FSVersion)), TGameFolders::GameXmlContent(true));
 }
 
 TEST_F(SettingsTest, AnErrorWhileStoringEndsOkAndKeepsWhatWasStoredBeforeIt) {
@@ -245,7 +248,7 @@ TEST_F(SettingsTest, AnErrorWhileStoringEndsOkAndKeepsWhatWasStoredBeforeIt) {
     S.Install(FSVersion);
   // Read-only by its permission bits: the program leaves such a file alone,
   // also when it runs as root.
-  ASSERT_TRUE(QFile::setPermissions(S.GameSettings(FS22),
+  ASSERT_TRUE(QFile::setPermissions(S.Games.GameSettings(FS22),
                                     QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
   const QString OtherFS22 = S.Env.PathOf(QStringLiteral("other/FarmingSimulator2022.exe"));
   WriteFile(OtherFS22, "MZ");
@@ -261,17 +264,18 @@ TEST_F(SettingsTest, AnErrorWhileStoringEndsOkAndKeepsWhatWasStoredBeforeIt) {
   Click(*Dialog, "btnOk");
 
   EXPECT_EQ(ReportedMessage(S.Reported), QStringLiteral("Unable to write to ") +
-                                             S.GameSettings(FS22) +
+                                             S.Games.GameSettings(FS22) +
                                              QStringLiteral("\r\nError: Permission denied"));
   EXPECT_TRUE(Dialog->isVisible());
   // Stored before the failure: the locations, the root, FS19's name.
   EXPECT_EQ(S.StoredLocation(FS22), OtherFS22);
   EXPECT_EQ(S.DataModule.GetModManagerModFolders(), S.Env.PathOf(QStringLiteral("my mods")));
-  EXPECT_EQ(ReadFile(S.GameSettings(FS19)), TGameSandbox::GameSettingsContent(FS19, "Joe"));
+  EXPECT_EQ(ReadFile(S.Games.GameSettings(FS19)), TGameFolders::GameSettingsContent(FS19, "Joe"));
   // Not reached: FS22's console, FS25's name, the theme.
-  EXPECT_EQ(ReadFile(S.GameSettings(FS22)), TGameSandbox::GameSettingsContent(FS22, "jono"));
-  EXPECT_EQ(ReadFile(S.GameXml(FS22)), TGameSandbox::GameXmlContent(false));
-  EXPECT_EQ(ReadFile(S.GameSettings(FS25)), TGameSandbox::GameSettingsContent(FS25, "Farmer25"));
+  EXPECT_EQ(ReadFile(S.Games.GameSettings(FS22)), TGameFolders::GameSettingsContent(FS22, "jono"));
+  EXPECT_EQ(ReadFile(S.Games.GameXml(FS22)), TGameFolders::GameXmlContent(false));
+  EXPECT_EQ(ReadFile(S.Games.GameSettings(FS25)),
+            TGameFolders::GameSettingsContent(FS25, "Farmer25"));
   EXPECT_EQ(S.DataModule.GetTheme(), QString());
 }
 

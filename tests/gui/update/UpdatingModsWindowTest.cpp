@@ -1,9 +1,10 @@
-#include "UpdateTestSupport.h"
+#include "support/UpdateTestSupport.h"
 
 #include "core/common/AppError.h"
 #include "datamodule/MainDM.h"
 #include "gui/update/UpdatingModsFM.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetChild.h"
 
 #include <QDir>
 #include <QLabel>
@@ -53,11 +54,11 @@ TEST_F(UpdatingModsWindowTest, ControlsCarryTheirNames) {
        {"lblStatus1", "lblFiles", "lblSizeMB", "lblFileName", "lblFileSizeMB", "lblSpeed",
         "lblFinishTime", "Label14", "lblStatus2", "Label5", "Label10", "Label11", "Label4",
         "Label9", "Label1", "Label2", "lblRemovedCaption", "lblRemoved"})
-    EXPECT_NE(Window.findChild<QLabel*>(QLatin1String(Name)), nullptr) << Name;
+    EXPECT_NO_THROW(Child<QLabel>(Window, Name)) << Name;
   for (const char* Name : {"pbFilePercent", "pbCompletePercent"})
-    EXPECT_NE(Window.findChild<QProgressBar*>(QLatin1String(Name)), nullptr) << Name;
-  EXPECT_EQ(Window.findChild<QTimer*>(QStringLiteral("tmrFinished"))->interval(), 250);
-  EXPECT_TRUE(Window.findChild<QLabel*>(QStringLiteral("lblFiles"))->text().isEmpty());
+    EXPECT_NO_THROW(Child<QProgressBar>(Window, Name)) << Name;
+  EXPECT_EQ(Child<QTimer>(Window, "tmrFinished").interval(), 250);
+  EXPECT_TRUE(Child<QLabel>(Window, "lblFiles").text().isEmpty());
 }
 
 TEST_F(UpdatingModsWindowTest, RunsToOkAndShowsTheLastArchive) {
@@ -67,46 +68,49 @@ TEST_F(UpdatingModsWindowTest, RunsToOkAndShowsTheLastArchive) {
   TfmUpdatingMods Window(nullptr, Folder, TFSVersion::fsv25, DataModule);
   // An archive went to the trash: the window waits with the counts until
   // the player closes it.
-  auto* Close = Window.findChild<QPushButton*>(QStringLiteral("btnCancel"));
+  // Found here, not in the player's handler: a missing control fails the
+  // test before the window's event loop runs.
+  auto& Close = Child<QPushButton>(Window, "btnCancel");
+  const auto& Removed = Child<QLabel>(Window, "lblRemoved");
+  const auto& Status = Child<QLabel>(Window, "lblStatus1");
+  const auto& Complete = Child<QProgressBar>(Window, "pbCompletePercent");
+  const auto& FinishTime = Child<QLabel>(Window, "lblFinishTime");
+  const auto& Pause = Child<QPushButton>(Window, "btnPause");
   QString Waited;
   QTimer Player;
   QObject::connect(&Player, &QTimer::timeout, &Window, [&] {
-    if (Close->text() != QStringLiteral("Close") || !Close->isEnabled())
+    if (Close.text() != QStringLiteral("Close") || !Close.isEnabled())
       return;
-    Waited = Window.findChild<QLabel*>(QStringLiteral("lblRemoved"))->text();
-    EXPECT_EQ(Window.findChild<QLabel*>(QStringLiteral("lblStatus1"))->text(),
-              QStringLiteral("The folder is in line with the server."));
-    EXPECT_EQ(Window.findChild<QProgressBar*>(QStringLiteral("pbCompletePercent"))->value(), 100);
-    EXPECT_TRUE(Window.findChild<QLabel*>(QStringLiteral("lblFinishTime"))->text().isEmpty());
-    EXPECT_FALSE(Window.findChild<QPushButton*>(QStringLiteral("btnPause"))->isVisible());
-    Close->click();
+    Waited = Removed.text();
+    EXPECT_EQ(Status.text(), QStringLiteral("The folder is in line with the server."));
+    EXPECT_EQ(Complete.value(), 100);
+    EXPECT_TRUE(FinishTime.text().isEmpty());
+    EXPECT_FALSE(Pause.isVisible());
+    Close.click();
   });
   Player.start(20);
   EXPECT_EQ(ShowAndWait(Window), QDialog::Accepted);
   EXPECT_EQ(Waited, QStringLiteral("1 mod archive moved to the trash"));
   EXPECT_TRUE(Window.FinishedUpdating());
-  EXPECT_EQ(Window.findChild<QLabel*>(QStringLiteral("lblFileName"))->text(),
-            QStringLiteral("A.zip"));
-  EXPECT_EQ(Window.findChild<QLabel*>(QStringLiteral("lblFiles"))->text(),
-            QStringLiteral("1 of 1"));
+  EXPECT_EQ(Child<QLabel>(Window, "lblFileName").text(), QStringLiteral("A.zip"));
+  EXPECT_EQ(Child<QLabel>(Window, "lblFiles").text(), QStringLiteral("1 of 1"));
   EXPECT_TRUE(QFile::exists(Env.PathOf(QStringLiteral("mods/A.zip"))));
-  EXPECT_EQ(Window.findChild<QLabel*>(QStringLiteral("lblRemoved"))->text(),
-            QStringLiteral("1 mod archive moved to the trash"));
+  EXPECT_EQ(Removed.text(), QStringLiteral("1 mod archive moved to the trash"));
 }
 
 TEST_F(UpdatingModsWindowTest, PauseAndCancelButtons) {
   Server.SetFile(QStringLiteral("A.zip"), QByteArray(300 * 1024, 'c'));
   Server.SetSlow(2048, 5);
   TfmUpdatingMods Window(nullptr, Folder, TFSVersion::fsv25, DataModule);
-  auto* Pause = Window.findChild<QPushButton*>(QStringLiteral("btnPause"));
-  auto* Cancel = Window.findChild<QPushButton*>(QStringLiteral("btnCancel"));
+  auto& Pause = Child<QPushButton>(Window, "btnPause");
+  auto& Cancel = Child<QPushButton>(Window, "btnCancel");
   QTimer::singleShot(300, &Window, [&] {
-    Pause->click();
-    EXPECT_EQ(Pause->text(), QStringLiteral("Paused"));
+    Pause.click();
+    EXPECT_EQ(Pause.text(), QStringLiteral("Paused"));
     EXPECT_TRUE(Window.Task().Paused());
-    Cancel->click();
-    EXPECT_EQ(Cancel->text(), QStringLiteral("Cancelling"));
-    EXPECT_FALSE(Cancel->isEnabled());
+    Cancel.click();
+    EXPECT_EQ(Cancel.text(), QStringLiteral("Cancelling"));
+    EXPECT_FALSE(Cancel.isEnabled());
   });
   EXPECT_EQ(ShowAndWait(Window), QDialog::Rejected);
   EXPECT_TRUE(Env.Prompts().Messages().isEmpty());
@@ -128,7 +132,7 @@ TEST_F(UpdatingModsWindowTest, FinalMessageAndUnhandledError) {
   WriteFile(Env.PathOf(QStringLiteral("blocked")), "a file");
   Folder.Folder = Env.PathOf(QStringLiteral("blocked/mods"));
   TfmUpdatingMods Window(nullptr, Folder, TFSVersion::fsv25, DataModule);
-  Window.findChild<QTimer*>(QStringLiteral("tmrFinished"))->stop();
+  Child<QTimer>(Window, "tmrFinished").stop();
   Window.Task().Start();
   // The worker hands its status lines to this thread: keep it serving them.
   for (int i = 0; i < 1000 && !Window.Task().Ended(); ++i)
