@@ -80,7 +80,7 @@ TEST(ExceptionReportTest, ExceptionStackStartsInTheRaisingFunction) {
   const QRegularExpressionMatch Address =
       QRegularExpression(L("\r\nException address: ([0-9a-f]{16})\r\n")).match(Report);
   ASSERT_TRUE(Address.hasMatch());
-  EXPECT_TRUE(FirstFrame.startsWith(L("[") + Address.captured(1) + L("] test_crash_report  ")));
+  EXPECT_TRUE(FirstFrame.startsWith(L("[") + Address.captured(1) + L("] test_gui_crash  ")));
 }
 
 TEST(ExceptionReportTest, TechnicalReportSectionsInOrder) {
@@ -112,7 +112,7 @@ TEST(ExceptionReportTest, TechnicalReportSectionsInOrder) {
       L("Stack list, generated "),
       Dashes(),
       L("List of threads:"),
-      L("Thread ") + Pid + L(" \"test_crash_repo\""),
+      L("Thread ") + Pid + L(" \"test_gui_crash\""),
       Dashes(),
       L("System   : Linux "),
       L("Processor: "),
@@ -165,7 +165,7 @@ TEST(ExceptionReportTest, ModulesSortedByAddressEachWithoutVersionInfo) {
     Paths << Match.captured(2);
     EXPECT_EQ(Lines[At + 1], L("                   (no module version info)"));
   }
-  EXPECT_TRUE(Paths.filter(QRegularExpression(L("/test_crash_report$"))).size() == 1)
+  EXPECT_TRUE(Paths.filter(QRegularExpression(L("/test_gui_crash$"))).size() == 1)
       << Paths.join(L("\n")).toStdString();
   EXPECT_TRUE(Paths.filter(QRegularExpression(L("/libc\\.so\\.6$"))).size() == 1);
   EXPECT_TRUE(Paths.filter(QRegularExpression(L("/libQt6Widgets\\.so\\.6$"))).size() == 1);
