@@ -1,7 +1,7 @@
 // libFuzzer entry for the server mod page parser and its cell readers. Built
 // only by scripts/fuzz-server-page.sh (clang); the seed corpus is
-// tests/server/corpus, which the normal test suite replays.
-#include "server/ServerPageExercise.h" // tests/server
+// tests/core/server/corpus, which the normal test suite replays.
+#include "core/server/ServerPageExercise.h" // tests/core/server
 
 #include <cstdlib>
 

@@ -17,6 +17,7 @@
 #include "gui/main/MainFM.h"
 #include "gui/main/ModFolderFR.h"
 #include "gui/update/UpdatingModsFM.h"
+#include "support/WidgetChild.h"
 
 #include <QAction>
 #include <QApplication>
@@ -96,7 +97,8 @@ struct TModalWatch {
       // A sync that removed archives waits for the player to read the counts.
       auto* Close = Update->findChild<QPushButton*>(QStringLiteral("btnCancel"));
       if (Close && Close->isEnabled() && Close->text() == QStringLiteral("Close")) {
-        Removals.append(Update->findChild<QLabel*>(QStringLiteral("lblRemoved"))->text());
+        const auto* Removed = Update->findChild<QLabel*>(QStringLiteral("lblRemoved"));
+        Removals.append(Removed ? Removed->text() : QStringLiteral("(no lblRemoved)"));
         Close->click();
       }
     } else if (auto* Other = qobject_cast<QDialog*>(Window)) {
@@ -146,14 +148,13 @@ protected:
 };
 
 void DemoRoadTest::ShowFS25(TfmMain& AMain) {
-  auto* Tabs = AMain.findChild<QTabBar*>(QStringLiteral("tabFS"));
-  ASSERT_NE(Tabs, nullptr);
+  auto& Tabs = test::Child<QTabBar>(AMain, "tabFS");
   QStringList Captions;
-  for (int I = 0; I < Tabs->count(); ++I)
-    Captions.append(Tabs->tabText(I));
+  for (int I = 0; I < Tabs.count(); ++I)
+    Captions.append(Tabs.tabText(I));
   // Both games found through Steam's second library.
   ASSERT_EQ(Captions, (QStringList{QStringLiteral("FS22"), QStringLiteral("FS25")}));
-  Tabs->setCurrentIndex(1);
+  Tabs.setCurrentIndex(1);
   QCoreApplication::processEvents();
   ASSERT_EQ(AMain.Frames().size(), 2u);
   EXPECT_EQ(AMain.Frames()[0]->Logic().ModFolder().Name, QStringLiteral("Demo server FS25"));
@@ -242,9 +243,7 @@ void DemoRoadTest::BringInTheServersChange(TfmMain& AMain) {
                            "FS25_HofUndStall.zip left the list"));
   QCoreApplication::processEvents(); // the queued redraw after the click
   ASSERT_FALSE(AMain.Frames().empty());
-  auto* Update = AMain.Frames()[0]->findChild<QAction*>(QStringLiteral("mniUpdateMods"));
-  ASSERT_NE(Update, nullptr);
-  Update->trigger();
+  test::Child<QAction>(*AMain.Frames()[0], "mniUpdateMods").trigger();
 
   EXPECT_EQ(Watch.Messages, QStringList());
   EXPECT_EQ(Watch.UpdateWindows, 2);
@@ -293,7 +292,13 @@ TEST_F(DemoRoadTest, OneClickSyncsStartsTheGameAndTheViewerFollowsItsLog) {
     QObject::connect(Poll, &QTimer::timeout, Poll, [this] { Watch.Poll(); });
     Poll->start(20);
     QTimer::singleShot(0, &AMain, [this, &AMain] {
-      Walk(AMain);
+      // The walk runs in a slot, where no exception may escape: a control
+      // Child<> did not find ends the walk as a failure.
+      try {
+        Walk(AMain);
+      } catch (const std::exception& AError) {
+        ADD_FAILURE() << "while " << Stage.load() << ": " << AError.what();
+      }
       QCoreApplication::exit(HasFailure() ? 1 : 0);
     });
   });
