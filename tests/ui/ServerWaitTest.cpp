@@ -185,5 +185,51 @@ TEST_F(ServerWaitTest, ASilentUpdateSiteNeitherHoldsTheWindowNorItsClosing) {
   EXPECT_TRUE(Reported.empty());
 }
 
+// The installer comes through the same wait: a download that crawls shows
+// "Downloading the update…", and Cancel leaves no installer and starts
+// nothing; the program stays.
+TEST_F(ServerWaitTest, ACrawlingInstallerDownloadCanBeCancelled) {
+  Install(TFSVersion::fsv25);
+  kit::LocalHttpServer Site;
+  Site.Server().Get("/Tilvane/download/LatestVersion.txt",
+                    [](const httplib::Request&, httplib::Response& Res) {
+                      Res.set_content("9.0.0", "text/plain");
+                    });
+  Site.Server().Get("/Tilvane/download/TilvaneSetup.exe",
+                    [&Site](const httplib::Request&, httplib::Response& Res) {
+                      Res.set_chunked_content_provider(
+                          "application/octet-stream", [&Site](size_t, httplib::DataSink& ASink) {
+                            if (Site.Stopping)
+                              return false;
+                            ASink.write("MZ", 2);
+                            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                            return true;
+                          });
+                    });
+  Site.Start();
+  Env.Prompts().AnswerYes();
+  TWaitWatch Watch(500);
+  TfmMain& Main = Open([&Site](TfmMain& AWindow) {
+    AWindow.DataModule().SetUpdateSite(Site.Url(""));
+    AWindow.DataModule().SetProgramVersion({2, 4, 1, 17});
+  });
+  ASSERT_TRUE(QTest::qWaitFor([&Watch] { return Watch.CancelledAt >= 0; }, 10000));
+  Settle(300);
+  EXPECT_EQ(Watch.Text, QStringLiteral("Downloading the update\u2026"));
+  EXPECT_LE(Watch.MaxLateness, 200);
+  EXPECT_EQ(ShownWaitingDialog(), nullptr);
+  EXPECT_EQ(Env.Prompts().Questions(),
+            QStringList{
+                QStringLiteral("An update is available. Do you want to download and install it?")});
+  EXPECT_TRUE(Env.Prompts().Messages().isEmpty());
+  EXPECT_TRUE(
+      QDir(Env.PathOf(QStringLiteral("Temp"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
+  EXPECT_TRUE(Env.Platform().OpenedTargets().empty());
+  EXPECT_TRUE(Main.isVisible());
+  EXPECT_TRUE(Reported.empty());
+  Window.reset();
+  Site.Stop();
+}
+
 } // namespace
 } // namespace tilvane::test
