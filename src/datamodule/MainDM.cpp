@@ -2,6 +2,7 @@
 
 #include "core/common/AppError.h"
 #include "core/common/CommonUtilities.h"
+#include "core/common/EventLoopWaitService.h"
 #include "core/common/Paths.h"
 #include "platform/Platform.h"
 
@@ -22,8 +23,13 @@ QString FormKey(const QString& AClassName, const QString& AValueName) {
 } // namespace
 
 TdmMain::TdmMain(platform::IPlatform& platform, IPromptService& prompts, TErrorReporter reporter)
-    : FPlatform(platform), FPrompts(prompts), FReporter(std::move(reporter)) {
+    : FPlatform(platform), FPrompts(prompts), FReporter(std::move(reporter)),
+      FDefaultWait(std::make_unique<TEventLoopWaitService>()), FWait(FDefaultWait.get()) {
   DataModuleCreate();
+}
+
+void TdmMain::SetWaitService(IWaitService* AService) {
+  FWait = AService ? AService : FDefaultWait.get();
 }
 
 TdmMain::~TdmMain() {

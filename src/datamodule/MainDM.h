@@ -2,11 +2,13 @@
 
 #include "core/common/IniFile.h"
 #include "core/game/FSVersion.h"
+#include "core/http/HttpRoutines.h"
 #include "core/modfolders/ModFolder.h"
 
 #include <QPoint>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -20,12 +22,25 @@ class IPlatform;
 }
 class IPromptService;
 class IServerPageViewer;
+class IWaitService;
 
 // Receives an error that escaped a start-up step (the crash report, in the
 // program; tests record it).
 using TErrorReporter = std::function<void(std::exception_ptr)>;
 
 using TModFolderList = std::vector<std::unique_ptr<TModFolder>>;
+
+// How long the program waits for the network, and for how much. Tests
+// shorten them.
+struct TNetworkLimits {
+  THttpGetLimits Page;            // the server check and the page download
+  int UpdateCheckTimeout = 10000; // ms: the connection, a stall, and the whole check
+};
+
+// What the player sees while the program waits.
+QString CheckingServerText();    // "Checking the server…"
+QString FetchingModPageText();   // "Fetching the server's mod page…"
+QString DownloadingUpdateText(); // "Downloading the update…"
 
 // The program's version in four parts, as GetBuildInfo gives it.
 struct TProgramVersion {
@@ -54,6 +69,12 @@ public:
 
   platform::IPlatform& Platform() { return FPlatform; }
   IPromptService& Prompts() { return FPrompts; }
+  // Where the server check, the page download and the installer download
+  // wait: the program's shows a dialog with Cancel. Not owned; null (the
+  // default) waits on the event loop without a window.
+  void SetWaitService(IWaitService* AService);
+  void SetNetworkLimits(const TNetworkLimits& ALimits) { FNetworkLimits = ALimits; }
+  const TNetworkLimits& NetworkLimits() const { return FNetworkLimits; }
   // Hands an error that no handler could deal with to the program's report of
   // errors (the crash report); without a reporter it goes to the console.
   void ReportError(std::exception_ptr AError);
@@ -166,8 +187,12 @@ public:
                                  const QString& AWebPassword);
   bool ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
                          const QString& AWebUsername, const QString& AWebPassword);
+  // The page through the wait service; empty when the fetch failed (the
+  // player was told why) or the player cancelled the wait (ACancelled, when
+  // given, tells which).
   QString GetModPageHTML(TFSVersion FSVersion, const QString& AServerURL,
-                         const QString& AWebUsername, const QString& AWebPassword);
+                         const QString& AWebUsername, const QString& AWebPassword,
+                         bool* ACancelled = nullptr);
   // Where ValidateServerURL shows a page that is neither the login page nor
   // the mod list page; the program sets the page diagnostics window's viewer.
   // Not owned: it must stay alive while it is set. Without one, the window's
@@ -175,6 +200,12 @@ public:
   void SetServerPageViewer(IServerPageViewer* AViewer) { FServerPageViewer = AViewer; }
 
 private:
+  // Fetches the page through the wait service. False, after telling the
+  // player why, when the fetch failed; false and nothing shown when the
+  // player cancelled the wait.
+  bool FetchModPage(const QString& AWhat, const QString& AURL, QString& APage,
+                    bool* ACancelled = nullptr);
+
   IServerPageViewer* FServerPageViewer = nullptr;
 
 public:
@@ -189,13 +220,16 @@ public:
   // unreachable site or an answer other than 200 is no update and shows
   // nothing; LatestVersion receives the file's text when the site answered
   // 200. Raises when a part of the file's three is not an integer.
-  bool IsUpdateAvailable(QString& LatestVersion);
+  // Any thread: it reads only the site, the version and the limits. A cancel
+  // (ACancelled turning true) ends it within about 100 ms with false.
+  bool IsUpdateAvailable(QString& LatestVersion, const std::atomic_bool* ACancelled = nullptr);
   // True when ALatestVersion ("major.minor.release") is newer than AOwnVersion;
   // the build number takes no part. Not three parts: false. Raises when a part
   // is not a plain decimal integer.
   static bool IsNewerRelease(const TProgramVersion& AOwnVersion, const QString& ALatestVersion);
-  // Downloads the installer to the temporary folder and starts it. True when
-  // it started and the program should close; a failure has been shown.
+  // Downloads the installer to the temporary folder, through the wait
+  // service, and starts it. True when it started and the program should
+  // close; a failure has been shown; a cancelled download shows nothing.
   bool DownloadAndStartInstaller();
 
 private:
@@ -213,6 +247,9 @@ private:
   platform::IPlatform& FPlatform;
   IPromptService& FPrompts;
   TErrorReporter FReporter;
+  std::unique_ptr<IWaitService> FDefaultWait;
+  IWaitService* FWait = nullptr;
+  TNetworkLimits FNetworkLimits;
 
   QString FIniFileName;
   std::unique_ptr<TIniFile> FIni;

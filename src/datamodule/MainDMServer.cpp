@@ -2,60 +2,54 @@
 
 #include "core/common/AppError.h"
 #include "core/common/PromptService.h"
+#include "core/common/WaitService.h"
 #include "core/http/HttpRoutines.h"
 #include "core/server/ServerPageViewer.h"
 #include "core/server/ServerURL.h"
 
-#include <QCursor>
-#include <QGuiApplication>
-
 namespace tilvane {
 
-namespace {
+QString CheckingServerText() {
+  return QStringLiteral("Checking the server\u2026");
+}
 
-// The hourglass while the user-interface thread waits for a server; gone again
-// on every way out, errors included.
-class TBusyCursor {
-public:
-  TBusyCursor() : FActive(qGuiApp != nullptr) {
-    if (FActive)
-      QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  }
-  ~TBusyCursor() { Restore(); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-
-  void Restore() {
-    if (FActive)
-      QGuiApplication::restoreOverrideCursor();
-    FActive = false;
-  }
-
-private:
-  bool FActive;
-};
-
-} // namespace
+QString FetchingModPageText() {
+  return QStringLiteral("Fetching the server's mod page\u2026");
+}
 
 QString TdmMain::CreateServerURL(const QString& AServerURL, const QString& AWebUsername,
                                  const QString& AWebPassword) {
   return tilvane::CreateServerURL(AServerURL, AWebUsername, AWebPassword);
 }
 
+bool TdmMain::FetchModPage(const QString& AWhat, const QString& AURL, QString& APage,
+                           bool* ACancelled) {
+  const THttpGetLimits Limits = FNetworkLimits.Page;
+  QString Page;
+  try {
+    // The window's thread goes on while the server takes its time: a server
+    // that accepts and never answers must not freeze the window.
+    const bool Done = FWait->RunWhileWaiting(AWhat, [&](const std::atomic_bool& ACancelled) {
+      Page = HttpGet(AURL, THttpRedirects::SameOrigin, Limits, &ACancelled);
+    });
+    if (ACancelled)
+      *ACancelled = !Done;
+    if (!Done)
+      return false;
+  } catch (const EAppError& Error) {
+    FPrompts.ShowMessage(UnableToRetrieveModListMessage(Error.Message()));
+    return false;
+  }
+  APage = Page;
+  return true;
+}
+
 bool TdmMain::ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
                                 const QString& AWebUsername, const QString& AWebPassword) {
   QString Page;
-  {
-    TBusyCursor Busy;
-    try {
-      Page = HttpGet(CreateServerURL(AServerURL, AWebUsername, AWebPassword),
-                     THttpRedirects::SameOrigin);
-    } catch (const EAppError& Error) {
-      Busy.Restore();
-      FPrompts.ShowMessage(UnableToRetrieveModListMessage(Error.Message()));
-      return false;
-    }
-  }
+  if (!FetchModPage(CheckingServerText(), CreateServerURL(AServerURL, AWebUsername, AWebPassword),
+                    Page))
+    return false;
 
   const TServerPageCheck Check = CheckServerPage(Page, FSVersion);
   switch (Check.Verdict) {
@@ -74,17 +68,13 @@ bool TdmMain::ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
 }
 
 QString TdmMain::GetModPageHTML(TFSVersion FSVersion, const QString& AServerURL,
-                                const QString& AWebUsername, const QString& AWebPassword) {
+                                const QString& AWebUsername, const QString& AWebPassword,
+                                bool* ACancelled) {
   Q_UNUSED(FSVersion);
-  TBusyCursor Busy;
-  try {
-    return HttpGet(CreateServerURL(AServerURL, AWebUsername, AWebPassword),
-                   THttpRedirects::SameOrigin);
-  } catch (const EAppError& Error) {
-    Busy.Restore();
-    FPrompts.ShowMessage(UnableToRetrieveModListMessage(Error.Message()));
-    return {};
-  }
+  QString Page;
+  FetchModPage(FetchingModPageText(), CreateServerURL(AServerURL, AWebUsername, AWebPassword), Page,
+               ACancelled);
+  return Page;
 }
 
 } // namespace tilvane

@@ -6,6 +6,7 @@
 #include "core/common/CommonUtilities.h"
 #include "core/common/Paths.h"
 #include "core/common/PromptService.h"
+#include "core/common/WaitService.h"
 #include "core/http/HttpClient.h"
 #include "core/http/HttpRoutines.h"
 #include "platform/Platform.h"
@@ -16,8 +17,6 @@ namespace tilvane {
 
 namespace {
 
-// Long enough for a site across the internet; the check runs once per start.
-constexpr int UpdateCheckTimeout = 10000;
 // The file holds three short numbers; anything longer is not a version file.
 constexpr qint64 MaxVersionFileSize = 4096;
 
@@ -48,6 +47,10 @@ QString SiteURL(const QString& ASite, const QString& APath) {
 
 } // namespace
 
+QString DownloadingUpdateText() {
+  return QStringLiteral("Downloading the update\u2026");
+}
+
 TProgramVersion TProgramVersion::OfThisBuild() {
   TProgramVersion Version;
   GetBuildInfo(Version.Major, Version.Minor, Version.Release, Version.Build);
@@ -69,12 +72,18 @@ bool TdmMain::IsNewerRelease(const TProgramVersion& AOwnVersion, const QString& 
   return AOwnVersion.Release < P3;
 }
 
-bool TdmMain::IsUpdateAvailable(QString& LatestVersion) {
+bool TdmMain::IsUpdateAvailable(QString& LatestVersion, const std::atomic_bool* ACancelled) {
   if (FUpdateSite.isEmpty())
     return false;
+  // Long enough for a site across the internet; the check runs once per
+  // start, and a site that trickles its answer ends it all the same.
+  const int Timeout = FNetworkLimits.UpdateCheckTimeout;
   THttpClient Client;
-  Client.SetConnectionTimeout(UpdateCheckTimeout);
-  Client.SetResponseTimeout(UpdateCheckTimeout);
+  Client.SetConnectionTimeout(Timeout);
+  Client.SetResponseTimeout(Timeout);
+  Client.SetTotalTimeout(Timeout);
+  if (ACancelled)
+    Client.SetAbortCheck([ACancelled] { return ACancelled->load(); });
   bool TooLong = false;
   Client.SetOnReceiveData([&TooLong](qint64 AContentLength, qint64 AReadCount, bool& AAbort) {
     TooLong = AContentLength > MaxVersionFileSize || AReadCount > MaxVersionFileSize;
@@ -88,7 +97,7 @@ bool TdmMain::IsUpdateAvailable(QString& LatestVersion) {
     // be bothered at every start.
     return false;
   }
-  if (Client.StatusCode() != 200 || TooLong)
+  if (Client.StatusCode() != 200 || TooLong || (ACancelled && ACancelled->load()))
     return false;
   LatestVersion = QString::fromLocal8Bit(Body);
   return IsNewerRelease(FProgramVersion, LatestVersion);
@@ -96,9 +105,22 @@ bool TdmMain::IsUpdateAvailable(QString& LatestVersion) {
 
 bool TdmMain::DownloadAndStartInstaller() {
   const QString FileName = JoinPath(FromPlatform(FPlatform.TempFolder()), kInstallerFileName);
-  // A failed download has told the user why; starting whatever lies at the
+  const QString URL = SiteURL(FUpdateSite, kInstallerPath);
+  // A failed download tells the user why; starting whatever lies at the
   // file's place, or closing the program, would only do harm.
-  if (!HttpGetFile(SiteURL(FUpdateSite, kInstallerPath), FileName, FPrompts))
+  bool Downloaded = false;
+  try {
+    if (!FWait->RunWhileWaiting(DownloadingUpdateText(), [&](const std::atomic_bool& ACancelled) {
+          Downloaded = DownloadHttpFile(URL, FileName, &ACancelled);
+        }))
+      return false;
+  } catch (const EAppError& Error) {
+    FPrompts.ShowMessage(QStringLiteral("Unable to download: ") + URL +
+                             QStringLiteral("\r\nError: ") + Error.Message(),
+                         TMessageKind::Error);
+    return false;
+  }
+  if (!Downloaded)
     return false;
   if (!FPlatform.ShellOpen(ToPlatform(FileName))) {
     FPrompts.ShowMessage(

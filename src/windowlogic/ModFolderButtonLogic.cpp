@@ -79,9 +79,18 @@ bool TModFolderButtonLogic::RefusedWithoutFolder() {
 }
 
 bool TModFolderButtonLogic::ServerAnswers() {
+  // The update window fetches the page and judges it the same way, and tells
+  // the player what it found: a check before it would ask the server twice
+  // and make the player wait twice.
+  if (FollowsServerOnClick())
+    return true;
   return !HasServer() ||
          FDataModule.ValidateServerURL(FFSVersion, FModFolder.DedicatedServerURL,
                                        FModFolder.WebUsername, FModFolder.WebPassword);
+}
+
+bool TModFolderButtonLogic::FollowsServerOnClick() const {
+  return HasServer() && FModFolder.AutoUpdateFromDedicatedServer;
 }
 
 bool TModFolderButtonLogic::RefusedWhileActiveAndRunning(const QString& AWhat) {
@@ -125,8 +134,7 @@ void TModFolderButtonLogic::UpdateMods() {
     return;
   if (!EnsureFolder())
     return;
-  if (!ServerAnswers())
-    return;
+  // The update window checks the page itself.
   FWindows.RunUpdate(false);
 }
 
@@ -138,8 +146,7 @@ void TModFolderButtonLogic::RedownloadMods() {
     return;
   if (!EnsureFolder())
     return;
-  if (!ServerAnswers())
-    return;
+  // The update window checks the page itself.
   if (!FDataModule.Prompts().AskYesNo(QStringLiteral("Do you want re-download all mods?"), false))
     return;
   FWindows.RunUpdate(true);
@@ -170,8 +177,13 @@ void TModFolderButtonLogic::MakeActive() {
 }
 
 void TModFolderButtonLogic::DownloadModPageHtml() {
-  const QString Page = FDataModule.GetModPageHTML(FFSVersion, FModFolder.DedicatedServerURL,
-                                                  FModFolder.WebUsername, FModFolder.WebPassword);
+  bool Cancelled = false;
+  const QString Page =
+      FDataModule.GetModPageHTML(FFSVersion, FModFolder.DedicatedServerURL, FModFolder.WebUsername,
+                                 FModFolder.WebPassword, &Cancelled);
+  // The player stopped waiting: nothing more.
+  if (Cancelled)
+    return;
   TFileDialogOptions Options;
   Options.FileTypes = {{QStringLiteral("Mod Page HTML"), QStringLiteral("*.html")}};
   Options.DefaultExtension = QStringLiteral("html");

@@ -60,9 +60,12 @@ private:
   bool GameSeesFolder();
   // True, after telling the user why, for a server button without a folder.
   bool RefusedWithoutFolder();
-  // A folder without a server needs none; otherwise the server's page is
-  // checked, and a refusal has been shown.
+  // A folder without a server needs none, and neither does one whose click
+  // runs the update window; otherwise the server's page is checked, and a
+  // refusal has been shown.
   bool ServerAnswers();
+  // The main click brings the folder in line with its server.
+  bool FollowsServerOnClick() const;
   // Refused while the game runs with this folder active.
   bool RefusedWhileActiveAndRunning(const QString& AWhat);
   QString NumberStr() const { return FSVersionToNumberStr(FFSVersion); }

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace tilvane {
 namespace {
@@ -99,6 +102,45 @@ TEST_F(MainDMUpdateCheckTest, NoAnswerOrAnErrorPageIsNoUpdateAndShowsNothing) {
   FDM.SetUpdateSite({});
   EXPECT_FALSE(FDM.IsUpdateAvailable(Latest));
   EXPECT_TRUE(FEnv.Prompts().History().empty());
+}
+
+// A site that never answers, or trickles its answer a byte at a time, holds
+// the check no longer than its limit: 10 s in the program, shortened here.
+TEST_F(MainDMUpdateCheckTest, ASiteThatNeverFinishesIsNoUpdateOnceTheLimitPassed) {
+  EXPECT_EQ(TNetworkLimits{}.UpdateCheckTimeout, 10000);
+  TNetworkLimits Short;
+  Short.UpdateCheckTimeout = 300;
+  FDM.SetNetworkLimits(Short);
+  using Kind = test::MisbehavingServer::Kind;
+  for (const Kind Misbehaviour : {Kind::Silent, Kind::Trickling}) {
+    SCOPED_TRACE(static_cast<int>(Misbehaviour));
+    test::MisbehavingServer Site(Misbehaviour);
+    FDM.SetUpdateSite(QStringLiteral("http://127.0.0.1:%1").arg(Site.Port()));
+    QString Latest = L("unset");
+    const auto Start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(FDM.IsUpdateAvailable(Latest));
+    const auto Took = std::chrono::steady_clock::now() - Start;
+    EXPECT_GE(Took, std::chrono::milliseconds(300));
+    EXPECT_LT(Took, std::chrono::milliseconds(1000));
+    EXPECT_EQ(Latest, L("unset"));
+    EXPECT_EQ(Site.Accepted(), 1);
+  }
+  EXPECT_TRUE(FEnv.Prompts().History().empty());
+}
+
+TEST_F(MainDMUpdateCheckTest, ACancelEndsTheCheckAtOnce) {
+  test::MisbehavingServer Silent(test::MisbehavingServer::Kind::Silent);
+  FDM.SetUpdateSite(QStringLiteral("http://127.0.0.1:%1").arg(Silent.Port()));
+  std::atomic_bool Cancelled{false};
+  std::thread Canceller([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    Cancelled = true;
+  });
+  const auto Start = std::chrono::steady_clock::now();
+  QString Latest;
+  EXPECT_FALSE(FDM.IsUpdateAvailable(Latest, &Cancelled));
+  EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::milliseconds(350));
+  Canceller.join();
 }
 
 } // namespace

@@ -7,7 +7,9 @@
 #include "datamodule/MainDM.h"
 #include "support/TestEnvironment.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -151,6 +153,32 @@ TEST(ValidateServerURLTransportTest, UnreachableServerIsOneMessageAfterThreeAtte
   ASSERT_EQ(Env.Prompts().Messages().size(), 1);
   EXPECT_TRUE(Env.Prompts().Messages()[0].startsWith(Prefix));
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+// Without the program's window the check still runs on a worker: the
+// thread that asked goes on with its events until the answer or the page's
+// time limit (30 s in the program, shortened here), and no attempt follows.
+TEST(ValidateServerURLTransportTest, AServerThatNeverAnswersEndsAtThePageLimitWithEventsGoingOn) {
+  TestEnvironment Env;
+  TdmMain DM(Env.Platform(), Env.Prompts());
+  TNetworkLimits Short;
+  Short.Page.TotalTimeout = 400;
+  DM.SetNetworkLimits(Short);
+  MisbehavingServer Silent(MisbehavingServer::Kind::Silent);
+  int Ticks = 0;
+  QTimer Ticker;
+  QObject::connect(&Ticker, &QTimer::timeout, [&Ticks] { ++Ticks; });
+  Ticker.start(50);
+  QElapsedTimer Clock;
+  Clock.start();
+  EXPECT_FALSE(DM.ValidateServerURL(TFSVersion::fsv22, Silent.Url(), {}, {}));
+  EXPECT_GE(Clock.elapsed(), 400);
+  EXPECT_LT(Clock.elapsed(), 1000);
+  EXPECT_GE(Ticks, 5) << "the thread that asked went on with its events";
+  EXPECT_EQ(Env.Prompts().Messages(),
+            QStringList{QStringLiteral("Unable to retrieve mod list from server.\r\nError: The "
+                                       "server did not finish its answer within 0.4 seconds.")});
+  EXPECT_EQ(Silent.Accepted(), 1);
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <string>
+
 namespace tilvane::test {
 
 namespace {
@@ -86,6 +88,62 @@ FullBacklogPort::~FullBacklogPort() {
   for (const int Filler : FFillers)
     ::close(Filler);
   ::close(FSocket);
+}
+
+MisbehavingServer::MisbehavingServer(Kind AKind, std::chrono::milliseconds AInterval)
+    : FKind(AKind), FInterval(AInterval) {
+  FSocket = BindLoopback(FPort);
+  ::listen(FSocket, 16);
+  FThread = std::thread([this] {
+    while (!FStop) {
+      pollfd Poll{FSocket, POLLIN, 0};
+      if (::poll(&Poll, 1, 20) <= 0)
+        continue;
+      const int Client = ::accept(FSocket, nullptr, nullptr);
+      if (Client < 0)
+        continue;
+      ++FAccepted;
+      std::lock_guard Guard(FLock);
+      FConnections.emplace_back([this, Client] {
+        Serve(Client);
+        ::close(Client);
+      });
+    }
+  });
+}
+
+MisbehavingServer::~MisbehavingServer() {
+  FStop = true;
+  FThread.join();
+  for (std::thread& Connection : FConnections)
+    Connection.join();
+  ::close(FSocket);
+}
+
+void MisbehavingServer::Serve(int AClient) {
+  if (FKind == Kind::Silent) {
+    while (!FStop)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return;
+  }
+  const std::string Headers = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                              "Connection: close\r\n\r\n";
+  if (::send(AClient, Headers.data(), Headers.size(), MSG_NOSIGNAL) < 0)
+    return;
+  const std::string Block(FKind == Kind::Trickling ? 1 : 64 * 1024, 'x');
+  while (!FStop) {
+    // Waits until the client can take more: a client that stopped reading
+    // leaves this thread waiting, not spinning.
+    pollfd Poll{AClient, POLLOUT, 0};
+    if (::poll(&Poll, 1, 20) <= 0)
+      continue;
+    const ssize_t Sent = ::send(AClient, Block.data(), Block.size(), MSG_NOSIGNAL);
+    if (Sent <= 0)
+      return; // the client went
+    FBodyBytes += Sent;
+    if (FKind == Kind::Trickling)
+      std::this_thread::sleep_for(FInterval);
+  }
 }
 
 } // namespace tilvane::test

@@ -46,6 +46,9 @@ class THttpClient::TImpl {
 public:
   int FConnectionTimeout = 60000;
   int FResponseTimeout = 60000;
+  int FTotalTimeout = 0;
+  qint64 FMaxBodySize = 0;
+  bool FLimitReached = false;
   THttpSecureProtocols FProtocols;
   TReceiveDataEvent FOnReceiveData;
   THttpAbortCheck FAbortCheck;
@@ -78,6 +81,9 @@ private:
   bool FCancelled = false;
   bool FSinkFailed = false;
   bool FStalled = false;
+  bool FTimedOut = false; // the total time-out ended the request
+  bool FTooLarge = false; // the body would have passed the size cap
+  std::chrono::steady_clock::time_point FStarted;
   std::chrono::steady_clock::time_point FLastActivity;
   curl_off_t FLastDownloaded = 0;
   QString FPendingStatusText;
@@ -128,6 +134,10 @@ private:
     }
     if (ABytes == 0)
       return 0;
+    if (FMaxBodySize > 0 && FReadCount + static_cast<qint64>(ABytes) > FMaxBodySize) {
+      FTooLarge = true;
+      return CURL_WRITEFUNC_ERROR;
+    }
     const qint64 Written = FSink->write(AData, static_cast<qint64>(ABytes));
     if (Written != static_cast<qint64>(ABytes)) {
       FSinkFailed = true;
@@ -269,8 +279,12 @@ void THttpClient::TImpl::BeginRequest(QIODevice& ASink) {
   FCancelled = false;
   FSinkFailed = false;
   FStalled = false;
+  FTimedOut = false;
+  FTooLarge = false;
+  FLimitReached = false;
   FCallbackError = nullptr;
-  FLastActivity = std::chrono::steady_clock::now();
+  FStarted = std::chrono::steady_clock::now();
+  FLastActivity = FStarted;
   FLastDownloaded = 0;
   FSink = &ASink;
 }
@@ -354,9 +368,15 @@ bool THttpClient::TImpl::ShouldStop() {
     FCancelled = true;
     return true;
   }
+  const auto Now = std::chrono::steady_clock::now();
+  // Our own check rather than the library's CURLOPT_TIMEOUT_MS: its error
+  // text would not tell the player which limit the server ran into.
+  if (FTotalTimeout > 0 && Now - FStarted > std::chrono::milliseconds(FTotalTimeout)) {
+    FTimedOut = true;
+    return true;
+  }
   if (FResponseTimeout <= 0)
     return false;
-  const auto Now = std::chrono::steady_clock::now();
   curl_off_t Downloaded = 0;
   curl_easy_getinfo(FHandle, CURLINFO_SIZE_DOWNLOAD_T, &Downloaded);
   if (Downloaded != FLastDownloaded) {
@@ -402,6 +422,10 @@ void THttpClient::TImpl::RaiseFailure(CURLcode AResult, const QIODevice& ASink) 
     throw EAppError(
         QStringLiteral("Unable to write the received data: %1").arg(ASink.errorString()));
   }
+  if (FTimedOut)
+    throw EAppError(TotalTimeoutMessage(FTotalTimeout));
+  if (FTooLarge)
+    throw EAppError(BodyTooLargeMessage(FMaxBodySize));
   if (FStalled) {
     throw EAppError(
         QStringLiteral("Operation timed out: no data received for %1 ms.").arg(FResponseTimeout));
@@ -432,6 +456,7 @@ void THttpClient::TImpl::Perform(const QString& AURL, QIODevice& ASink) {
     std::rethrow_exception(std::exchange(FCallbackError, nullptr));
   if (!FRefusedRedirect.isEmpty())
     throw EAppError(RefusedRedirectMessage(FRefusedRedirect));
+  FLimitReached = FTimedOut || FTooLarge;
   const bool AbortedByCaller = FAborted && Result == CURLE_WRITE_ERROR;
   if (Result == CURLE_OK || AbortedByCaller || FCancelled)
     return;
@@ -452,6 +477,21 @@ void THttpClient::SetResponseTimeout(int AMilliseconds) {
 }
 int THttpClient::ResponseTimeout() const {
   return FImpl->FResponseTimeout;
+}
+void THttpClient::SetTotalTimeout(int AMilliseconds) {
+  FImpl->FTotalTimeout = AMilliseconds;
+}
+int THttpClient::TotalTimeout() const {
+  return FImpl->FTotalTimeout;
+}
+void THttpClient::SetMaxBodySize(qint64 ABytes) {
+  FImpl->FMaxBodySize = ABytes;
+}
+qint64 THttpClient::MaxBodySize() const {
+  return FImpl->FMaxBodySize;
+}
+bool THttpClient::LimitReached() const {
+  return FImpl->FLimitReached;
 }
 void THttpClient::SetSecureProtocols(THttpSecureProtocols AProtocols) {
   FImpl->FProtocols = AProtocols;
@@ -506,6 +546,26 @@ QString THttpClient::RefusedRedirect() const {
 QString RefusedRedirectMessage(const QString& ATarget) {
   return QStringLiteral("The server sent Tilvane elsewhere (") + ATarget +
          QStringLiteral("); nothing was sent there.");
+}
+
+QString TotalTimeoutMessage(int AMilliseconds) {
+  const QString Seconds =
+      AMilliseconds == 1000 ? QStringLiteral("1 second")
+                            : QString::number(AMilliseconds / 1000.0) + QStringLiteral(" seconds");
+  return QStringLiteral("The server did not finish its answer within ") + Seconds + u'.';
+}
+
+QString BodyTooLargeMessage(qint64 ABytes) {
+  constexpr qint64 KB = 1024;
+  constexpr qint64 MB = 1024 * KB;
+  QString Size;
+  if (ABytes % MB == 0)
+    Size = QString::number(ABytes / MB) + QStringLiteral(" MB");
+  else if (ABytes % KB == 0)
+    Size = QString::number(ABytes / KB) + QStringLiteral(" KB");
+  else
+    Size = QString::number(ABytes) + QStringLiteral(" bytes");
+  return QStringLiteral("The server's answer is larger than ") + Size + u'.';
 }
 
 QString CharsetOfContentType(const QString& AContentType) {

@@ -79,6 +79,21 @@ public:
   // about every 100 ms. 0 or less: no limit. Default 60000.
   void SetResponseTimeout(int AMilliseconds);
   int ResponseTimeout() const;
+  // How long the whole request may take, from the first name lookup to the
+  // last byte, however steadily the answer flows: a server that sends a byte
+  // now and then never trips the stall limit. Checked about every 100 ms; the
+  // request then fails with TotalTimeoutMessage. 0 or less (the default): no
+  // limit.
+  void SetTotalTimeout(int AMilliseconds);
+  int TotalTimeout() const;
+  // The most bytes the body may have: the request fails with
+  // BodyTooLargeMessage before a byte beyond it is taken, so a page without
+  // end cannot fill the memory. 0 or less (the default): no limit.
+  void SetMaxBodySize(qint64 ABytes);
+  qint64 MaxBodySize() const;
+  // True when the last request failed by the total time-out or the size cap:
+  // a limit that another attempt would only reach again.
+  bool LimitReached() const;
 
   void SetSecureProtocols(THttpSecureProtocols AProtocols);
   THttpSecureProtocols SecureProtocols() const;
@@ -118,6 +133,12 @@ private:
 
 // "The server sent Tilvane elsewhere (" + ATarget + "); nothing was sent there."
 QString RefusedRedirectMessage(const QString& ATarget);
+// "The server did not finish its answer within 30 seconds." (in seconds,
+// "0.5 seconds" for half a second, "1 second" for one).
+QString TotalTimeoutMessage(int AMilliseconds);
+// "The server's answer is larger than 64 MB." (MB and KB of 1024; bytes
+// when the cap is no whole KB).
+QString BodyTooLargeMessage(qint64 ABytes);
 
 // The charset named in a Content-Type value ("text/html; charset=ISO-8859-1"),
 // without quotes; empty when it names none.

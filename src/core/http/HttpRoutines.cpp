@@ -15,22 +15,54 @@ namespace {
 
 constexpr int Attempts = 3;
 constexpr auto RetryPause = std::chrono::milliseconds(250);
-constexpr int HttpGetConnectionTimeout = 500;
 // Long enough for a server across the internet; a few milliseconds would fail
 // for anything but the local machine.
 constexpr int HttpGetFileConnectionTimeout = 10000;
 
 } // namespace
 
-QString HttpGet(const QString& AURL, THttpRedirects ARedirects) {
+namespace {
+
+bool IsCancelled(const std::atomic_bool* ACancelled) {
+  return ACancelled && ACancelled->load();
+}
+
+// The pause between two attempts, cut short by a cancel. True when cancelled.
+bool PauseBeforeRetry(const std::atomic_bool* ACancelled) {
+  const auto End = std::chrono::steady_clock::now() + RetryPause;
+  while (std::chrono::steady_clock::now() < End) {
+    if (IsCancelled(ACancelled))
+      return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return IsCancelled(ACancelled);
+}
+
+void WatchCancel(THttpClient& AClient, const std::atomic_bool* ACancelled) {
+  if (ACancelled)
+    AClient.SetAbortCheck([ACancelled] { return ACancelled->load(); });
+}
+
+} // namespace
+
+QString HttpGet(const QString& AURL, THttpRedirects ARedirects, const THttpGetLimits& ALimits,
+                const std::atomic_bool* ACancelled) {
   THttpClient Client;
-  Client.SetConnectionTimeout(HttpGetConnectionTimeout);
+  Client.SetConnectionTimeout(ALimits.ConnectionTimeout);
+  Client.SetTotalTimeout(ALimits.TotalTimeout);
+  Client.SetMaxBodySize(ALimits.MaxBodySize);
   Client.SetRedirects(ARedirects);
+  WatchCancel(Client, ACancelled);
   for (int Attempt = 1;; ++Attempt) {
     try {
-      return Client.GetText(AURL);
+      QString Page = Client.GetText(AURL);
+      // What arrived before the cancel is no page.
+      return IsCancelled(ACancelled) ? QString() : Page;
     } catch (const EAppError&) {
-      std::this_thread::sleep_for(RetryPause);
+      if (Client.LimitReached())
+        throw;
+      if (PauseBeforeRetry(ACancelled))
+        return {};
       if (Attempt >= Attempts)
         throw;
     }
@@ -42,8 +74,8 @@ namespace {
 // One attempt: the body goes to a temporary file beside AFileName, which
 // replaces AFileName only once the whole body of a 200 answer is on disk. An
 // error page or a cut transfer never takes the place of the file.
-void DownloadOnce(THttpClient& AClient, const QString& AURL, const QString& AFileName,
-                  bool& AFinal) {
+void DownloadOnce(THttpClient& AClient, const QString& AURL, const QString& AFileName, bool& AFinal,
+                  const std::atomic_bool* ACancelled) {
   // Only a transport failure is worth another attempt.
   AFinal = true;
   QSaveFile File(AFileName);
@@ -55,6 +87,11 @@ void DownloadOnce(THttpClient& AClient, const QString& AURL, const QString& AFil
   AFinal = false;
   AClient.GetToStream(AURL, File);
   AFinal = true;
+  // A cancel returns normally with part of the body: it never becomes the file.
+  if (IsCancelled(ACancelled)) {
+    File.cancelWriting();
+    return;
+  }
   const int Status = AClient.StatusCode();
   if (Status != 200) {
     const QString Text = AClient.StatusText();
@@ -68,23 +105,33 @@ void DownloadOnce(THttpClient& AClient, const QString& AURL, const QString& AFil
 
 } // namespace
 
-bool HttpGetFile(const QString& AURL, const QString& AFileName, IPromptService& APrompts) {
+bool DownloadHttpFile(const QString& AURL, const QString& AFileName,
+                      const std::atomic_bool* ACancelled) {
   THttpClient Client;
   Client.SetConnectionTimeout(HttpGetFileConnectionTimeout);
+  WatchCancel(Client, ACancelled);
   for (int Attempt = 1;; ++Attempt) {
     bool Final = false;
     try {
-      DownloadOnce(Client, AURL, AFileName, Final);
-      return true;
-    } catch (const EAppError& Error) {
-      if (Attempt >= Attempts || Final) {
-        APrompts.ShowMessage(QStringLiteral("Unable to download: ") + AURL +
-                                 QStringLiteral("\r\nError: ") + Error.Message(),
-                             TMessageKind::Error);
+      DownloadOnce(Client, AURL, AFileName, Final, ACancelled);
+      return !IsCancelled(ACancelled);
+    } catch (const EAppError&) {
+      if (Attempt >= Attempts || Final)
+        throw;
+      if (PauseBeforeRetry(ACancelled))
         return false;
-      }
-      std::this_thread::sleep_for(RetryPause);
     }
+  }
+}
+
+bool HttpGetFile(const QString& AURL, const QString& AFileName, IPromptService& APrompts) {
+  try {
+    return DownloadHttpFile(AURL, AFileName);
+  } catch (const EAppError& Error) {
+    APrompts.ShowMessage(QStringLiteral("Unable to download: ") + AURL +
+                             QStringLiteral("\r\nError: ") + Error.Message(),
+                         TMessageKind::Error);
+    return false;
   }
 }
 

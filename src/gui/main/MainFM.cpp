@@ -1,6 +1,7 @@
 #include "gui/main/MainFM.h"
 
 #include "core/common/PromptService.h"
+#include "core/common/WorkerJob.h"
 #include "gui/common/Themes.h"
 #include "gui/common/WindowUpdate.h"
 #include "gui/dialogs/AboutFM.h"
@@ -44,6 +45,7 @@ TfmMain::TfmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TOpti
       FOptions(std::move(AOptions)) {
   // The data module first: everything below reads the settings through it.
   FDataModule = std::make_unique<TdmMain>(APlatform, APrompts, FOptions.Reporter);
+  FDataModule->SetWaitService(&FWaitService);
   if (FOptions.ServerPageViewer)
     FDataModule->SetServerPageViewer(FOptions.ServerPageViewer);
   if (!FOptions.ShiftHeld)
@@ -77,6 +79,10 @@ TfmMain::TfmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TOpti
 }
 
 TfmMain::~TfmMain() {
+  // The check reads the data module: it ends first (within a tenth of a
+  // second: it is cancelled).
+  FUpdateCheck.reset();
+  FDataModule->SetWaitService(nullptr);
   try {
     FDataModule->SetFormPos(TMainWindowLogic::ClassName(), pos());
   } catch (...) {
@@ -323,8 +329,26 @@ void TfmMain::tmrAfterShowTimer() {
 
 void TfmMain::tmrCheckForUpdatesTimer() {
   tmrCheckForUpdates->stop();
-  QString LatestVersion;
-  if (!FDataModule->IsUpdateAvailable(LatestVersion))
+  if (FUpdateCheck)
+    return;
+  // The site may take its time: the window takes events meanwhile, and the
+  // question comes when the answer does.
+  auto Available = std::make_shared<bool>(false);
+  FUpdateCheck = std::make_unique<TWorkerJob>(
+      [this, Available](const std::atomic_bool& ACancelled) {
+        QString LatestVersion;
+        *Available = FDataModule->IsUpdateAvailable(LatestVersion, &ACancelled);
+      },
+      [this, Available] {
+        FDataModule->RunReported([this, Available] {
+          FUpdateCheck->RethrowError();
+          UpdateCheckAnswered(*Available);
+        });
+      });
+}
+
+void TfmMain::UpdateCheckAnswered(bool AAvailable) {
+  if (!AAvailable)
     return;
   if (!FDataModule->Prompts().AskYesNo(
           QStringLiteral("An update is available. Do you want to download and install it?")))

@@ -2,6 +2,7 @@
 
 #include "core/game/FSVersion.h"
 #include "datamodule/MainDM.h"
+#include "gui/common/QtWaitService.h"
 #include "windowlogic/MainWindowLogic.h"
 
 #include <QWidget>
@@ -26,6 +27,7 @@ class IMainDialogs;
 class IPromptService;
 class IServerPageViewer;
 class TfrModFolder;
+class TWorkerJob;
 
 // The main window: a tab per installed game generation and, for the
 // selected one, a big button per mod folder. It creates the data module
@@ -77,12 +79,17 @@ protected:
 
 private:
   void DrawGUI();
+  // The answer of the update check, on the window's thread once it came.
+  void UpdateCheckAnswered(bool AAvailable);
   void BuildToolsMenu();
   void ConnectHandlers();
   void RestorePosition();
   void MoveOntoScreen();
 
   std::unique_ptr<TdmMain> FDataModule;
+  TQtWaitService FWaitService;
+  // The update check of this start, on a worker; stopped with the window.
+  std::unique_ptr<TWorkerJob> FUpdateCheck;
   std::unique_ptr<Ui::TfmMain> ui;
   TOptions FOptions;
   std::unique_ptr<TMainWindowLogic> FLogic;

@@ -465,3 +465,124 @@ TEST(HttpRoutinesTest, HttpGetFileReplacesTheFileOnlyWithAWholeAnswer) {
 }
 
 } // namespace
+
+namespace {
+
+using Kind = MisbehavingServer::Kind;
+
+// The message an EAppError of ACall carries; a failure text without one.
+template <class TCall> QString ErrorOf(TCall ACall) {
+  try {
+    ACall();
+  } catch (const EAppError& Error) {
+    return Error.Message();
+  }
+  return QStringLiteral("(no error)");
+}
+
+TEST(HttpLimitsTest, TheTotalTimeoutEndsAnAnswerThatTricklesPastTheStallLimit) {
+  // A byte every 50 ms: the stall limit of a minute never trips.
+  MisbehavingServer Trickling(Kind::Trickling, 50ms);
+  THttpClient Client;
+  Client.SetTotalTimeout(500);
+  const auto Start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ErrorOf([&] { Client.GetBytes(Trickling.Url()); }),
+            QStringLiteral("The server did not finish its answer within 0.5 seconds."));
+  const auto Took = std::chrono::steady_clock::now() - Start;
+  EXPECT_GE(Took, 500ms);
+  EXPECT_LT(Took, 1000ms);
+  EXPECT_TRUE(Client.LimitReached());
+  EXPECT_GT(Trickling.BodyBytesSent(), 2);
+
+  // Without a limit the answer went on.
+  Client.SetTotalTimeout(0);
+  const auto Begun = std::chrono::steady_clock::now();
+  Client.SetAbortCheck([&] { return std::chrono::steady_clock::now() - Begun > 700ms; });
+  EXPECT_NO_THROW(Client.GetBytes(Trickling.Url()));
+  EXPECT_FALSE(Client.LimitReached());
+}
+
+TEST(HttpLimitsTest, TheSizeCapEndsABodyWithoutEndBeforeItFillsTheMemory) {
+  MisbehavingServer Endless(Kind::Endless);
+  THttpClient Client;
+  Client.SetMaxBodySize(1024 * 1024);
+  QByteArray Body;
+  QBuffer Buffer(&Body);
+  Buffer.open(QIODevice::WriteOnly);
+  EXPECT_EQ(ErrorOf([&] { Client.GetToStream(Endless.Url(), Buffer); }),
+            QStringLiteral("The server's answer is larger than 1 MB."));
+  EXPECT_LE(Body.size(), 1024 * 1024);
+  EXPECT_TRUE(Client.LimitReached());
+  EXPECT_EQ(BodyTooLargeMessage(2048), QStringLiteral("The server's answer is larger than 2 KB."));
+  EXPECT_EQ(BodyTooLargeMessage(1536),
+            QStringLiteral("The server's answer is larger than 1536 bytes."));
+}
+
+// The page fetch of the server check stops at 64 MB and at its time limit,
+// each at the first attempt: another would only reach the limit again.
+TEST(HttpLimitsTest, HttpGetStopsAtItsLimitsWithoutAnotherAttempt) {
+  {
+    MisbehavingServer Endless(Kind::Endless);
+    EXPECT_EQ(ErrorOf([&] { HttpGet(Endless.Url()); }),
+              QStringLiteral("The server's answer is larger than 64 MB."));
+    EXPECT_EQ(Endless.Accepted(), 1);
+  }
+  MisbehavingServer Trickling(Kind::Trickling, 20ms);
+  THttpGetLimits Short;
+  Short.TotalTimeout = 300;
+  EXPECT_EQ(ErrorOf([&] { HttpGet(Trickling.Url(), THttpRedirects::Any, Short); }),
+            QStringLiteral("The server did not finish its answer within 0.3 seconds."));
+  EXPECT_EQ(Trickling.Accepted(), 1);
+  EXPECT_EQ(THttpGetLimits{}.TotalTimeout, 30000);
+}
+
+// A cancel ends the request and the attempts that would follow at once,
+// whether it comes while the server keeps silent or in the pause between two
+// attempts.
+TEST(HttpLimitsTest, ACancelEndsHttpGetAtOnceWithAnEmptyPage) {
+  MisbehavingServer Silent(Kind::Silent);
+  DroppingServer Dropping;
+  const struct {
+    const char* Name;
+    QString Url;
+  } Cases[] = {{"silent server", Silent.Url()}, {"between attempts", Dropping.Url()}};
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    std::atomic_bool Cancelled{false};
+    std::thread Canceller([&] {
+      std::this_thread::sleep_for(100ms);
+      Cancelled = true;
+    });
+    const auto Start = std::chrono::steady_clock::now();
+    QString Page = QStringLiteral("unset");
+    EXPECT_NO_THROW(Page = HttpGet(Case.Url, THttpRedirects::Any, {}, &Cancelled));
+    const auto Took = std::chrono::steady_clock::now() - Start;
+    Canceller.join();
+    EXPECT_TRUE(Page.isEmpty());
+    EXPECT_LT(Took, 350ms);
+  }
+  EXPECT_EQ(Silent.Accepted(), 1);
+  EXPECT_EQ(Dropping.Accepted().size(), 1u);
+}
+
+TEST(HttpLimitsTest, ACancelledDownloadLeavesTheFileAsItWas) {
+  TestEnvironment Env;
+  const QString Target = Env.PathOf(QStringLiteral("Temp/TilvaneSetup.exe"));
+  WriteFile(Target, "old installer");
+  MisbehavingServer Trickling(Kind::Trickling, 10ms);
+  std::atomic_bool Cancelled{false};
+  std::thread Canceller([&] {
+    std::this_thread::sleep_for(200ms);
+    Cancelled = true;
+  });
+  const auto Start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(DownloadHttpFile(Trickling.Url(), Target, &Cancelled));
+  EXPECT_LT(std::chrono::steady_clock::now() - Start, 450ms);
+  Canceller.join();
+  EXPECT_GT(Trickling.BodyBytesSent(), 0) << "part of a body had come";
+  EXPECT_EQ(ReadFile(Target), QByteArray("old installer"));
+  EXPECT_EQ(QDir(Env.PathOf(QStringLiteral("Temp"))).entryList(QDir::Files | QDir::Hidden),
+            QStringList(QStringLiteral("TilvaneSetup.exe")));
+}
+
+} // namespace

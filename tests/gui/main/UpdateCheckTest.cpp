@@ -45,9 +45,16 @@ protected:
 const QString UpdateQuestion =
     QStringLiteral("An update is available. Do you want to download and install it?");
 
+// The check runs on a worker: its answer comes a moment after the window
+// took its first events.
+bool WaitFor(const std::function<bool()>& ACondition) {
+  return QTest::qWaitFor(ACondition, 10000);
+}
+
 TEST_F(UpdateCheckTest, YesDownloadsStartsTheInstallerAndCloses) {
   Env.Prompts().AnswerYes();
   TfmMain& Window = OpenWithSite();
+  ASSERT_TRUE(WaitFor([&] { return !Window.isVisible(); }));
   EXPECT_EQ(Env.Prompts().Questions(), QStringList(UpdateQuestion));
   const QString Installer = Env.PathOf(QStringLiteral("Temp/TilvaneSetup.exe"));
   EXPECT_EQ(ReadFile(Installer), QByteArray("installer"));
@@ -59,6 +66,7 @@ TEST_F(UpdateCheckTest, YesDownloadsStartsTheInstallerAndCloses) {
 TEST_F(UpdateCheckTest, NoLeavesNothingBehind) {
   Env.Prompts().AnswerNo();
   TfmMain& Window = OpenWithSite();
+  ASSERT_TRUE(WaitFor([&] { return !Env.Prompts().Questions().isEmpty(); }));
   Settle(50);
   EXPECT_EQ(Env.Prompts().Questions(), QStringList(UpdateQuestion)); // asked once
   EXPECT_EQ(InstallerRequests, 0);
@@ -71,6 +79,7 @@ TEST_F(UpdateCheckTest, AFailedDownloadStartsNothingAndTheProgramStays) {
   InstallerStatus = 404;
   Env.Prompts().AnswerYes();
   TfmMain& Window = OpenWithSite();
+  ASSERT_TRUE(WaitFor([&] { return !Env.Prompts().Messages().isEmpty(); }));
   EXPECT_EQ(
       Env.Prompts().Messages(),
       QStringList(QStringLiteral("Unable to download: ") +
@@ -89,6 +98,8 @@ TEST_F(UpdateCheckTest, AVersionFileThatIsNoNumberReachesTheReport) {
                        });
   BadSite.Start();
   Open([&BadSite](TfmMain& AWindow) { AWindow.DataModule().SetUpdateSite(BadSite.Url("")); });
+  ASSERT_TRUE(WaitFor([&] { return !Reported.empty(); }));
+  Settle(50);
   ASSERT_EQ(Reported.size(), 1u);
   EXPECT_TRUE(Env.Prompts().Questions().isEmpty());
 }

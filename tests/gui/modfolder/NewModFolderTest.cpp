@@ -1,10 +1,13 @@
 // The new and edit mod folder dialog, and the export and import of button
 // files through it.
+#include "support/FailingPorts.h"
 #include "support/UpdateTestSupport.h"
 
 #include "core/common/IniFile.h"
 #include "core/modfolders/ModFolder.h"
 #include "datamodule/MainDM.h"
+#include "gui/common/QtWaitService.h"
+#include "gui/common/WaitingFM.h"
 #include "gui/dialogs/ServerURLInstructionFM.h"
 #include "gui/modfolder/NewModFolderFM.h"
 #include "support/TestEnvironment.h"
@@ -15,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -393,6 +397,52 @@ TEST_F(NewModFolderTest, OkCreatesAMissingDirectoryOrAsks) {
   EXPECT_TRUE(QFileInfo(Missing).isDir());
   EXPECT_EQ(Env.Prompts().Questions(), QStringList{Question});
   EXPECT_EQ(Server.Requests("/mods.html"), 4);
+  EXPECT_TRUE(Reported.empty());
+}
+
+// OK checks the server through the program's wait: against a server that
+// never answers the player sees the wait and may cancel it; the dialog stays
+// open with the URL box focused and nothing is told or created.
+TEST_F(NewModFolderTest, OkAgainstASilentServerCanBeCancelled) {
+  MisbehavingServer Silent(MisbehavingServer::Kind::Silent);
+  TQtWaitService Wait;
+  DataModule.SetWaitService(&Wait);
+  const QString Missing = Env.PathOf(QStringLiteral("new/folder"));
+  TfmNewModFolder Dialog(nullptr, TFSVersion::fsv25, DataModule);
+  Dialog.show();
+  Edit(Dialog, "edtName").setText(QStringLiteral("Server"));
+  Edit(Dialog, "edtModFolder").setText(Missing);
+  Edit(Dialog, "edtDedicatedServerUrl").setText(Silent.Url());
+
+  QElapsedTimer Clock;
+  qint64 CancelledAt = -1;
+  QString Text;
+  QTimer Poll;
+  QObject::connect(&Poll, &QTimer::timeout, [&] {
+    for (QWidget* Widget : QApplication::topLevelWidgets()) {
+      auto* Waiting = qobject_cast<TfmWaiting*>(Widget);
+      if (!Waiting || !Waiting->isVisible() || CancelledAt >= 0)
+        continue;
+      Text = Child<QLabel>(*Waiting, "lblWaitingFor").text();
+      CancelledAt = Clock.elapsed();
+      Child<QPushButton>(*Waiting, "btnCancel").click();
+    }
+  });
+  Poll.start(20);
+  Clock.start();
+  Click(Dialog, "btnOk");
+  const qint64 ReturnedAt = Clock.elapsed();
+  DataModule.SetWaitService(nullptr);
+
+  ASSERT_GE(CancelledAt, 0) << "no waiting dialog";
+  EXPECT_EQ(Text, QStringLiteral("Checking the server\u2026"));
+  EXPECT_LE(ReturnedAt - CancelledAt, 250);
+  EXPECT_FALSE(Accepted(Dialog));
+  EXPECT_TRUE(Dialog.isVisible());
+  EXPECT_EQ(Dialog.focusWidget(), &Edit(Dialog, "edtDedicatedServerUrl"));
+  EXPECT_TRUE(Env.Prompts().History().empty());
+  EXPECT_FALSE(QFileInfo::exists(Missing));
+  EXPECT_EQ(Silent.Accepted(), 1);
   EXPECT_TRUE(Reported.empty());
 }
 
