@@ -115,12 +115,14 @@ void TModFolderButtonLogic::MainClick() {
                                       NumberStr() + QStringLiteral(". It is already running."));
     return;
   }
+  // Only a folder that is in line with its server goes into the game. The
+  // update window's page check is the click's only server check, so the
+  // game's settings change only once it passed: a server that does not
+  // answer leaves the game on the folder it had.
+  if (FollowsServerOnClick() && !FWindows.RunUpdate(false))
+    return;
   FDataModule.SetFSModFolder(FFSVersion, FModFolder.Folder);
   FDataModule.SetFSJoinGame(FFSVersion, FModFolder.GameNameFilter, FModFolder.GamePassword);
-  // Only a folder that is in line with its server may go into the game: the
-  // game's settings already name it, but nothing starts.
-  if (HasServer() && FModFolder.AutoUpdateFromDedicatedServer && !FWindows.RunUpdate(false))
-    return;
   FDataModule.RunFS(FFSVersion);
   FWindows.ShowStartingNotice();
   FWindows.QueueRedraw();

@@ -156,7 +156,7 @@ TEST_F(MainWindowTest, AGameUnderProtonGetsWhatItSeesAndStartsThroughSteam) {
   EXPECT_FALSE(ShowsActiveMark(Main.Frames()[1]));
 }
 
-TEST_F(MainWindowTest, FailedUpdateLeavesTheGamePointingAtTheFolderAndStartsNothing) {
+TEST_F(MainWindowTest, FailedUpdateLeavesTheGameOnItsFolderAndStartsNothing) {
   Install(TFSVersion::fsv25);
   const TModFolder Followed = MakeFolder(QStringLiteral("Followed"), true);
   SetFolders(TFSVersion::fsv25, {Followed});
@@ -165,13 +165,15 @@ TEST_F(MainWindowTest, FailedUpdateLeavesTheGamePointingAtTheFolderAndStartsNoth
   Server.SetFile(QStringLiteral("A.zip"), "x");
   Server.SetStatusSequence(QStringLiteral("A.zip"), {500, 500, 500});
   TfmMain& Main = Open();
+  const QByteArray SettingsBefore = ReadFile(Games.GameSettings(TFSVersion::fsv25));
   Main.Frames()[0]->btnModFolderClick();
   Settle();
   EXPECT_EQ(
       Env.Prompts().Messages(),
       QStringList{QStringLiteral("Unable to download A.zip. Exiting.\r\nError: Internal Server "
                                  "Error(Code: 500)")});
-  EXPECT_EQ(Main.DataModule().GetFSModFolder(TFSVersion::fsv25), Followed.Folder);
+  EXPECT_EQ(ReadFile(Games.GameSettings(TFSVersion::fsv25)), SettingsBefore)
+      << "the game's settings change only after the sync";
   EXPECT_TRUE(Env.Platform().OpenedTargets().empty());
   EXPECT_FALSE(ShowsActiveMark(Main.Frames()[0])) << "no redraw after a failed update";
 }

@@ -88,7 +88,7 @@ protected:
 
 TEST_F(ServerWaitTest, TheWindowGoesOnWhileTheServerIsSilentAndCancelEndsTheWait) {
   TfmMain& Main = OpenWithSilentServer();
-  const QByteArray GameSettingsBefore = ReadFile(GameSettings(TFSVersion::fsv25));
+  const QByteArray GameSettingsBefore = ReadFile(Games.GameSettings(TFSVersion::fsv25));
   ASSERT_FALSE(GameSettingsBefore.isEmpty());
   Shift = true;
   const struct {
@@ -122,7 +122,7 @@ TEST_F(ServerWaitTest, TheWindowGoesOnWhileTheServerIsSilentAndCancelEndsTheWait
   }
   // A cancel shows nothing more, writes nothing and starts nothing.
   EXPECT_TRUE(Env.Prompts().History().empty());
-  EXPECT_EQ(ReadFile(GameSettings(TFSVersion::fsv25)), GameSettingsBefore);
+  EXPECT_EQ(ReadFile(Games.GameSettings(TFSVersion::fsv25)), GameSettingsBefore);
   EXPECT_TRUE(Env.Platform().OpenedTargets().empty());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
   EXPECT_TRUE(Reported.empty());
