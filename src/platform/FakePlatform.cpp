@@ -7,22 +7,22 @@ namespace tilvane::platform {
 namespace fs = std::filesystem;
 
 namespace {
-std::string MakeFolder(const fs::path& root, const char* name) {
-  fs::path folder = root / name;
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  return folder.string();
+std::string MakeFolder(const fs::path& ARoot, const char* AName) {
+  fs::path Folder = ARoot / AName;
+  std::error_code ErrorCode;
+  fs::create_directories(Folder, ErrorCode);
+  return Folder.string();
 }
 
-std::string Canonical(const std::string& path) {
-  std::error_code ec;
-  fs::path p = fs::weakly_canonical(fs::path(path), ec);
-  return ec ? path : p.string();
+std::string Canonical(const std::string& APath) {
+  std::error_code ErrorCode;
+  fs::path P = fs::weakly_canonical(fs::path(APath), ErrorCode);
+  return ErrorCode ? APath : P.string();
 }
 } // namespace
 
-FakePlatform::FakePlatform(fs::path root)
-    : FRoot(std::move(root)), FDocuments(MakeFolder(FRoot, "Documents")),
+FakePlatform::FakePlatform(fs::path ARoot)
+    : FRoot(std::move(ARoot)), FDocuments(MakeFolder(FRoot, "Documents")),
       FDesktop(MakeFolder(FRoot, "Desktop")), FLocalAppData(MakeFolder(FRoot, "LocalAppData")),
       FTemp(MakeFolder(FRoot, "Temp")), FProgramFiles(MakeFolder(FRoot, "ProgramFiles")) {}
 
@@ -48,10 +48,10 @@ std::string FakePlatform::SteamFolder() {
   return FSteam;
 }
 
-ProtonGame FakePlatform::FindProtonGame(std::uint32_t steamAppId,
+ProtonGame FakePlatform::FindProtonGame(std::uint32_t ASteamAppId,
                                         const std::string& /*steamGameRelative*/) {
-  const auto it = FProtonGames.find(steamAppId);
-  return it == FProtonGames.end() ? ProtonGame() : it->second;
+  const auto It = FProtonGames.find(ASteamAppId);
+  return It == FProtonGames.end() ? ProtonGame() : It->second;
 }
 
 std::vector<std::string> FakePlatform::RunningProcessNames() {
@@ -60,30 +60,30 @@ std::vector<std::string> FakePlatform::RunningProcessNames() {
   return FProcesses;
 }
 
-bool FakePlatform::ShellOpen(const std::string& target) {
-  FOpened.push_back(target);
+bool FakePlatform::ShellOpen(const std::string& ATarget) {
+  FOpened.push_back(ATarget);
   return FShellOpenResult;
 }
 
-bool FakePlatform::IsHidden(const std::string& path) {
-  return std::find(FHidden.begin(), FHidden.end(), Canonical(path)) != FHidden.end();
+bool FakePlatform::IsHidden(const std::string& APath) {
+  return std::find(FHidden.begin(), FHidden.end(), Canonical(APath)) != FHidden.end();
 }
 
-bool FakePlatform::SetHidden(const std::string& path, bool hidden) {
-  std::error_code ec;
-  if (!fs::exists(fs::path(path), ec))
+bool FakePlatform::SetHidden(const std::string& APath, bool AHidden) {
+  std::error_code ErrorCode;
+  if (!fs::exists(fs::path(APath), ErrorCode))
     return false;
-  const std::string key = Canonical(path);
-  auto it = std::find(FHidden.begin(), FHidden.end(), key);
-  if (hidden && it == FHidden.end())
-    FHidden.push_back(key);
-  else if (!hidden && it != FHidden.end())
-    FHidden.erase(it);
+  const std::string Key = Canonical(APath);
+  auto It = std::find(FHidden.begin(), FHidden.end(), Key);
+  if (AHidden && It == FHidden.end())
+    FHidden.push_back(Key);
+  else if (!AHidden && It != FHidden.end())
+    FHidden.erase(It);
   return true;
 }
 
-bool FakePlatform::SendMail(const MailMessage& message) {
-  FMails.push_back(message);
+bool FakePlatform::SendMail(const MailMessage& AMessage) {
+  FMails.push_back(AMessage);
   return FSendMailResult;
 }
 

@@ -18,7 +18,7 @@ class FakePlatform : public IPlatform {
 public:
   // Creates <root>/Documents, <root>/Desktop, <root>/LocalAppData, <root>/Temp
   // and <root>/ProgramFiles. Steam is absent until SetSteamFolder is called.
-  explicit FakePlatform(std::filesystem::path root);
+  explicit FakePlatform(std::filesystem::path ARoot);
 
   std::string DocumentsFolder() override;
   std::string GameDocumentsFolder() override;
@@ -28,28 +28,28 @@ public:
   std::string ProgramFilesFolder() override;
   std::string SteamFolder() override;
   // The game set with SetProtonGame for that App ID, else a native game.
-  ProtonGame FindProtonGame(std::uint32_t steamAppId,
-                            const std::string& steamGameRelative) override;
+  ProtonGame FindProtonGame(std::uint32_t ASteamAppId,
+                            const std::string& ASteamGameRelative) override;
   std::vector<std::string> RunningProcessNames() override;
-  bool ShellOpen(const std::string& target) override;
-  bool IsHidden(const std::string& path) override;
-  bool SetHidden(const std::string& path, bool hidden) override;
-  bool SendMail(const MailMessage& message) override;
+  bool ShellOpen(const std::string& ATarget) override;
+  bool IsHidden(const std::string& APath) override;
+  bool SetHidden(const std::string& APath, bool AHidden) override;
+  bool SendMail(const MailMessage& AMessage) override;
 
   const std::filesystem::path& Root() const { return FRoot; }
 
-  void SetDocumentsFolder(std::string folder) { FDocuments = std::move(folder); }
-  void SetGameDocumentsFolder(std::string folder) { FGameDocuments = std::move(folder); }
-  void SetProgramFilesFolder(std::string folder) { FProgramFiles = std::move(folder); }
-  void SetSteamFolder(std::string folder) { FSteam = std::move(folder); }
-  void SetProtonGame(std::uint32_t steamAppId, ProtonGame game) {
-    FProtonGames[steamAppId] = std::move(game);
+  void SetDocumentsFolder(std::string AFolder) { FDocuments = std::move(AFolder); }
+  void SetGameDocumentsFolder(std::string AFolder) { FGameDocuments = std::move(AFolder); }
+  void SetProgramFilesFolder(std::string AFolder) { FProgramFiles = std::move(AFolder); }
+  void SetSteamFolder(std::string AFolder) { FSteam = std::move(AFolder); }
+  void SetProtonGame(std::uint32_t ASteamAppId, ProtonGame AGame) {
+    FProtonGames[ASteamAppId] = std::move(AGame);
   }
-  void SetRunningProcesses(std::vector<std::string> names) { FProcesses = std::move(names); }
+  void SetRunningProcesses(std::vector<std::string> ANames) { FProcesses = std::move(ANames); }
   // Makes RunningProcessNames throw PlatformError with this text (empty: works again).
-  void SetProcessListError(std::string message) { FProcessListError = std::move(message); }
-  void SetShellOpenResult(bool result) { FShellOpenResult = result; }
-  void SetSendMailResult(bool result) { FSendMailResult = result; }
+  void SetProcessListError(std::string AMessage) { FProcessListError = std::move(AMessage); }
+  void SetShellOpenResult(bool AResult) { FShellOpenResult = AResult; }
+  void SetSendMailResult(bool AResult) { FSendMailResult = AResult; }
 
   const std::vector<std::string>& OpenedTargets() const { return FOpened; }
   const std::vector<MailMessage>& SentMails() const { return FMails; }

@@ -26,18 +26,18 @@ struct TFatalSignal {
   const char* Meaning;
 };
 
-constexpr TFatalSignal kSignals[] = {
+constexpr TFatalSignal Signals[] = {
     {SIGSEGV, "SIGSEGV", "invalid memory access"},
     {SIGABRT, "SIGABRT", "aborted"},
     {SIGBUS, "SIGBUS", "bus error"},
     {SIGFPE, "SIGFPE", "arithmetic error"},
     {SIGILL, "SIGILL", "illegal instruction"},
 };
-constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
-constexpr int kMaxFrames = 64;
+constexpr int SignalCount = sizeof Signals / sizeof Signals[0];
+constexpr int MaxFrames = 64;
 
 char GReportPath[4096];
-struct sigaction GPrevious[kSignalCount];
+struct sigaction GPrevious[SignalCount];
 bool GInstalled = false;
 // A stack overflow leaves no room on the thread's own stack for the handler.
 alignas(16) char GAlternateStack[64 * 1024];
@@ -60,7 +60,7 @@ void Write(int AFile, const char* AText) {
 
 // AValue in ABase with at least AMinDigits digits, zeros in front.
 void WriteNumber(int AFile, std::uint64_t AValue, unsigned ABase = 10, std::size_t AMinDigits = 1) {
-  char Text[signal_safe::kNumberTextSize];
+  char Text[signal_safe::NumberTextSize];
   Write(AFile, Text, signal_safe::FormatNumber(Text, AValue, ABase, AMinDigits));
 }
 
@@ -94,7 +94,7 @@ void WriteUtcTime(int AFile, std::int64_t ASeconds) {
 }
 
 const TFatalSignal* FindSignal(int ANumber) {
-  for (const TFatalSignal& Signal : kSignals)
+  for (const TFatalSignal& Signal : Signals)
     if (Signal.Number == ANumber)
       return &Signal;
   return nullptr;
@@ -120,8 +120,8 @@ void WriteReport(int AFile, int ASignal, const siginfo_t* AInfo) {
     WriteNumber(AFile, reinterpret_cast<std::uintptr_t>(AInfo->si_addr), 16, 16);
   }
   Write(AFile, "\nStack:\n");
-  void* Frames[kMaxFrames];
-  const int Count = backtrace(Frames, kMaxFrames);
+  void* Frames[MaxFrames];
+  const int Count = backtrace(Frames, MaxFrames);
   backtrace_symbols_fd(Frames, Count, AFile);
 }
 
@@ -172,10 +172,10 @@ bool InstallFatalSignalHandlers(const std::string& AReportPath) {
   Action.sa_sigaction = OnFatalSignal;
   Action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESETHAND;
   sigemptyset(&Action.sa_mask);
-  for (int i = 0; i < kSignalCount; ++i) {
-    if (sigaction(kSignals[i].Number, &Action, &GPrevious[i]) != 0) {
-      for (int j = 0; j < i; ++j)
-        sigaction(kSignals[j].Number, &GPrevious[j], nullptr);
+  for (int I = 0; I < SignalCount; ++I) {
+    if (sigaction(Signals[I].Number, &Action, &GPrevious[I]) != 0) {
+      for (int J = 0; J < I; ++J)
+        sigaction(Signals[J].Number, &GPrevious[J], nullptr);
       return false;
     }
   }
@@ -186,8 +186,8 @@ bool InstallFatalSignalHandlers(const std::string& AReportPath) {
 void RemoveFatalSignalHandlers() {
   if (!GInstalled)
     return;
-  for (int i = 0; i < kSignalCount; ++i)
-    sigaction(kSignals[i].Number, &GPrevious[i], nullptr);
+  for (int I = 0; I < SignalCount; ++I)
+    sigaction(Signals[I].Number, &GPrevious[I], nullptr);
   GInstalled = false;
 }
 

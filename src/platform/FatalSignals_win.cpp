@@ -20,7 +20,7 @@ struct TFatalException {
   const char* Meaning;
 };
 
-constexpr TFatalException kExceptions[] = {
+constexpr TFatalException Exceptions[] = {
     {EXCEPTION_ACCESS_VIOLATION, "EXCEPTION_ACCESS_VIOLATION", "invalid memory access"},
     {EXCEPTION_IN_PAGE_ERROR, "EXCEPTION_IN_PAGE_ERROR", "page could not be read"},
     {EXCEPTION_STACK_OVERFLOW, "EXCEPTION_STACK_OVERFLOW", "stack overflow"},
@@ -34,7 +34,7 @@ constexpr TFatalException kExceptions[] = {
     {EXCEPTION_ARRAY_BOUNDS_EXCEEDED, "EXCEPTION_ARRAY_BOUNDS_EXCEEDED", "array bounds exceeded"},
     {0xE06D7363, "C++ exception", "an error nothing caught"},
 };
-constexpr int kMaxFrames = 64;
+constexpr int MaxFrames = 64;
 
 wchar_t GReportPath[4096];
 LPTOP_LEVEL_EXCEPTION_FILTER GPreviousFilter = nullptr;
@@ -54,7 +54,7 @@ void Write(HANDLE AFile, const char* AText) {
 // AValue in ABase with at least AMinDigits digits, zeros in front.
 void WriteNumber(HANDLE AFile, std::uint64_t AValue, unsigned ABase = 10,
                  std::size_t AMinDigits = 1) {
-  char Text[signal_safe::kNumberTextSize];
+  char Text[signal_safe::NumberTextSize];
   Write(AFile, Text, signal_safe::FormatNumber(Text, AValue, ABase, AMinDigits));
 }
 
@@ -63,9 +63,9 @@ void WriteUtcTime(HANDLE AFile) {
   GetSystemTime(&Now);
   const WORD Parts[] = {Now.wYear, Now.wMonth, Now.wDay, Now.wHour, Now.wMinute, Now.wSecond};
   const char* const Separators[] = {"-", "-", " ", ":", ":", " UTC"};
-  for (int i = 0; i < 6; ++i) {
-    WriteNumber(AFile, Parts[i], 10, i == 0 ? 4 : 2);
-    Write(AFile, Separators[i]);
+  for (int I = 0; I < 6; ++I) {
+    WriteNumber(AFile, Parts[I], 10, I == 0 ? 4 : 2);
+    Write(AFile, Separators[I]);
   }
 }
 
@@ -115,10 +115,10 @@ template <typename TWriteHeader> void WriteReport(TWriteHeader AWriteHeader) {
   Write(File.get(), ", thread ID: ");
   WriteNumber(File.get(), GetCurrentThreadId());
   Write(File.get(), "\nStack:\n");
-  void* Frames[kMaxFrames];
-  const USHORT Count = RtlCaptureStackBackTrace(0, kMaxFrames, Frames, nullptr);
-  for (USHORT i = 0; i < Count; ++i)
-    WriteFrame(File.get(), Frames[i]);
+  void* Frames[MaxFrames];
+  const USHORT Count = RtlCaptureStackBackTrace(0, MaxFrames, Frames, nullptr);
+  for (USHORT I = 0; I < Count; ++I)
+    WriteFrame(File.get(), Frames[I]);
   FlushFileBuffers(File.get());
 }
 
@@ -127,7 +127,7 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* AInfo) {
   WriteReport([Record](HANDLE AFile) {
     const DWORD Code = Record ? Record->ExceptionCode : 0;
     const TFatalException* Known = nullptr;
-    for (const TFatalException& Exception : kExceptions)
+    for (const TFatalException& Exception : Exceptions)
       if (Exception.Code == Code)
         Known = &Exception;
     Write(AFile, "Fatal exception: ");

@@ -83,17 +83,17 @@ std::optional<TProcessorInfo> ProcessorFromCpuInfo(std::string_view ACpuInfo) {
   TProcessorInfo Info;
   // Some kernels start the file with an empty line.
   ACpuInfo = ACpuInfo.substr(std::min(ACpuInfo.find_first_not_of("\r\n"), ACpuInfo.size()));
-  ForEachField(ACpuInfo, [&Info](std::string_view Key, std::string_view Value) {
-    if (Key == "vendor_id")
-      Info.Vendor = Value;
-    else if (Key == "model name")
-      Info.Name = Value;
-    else if (Key == "cpu MHz")
-      Info.MHz = RoundedMHz(Value);
-    else if (Key == "flags")
-      SetFeatures(Info.Features, Value);
-    else if (Key == "fdiv_bug")
-      Info.Features.FdivBug = Value == "yes";
+  ForEachField(ACpuInfo, [&Info](std::string_view AKey, std::string_view AValue) {
+    if (AKey == "vendor_id")
+      Info.Vendor = AValue;
+    else if (AKey == "model name")
+      Info.Name = AValue;
+    else if (AKey == "cpu MHz")
+      Info.MHz = RoundedMHz(AValue);
+    else if (AKey == "flags")
+      SetFeatures(Info.Features, AValue);
+    else if (AKey == "fdiv_bug")
+      Info.Features.FdivBug = AValue == "yes";
   });
   if (Info.Vendor.empty() && Info.Name.empty())
     return std::nullopt;
@@ -102,13 +102,13 @@ std::optional<TProcessorInfo> ProcessorFromCpuInfo(std::string_view ACpuInfo) {
 
 std::optional<TMemoryInfo> MemoryFromMemInfo(std::string_view AMemInfo) {
   std::optional<std::uint64_t> Total, Available, Free;
-  ForEachField(AMemInfo, [&](std::string_view Key, std::string_view Value) {
-    if (Key == "MemTotal")
-      Total = KiloBytes(Value);
-    else if (Key == "MemAvailable")
-      Available = KiloBytes(Value);
-    else if (Key == "MemFree")
-      Free = KiloBytes(Value);
+  ForEachField(AMemInfo, [&](std::string_view AKey, std::string_view AValue) {
+    if (AKey == "MemTotal")
+      Total = KiloBytes(AValue);
+    else if (AKey == "MemAvailable")
+      Available = KiloBytes(AValue);
+    else if (AKey == "MemFree")
+      Free = KiloBytes(AValue);
   });
   if (!Total)
     return std::nullopt;

@@ -57,8 +57,8 @@ public:
   // library's `steamGameRelative` folder ("steamapps/common/Farming Simulator
   // 22"), runs under Proton, and where its prefix is. Empty where games run
   // natively (Windows) or the game is not installed that way.
-  virtual ProtonGame FindProtonGame(std::uint32_t steamAppId,
-                                    const std::string& steamGameRelative) = 0;
+  virtual ProtonGame FindProtonGame(std::uint32_t ASteamAppId,
+                                    const std::string& ASteamGameRelative) = 0;
 
   // File names (no folder) of the executables of the running processes.
   // Throws PlatformError when the system refuses to list them.
@@ -66,22 +66,22 @@ public:
 
   // Hands a file, folder or URL to the desktop's "open" action. False when the
   // request could not be handed over.
-  virtual bool ShellOpen(const std::string& target) = 0;
+  virtual bool ShellOpen(const std::string& ATarget) = 0;
 
   // The hidden file attribute. On file systems without one, IsHidden is false
   // and SetHidden succeeds without doing anything.
-  virtual bool IsHidden(const std::string& path) = 0;
-  virtual bool SetHidden(const std::string& path, bool hidden) = 0;
+  virtual bool IsHidden(const std::string& APath) = 0;
+  virtual bool SetHidden(const std::string& APath, bool AHidden) = 0;
 
   // Hands a message to the user's mail program. False when no mail program
   // took it.
-  virtual bool SendMail(const MailMessage& message) = 0;
+  virtual bool SendMail(const MailMessage& AMessage) = 0;
 };
 
 // The implementation for the operating system the program was built for.
 std::unique_ptr<IPlatform> CreateSystemPlatform();
 
 // The separator between folder names on this operating system ('/' or '\\').
-extern const char kPathDelimiter;
+extern const char PathDelimiter;
 
 } // namespace tilvane::platform

@@ -21,63 +21,63 @@ extern char** environ;
 
 namespace tilvane::platform {
 
-const char kPathDelimiter = '/';
+const char PathDelimiter = '/';
 
 namespace {
 
 struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
+  void operator()(DIR* ADir) const { closedir(ADir); }
 };
 using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
-std::string EnvOr(const char* name, const std::string& fallback) {
-  const char* value = std::getenv(name);
-  return value && *value ? std::string(value) : fallback;
+std::string EnvOr(const char* AName, const std::string& AFallback) {
+  const char* Value = std::getenv(AName);
+  return Value && *Value ? std::string(Value) : AFallback;
 }
 
 std::string HomeFolder() {
-  if (const char* home = std::getenv("HOME"); home && *home)
-    return home;
-  if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
-    return pw->pw_dir;
+  if (const char* Home = std::getenv("HOME"); Home && *Home)
+    return Home;
+  if (const passwd* Pw = getpwuid(getuid()); Pw && Pw->pw_dir)
+    return Pw->pw_dir;
   return "/";
 }
 
-bool Exists(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0;
+bool Exists(const std::string& APath) {
+  struct stat St {};
+  return stat(APath.c_str(), &St) == 0;
 }
 
 // An XDG user folder as the desktop's own tools find it: the user-dirs.dirs
 // file of the user's configuration, else the English default below home.
-std::string UserDir(const char* variable, const char* fallbackName) {
-  const std::string home = HomeFolder();
-  const std::string config = EnvOr("XDG_CONFIG_HOME", home + "/.config") + "/user-dirs.dirs";
-  std::string folder =
-      linux_parsing::UserDirFromConfig(linux_files::ReadWholeFile(config), variable, home);
-  return folder.empty() ? home + "/" + fallbackName : folder;
+std::string UserDir(const char* AVariable, const char* AFallbackName) {
+  const std::string Home = HomeFolder();
+  const std::string Config = EnvOr("XDG_CONFIG_HOME", Home + "/.config") + "/user-dirs.dirs";
+  std::string Folder =
+      linux_parsing::UserDirFromConfig(linux_files::ReadWholeFile(Config), AVariable, Home);
+  return Folder.empty() ? Home + "/" + AFallbackName : Folder;
 }
 
 // Starts `argv` without a shell. The child's pid, or -1 when it could not be
 // started (posix_spawnp reports a failed exec).
-pid_t Spawn(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& a : args)
-    argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+pid_t Spawn(const std::vector<std::string>& AArgs) {
+  std::vector<char*> Argv;
+  for (const std::string& A : AArgs)
+    Argv.push_back(const_cast<char*>(A.c_str()));
+  Argv.push_back(nullptr);
+  pid_t Pid = -1;
+  if (posix_spawnp(&Pid, Argv[0], nullptr, nullptr, Argv.data(), environ) != 0)
     return -1;
-  return pid;
+  return Pid;
 }
 
-int WaitForExit(pid_t pid) {
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
+int WaitForExit(pid_t APid) {
+  int Status = 0;
+  while (waitpid(APid, &Status, 0) < 0) {
     if (errno != EINTR)
       return -1;
   }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
 }
 
 class LinuxPlatform : public IPlatform {
@@ -93,56 +93,56 @@ public:
   std::string ProgramFilesFolder() override { return {}; }
 
   std::string SteamFolder() override {
-    const std::vector<std::string> roots = proton::SteamRoots(HomeFolder());
-    return roots.empty() ? std::string() : roots.front();
+    const std::vector<std::string> Roots = proton::SteamRoots(HomeFolder());
+    return Roots.empty() ? std::string() : Roots.front();
   }
 
-  ProtonGame FindProtonGame(std::uint32_t steamAppId,
-                            const std::string& steamGameRelative) override {
-    return proton::FindProtonGame(HomeFolder(), steamAppId, steamGameRelative);
+  ProtonGame FindProtonGame(std::uint32_t ASteamAppId,
+                            const std::string& ASteamGameRelative) override {
+    return proton::FindProtonGame(HomeFolder(), ASteamAppId, ASteamGameRelative);
   }
 
   std::vector<std::string> RunningProcessNames() override {
-    DirHandle proc(opendir("/proc"));
-    if (!proc)
+    DirHandle Proc(opendir("/proc"));
+    if (!Proc)
       throw PlatformError(std::string("Cannot list the running processes: ") +
                           std::strerror(errno));
-    std::vector<std::string> names;
-    while (const dirent* entry = readdir(proc.get())) {
-      const char* name = entry->d_name;
-      if (*name < '1' || *name > '9')
+    std::vector<std::string> Names;
+    while (const dirent* Entry = readdir(Proc.get())) {
+      const char* Name = Entry->d_name;
+      if (*Name < '1' || *Name > '9')
         continue; // not a process id
       // /proc/<pid>/comm would be shorter to read but is cut to 15 characters.
-      std::string cmdline = linux_files::ReadWholeFile(std::string("/proc/") + name + "/cmdline");
-      std::string exe = linux_parsing::ProcessNameFromCmdline(cmdline);
-      if (!exe.empty()) // kernel threads and zombies have no command line
-        names.push_back(std::move(exe));
+      std::string Cmdline = linux_files::ReadWholeFile(std::string("/proc/") + Name + "/cmdline");
+      std::string Exe = linux_parsing::ProcessNameFromCmdline(Cmdline);
+      if (!Exe.empty()) // kernel threads and zombies have no command line
+        Names.push_back(std::move(Exe));
     }
-    return names;
+    return Names;
   }
 
-  bool ShellOpen(const std::string& target) override {
-    const pid_t pid = Spawn({"xdg-open", target});
-    if (pid < 0)
+  bool ShellOpen(const std::string& ATarget) override {
+    const pid_t Pid = Spawn({"xdg-open", ATarget});
+    if (Pid < 0)
       return false;
     // The opener may run as long as the opened program: reap it without waiting.
-    std::thread([pid] { WaitForExit(pid); }).detach();
+    std::thread([Pid] { WaitForExit(Pid); }).detach();
     return true;
   }
 
   // Linux file systems have no hidden attribute: nothing to read or keep.
   bool IsHidden(const std::string& /*path*/) override { return false; }
-  bool SetHidden(const std::string& path, bool /*hidden*/) override { return Exists(path); }
+  bool SetHidden(const std::string& APath, bool /*hidden*/) override { return Exists(APath); }
 
-  bool SendMail(const MailMessage& message) override {
-    std::vector<std::string> args = {"xdg-email", "--subject", message.Subject, "--body",
-                                     message.Body};
-    for (const std::string& file : message.Attachments) {
-      args.push_back("--attach");
-      args.push_back(file);
+  bool SendMail(const MailMessage& AMessage) override {
+    std::vector<std::string> Args = {"xdg-email", "--subject", AMessage.Subject, "--body",
+                                     AMessage.Body};
+    for (const std::string& File : AMessage.Attachments) {
+      Args.push_back("--attach");
+      Args.push_back(File);
     }
-    const pid_t pid = Spawn(args);
-    return pid >= 0 && WaitForExit(pid) == 0;
+    const pid_t Pid = Spawn(Args);
+    return Pid >= 0 && WaitForExit(Pid) == 0;
   }
 };
 

@@ -11,7 +11,7 @@
 
 namespace tilvane::platform {
 
-const char kPathDelimiter = '\\';
+const char PathDelimiter = '\\';
 
 namespace {
 
@@ -104,31 +104,31 @@ public:
 
   std::vector<std::string> RunningProcessNames() override { return ProcessNames(); }
 
-  bool ShellOpen(const std::string& target) override {
+  bool ShellOpen(const std::string& ATarget) override {
     // No verb: the file type's default action, which for an installer is
     // "open" and for a folder is the explorer.
     const HINSTANCE Result =
-        ShellExecuteW(nullptr, nullptr, Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        ShellExecuteW(nullptr, nullptr, Widen(ATarget).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(Result) > 32;
   }
 
-  bool IsHidden(const std::string& path) override {
-    const DWORD Attributes = GetFileAttributesW(Widen(path).c_str());
+  bool IsHidden(const std::string& APath) override {
+    const DWORD Attributes = GetFileAttributesW(Widen(APath).c_str());
     return Attributes != INVALID_FILE_ATTRIBUTES && (Attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
   }
 
-  bool SetHidden(const std::string& path, bool hidden) override {
-    const std::wstring WidePath = Widen(path);
+  bool SetHidden(const std::string& APath, bool AHidden) override {
+    const std::wstring WidePath = Widen(APath);
     const DWORD Attributes = GetFileAttributesW(WidePath.c_str());
     if (Attributes == INVALID_FILE_ATTRIBUTES)
       return false;
     const DWORD Wanted =
-        hidden ? (Attributes | FILE_ATTRIBUTE_HIDDEN) : (Attributes & ~FILE_ATTRIBUTE_HIDDEN);
+        AHidden ? (Attributes | FILE_ATTRIBUTE_HIDDEN) : (Attributes & ~FILE_ATTRIBUTE_HIDDEN);
     return Wanted == Attributes ||
            SetFileAttributesW(WidePath.c_str(), win::SettableAttributes(Wanted)) != 0;
   }
 
-  bool SendMail(const MailMessage& message) override { return win::SendMailThroughMapi(message); }
+  bool SendMail(const MailMessage& AMessage) override { return win::SendMailThroughMapi(AMessage); }
 };
 
 } // namespace

@@ -14,22 +14,22 @@ namespace tilvane::platform::proton {
 // (Steam's pointer to the install it runs, mostly a link to one of the
 // others) first, then ~/.local/share/Steam, ~/.steam/debian-installation and
 // the Flatpak install.
-std::vector<std::string> SteamRoots(const std::string& home);
+std::vector<std::string> SteamRoots(const std::string& AHome);
 
 // The libraries of one Steam install, each once: the install itself, then
 // those listed in steamapps/libraryfolders.vdf (where current Steam keeps
 // the list) and config/libraryfolders.vdf (older Steam).
-std::vector<std::string> SteamLibraries(const std::string& steamRoot);
+std::vector<std::string> SteamLibraries(const std::string& ASteamRoot);
 
 // The documents folder of a Proton prefix: steamuser's "Documents", or
 // "My Documents" in prefixes made by older Proton versions. The one holding
 // "My Games" wins; without either, "Documents", where the game will create it.
-std::string PrefixDocumentsFolder(const std::string& prefix);
+std::string PrefixDocumentsFolder(const std::string& APrefix);
 
 // The first library of the first Steam install that holds the game's folder
 // and its prefix (steamapps/compatdata/<appid>/pfx) decides. Empty when no
 // library has both.
-ProtonGame FindProtonGame(const std::string& home, std::uint32_t steamAppId,
-                          const std::string& steamGameRelative);
+ProtonGame FindProtonGame(const std::string& AHome, std::uint32_t ASteamAppId,
+                          const std::string& ASteamGameRelative);
 
 } // namespace tilvane::platform::proton

@@ -13,73 +13,73 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool IsDirectory(const fs::path& path) {
-  std::error_code ec;
-  return fs::is_directory(path, ec);
+bool IsDirectory(const fs::path& APath) {
+  std::error_code ErrorCode;
+  return fs::is_directory(APath, ErrorCode);
 }
 
 // Adds `folder` unless it is one already listed under another name: links
 // between Steam's folders are common, so the real path decides.
-void AddOnce(std::vector<std::string>& list, std::vector<fs::path>& seen,
-             const std::string& folder) {
-  std::error_code ec;
-  fs::path real = fs::canonical(folder, ec);
-  if (ec)
-    real = fs::path(folder).lexically_normal();
-  if (std::find(seen.begin(), seen.end(), real) != seen.end())
+void AddOnce(std::vector<std::string>& AList, std::vector<fs::path>& ASeen,
+             const std::string& AFolder) {
+  std::error_code ErrorCode;
+  fs::path Real = fs::canonical(AFolder, ErrorCode);
+  if (ErrorCode)
+    Real = fs::path(AFolder).lexically_normal();
+  if (std::find(ASeen.begin(), ASeen.end(), Real) != ASeen.end())
     return;
-  seen.push_back(real);
-  list.push_back(folder);
+  ASeen.push_back(Real);
+  AList.push_back(AFolder);
 }
 
 } // namespace
 
-std::vector<std::string> SteamRoots(const std::string& home) {
-  std::vector<std::string> roots;
-  std::vector<fs::path> seen;
-  for (const char* relative :
+std::vector<std::string> SteamRoots(const std::string& AHome) {
+  std::vector<std::string> Roots;
+  std::vector<fs::path> Seen;
+  for (const char* Relative :
        {"/.steam/steam", "/.local/share/Steam", "/.steam/debian-installation",
         "/.var/app/com.valvesoftware.Steam/.local/share/Steam"}) {
-    const std::string candidate = home + relative;
-    if (IsDirectory(candidate))
-      AddOnce(roots, seen, candidate);
+    const std::string Candidate = AHome + Relative;
+    if (IsDirectory(Candidate))
+      AddOnce(Roots, Seen, Candidate);
   }
-  return roots;
+  return Roots;
 }
 
-std::vector<std::string> SteamLibraries(const std::string& steamRoot) {
-  std::vector<std::string> libraries;
-  std::vector<fs::path> seen;
-  AddOnce(libraries, seen, steamRoot);
-  for (const char* file : {"/steamapps/libraryfolders.vdf", "/config/libraryfolders.vdf"}) {
-    for (const std::string& library :
-         linux_parsing::SteamLibraryPaths(linux_files::ReadWholeFile(steamRoot + file))) {
-      if (IsDirectory(library))
-        AddOnce(libraries, seen, library);
+std::vector<std::string> SteamLibraries(const std::string& ASteamRoot) {
+  std::vector<std::string> Libraries;
+  std::vector<fs::path> Seen;
+  AddOnce(Libraries, Seen, ASteamRoot);
+  for (const char* File : {"/steamapps/libraryfolders.vdf", "/config/libraryfolders.vdf"}) {
+    for (const std::string& Library :
+         linux_parsing::SteamLibraryPaths(linux_files::ReadWholeFile(ASteamRoot + File))) {
+      if (IsDirectory(Library))
+        AddOnce(Libraries, Seen, Library);
     }
   }
-  return libraries;
+  return Libraries;
 }
 
-std::string PrefixDocumentsFolder(const std::string& prefix) {
-  const std::string user = prefix + "/drive_c/users/steamuser/";
-  const std::string current = user + "Documents";
-  const std::string older = user + "My Documents";
-  for (const std::string& folder : {current, older}) {
-    if (IsDirectory(folder + "/My Games"))
-      return folder;
+std::string PrefixDocumentsFolder(const std::string& APrefix) {
+  const std::string User = APrefix + "/drive_c/users/steamuser/";
+  const std::string Current = User + "Documents";
+  const std::string Older = User + "My Documents";
+  for (const std::string& Folder : {Current, Older}) {
+    if (IsDirectory(Folder + "/My Games"))
+      return Folder;
   }
-  return !IsDirectory(current) && IsDirectory(older) ? older : current;
+  return !IsDirectory(Current) && IsDirectory(Older) ? Older : Current;
 }
 
-ProtonGame FindProtonGame(const std::string& home, std::uint32_t steamAppId,
-                          const std::string& steamGameRelative) {
-  const std::string compatdata = "/steamapps/compatdata/" + std::to_string(steamAppId) + "/pfx";
-  for (const std::string& root : SteamRoots(home)) {
-    for (const std::string& library : SteamLibraries(root)) {
-      const std::string prefix = library + compatdata;
-      if (IsDirectory(library + "/" + steamGameRelative) && IsDirectory(prefix))
-        return ProtonGame{prefix, PrefixDocumentsFolder(prefix)};
+ProtonGame FindProtonGame(const std::string& AHome, std::uint32_t ASteamAppId,
+                          const std::string& ASteamGameRelative) {
+  const std::string Compatdata = "/steamapps/compatdata/" + std::to_string(ASteamAppId) + "/pfx";
+  for (const std::string& Root : SteamRoots(AHome)) {
+    for (const std::string& Library : SteamLibraries(Root)) {
+      const std::string Prefix = Library + Compatdata;
+      if (IsDirectory(Library + "/" + ASteamGameRelative) && IsDirectory(Prefix))
+        return ProtonGame{Prefix, PrefixDocumentsFolder(Prefix)};
     }
   }
   return {};

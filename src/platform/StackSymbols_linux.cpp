@@ -101,16 +101,16 @@ void SymbolizeAddress(std::uintptr_t AAddress, std::vector<TStackFrame>& AFrames
     AFrames.emplace_back();
     AFrames.back().Address = AAddress;
   }
-  for (std::size_t i = Lookup.First; i + 1 < AFrames.size(); ++i)
-    AFrames[i].Inlined = true;
+  for (std::size_t I = Lookup.First; I + 1 < AFrames.size(); ++I)
+    AFrames[I].Inlined = true;
   // The debug information names a function without its namespace and class
   // unless it has external linkage; the symbol table has the full name, and
   // where it is all there is, the symbol's start shows how far into it we were.
   TStackFrame& Outer = AFrames.back();
   if (State)
     backtrace_syminfo(State, AAddress - 1, AddSymbolInfo, IgnoreError, &Outer);
-  for (std::size_t i = Lookup.First; i < AFrames.size(); ++i)
-    AddLoaderInfo(AFrames[i]);
+  for (std::size_t I = Lookup.First; I < AFrames.size(); ++I)
+    AddLoaderInfo(AFrames[I]);
 }
 
 #else
@@ -131,8 +131,8 @@ void SymbolizeAddress(std::uintptr_t AAddress, std::vector<TStackFrame>& AFrames
 std::vector<TStackFrame> SymbolizeStack(const TRawStack& AStack) {
   std::vector<TStackFrame> Frames;
   Frames.reserve(AStack.Count);
-  for (int i = 0; i < AStack.Count; ++i)
-    SymbolizeAddress(reinterpret_cast<std::uintptr_t>(AStack.Frames[i]), Frames);
+  for (int I = 0; I < AStack.Count; ++I)
+    SymbolizeAddress(reinterpret_cast<std::uintptr_t>(AStack.Frames[I]), Frames);
   return Frames;
 }
 

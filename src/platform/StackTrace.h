@@ -13,12 +13,12 @@ namespace tilvane::platform {
 
 // Deep enough for a handler called from the event loop of a modal window
 // inside the main window's loop; deeper frames are the loops themselves.
-constexpr int kMaxStackFrames = 48;
+constexpr int MaxStackFrames = 48;
 
 // Return addresses of one thread's stack, innermost first, with where and
 // when they were taken.
 struct TRawStack {
-  std::array<void*, kMaxStackFrames> Frames{};
+  std::array<void*, MaxStackFrames> Frames{};
   int Count = 0;
   std::int64_t ThreadId = 0;
   std::chrono::system_clock::time_point Time;

@@ -13,8 +13,8 @@ namespace {
 
 // Frames above the caller's: backtrace() itself or a sanitizer's wrapper of it,
 // and CaptureStack. Callers may skip a few more.
-constexpr int kMaxOwnFrames = 4;
-constexpr int kMaxSkip = 4;
+constexpr int MaxOwnFrames = 4;
+constexpr int MaxSkip = 4;
 
 } // namespace
 
@@ -26,18 +26,18 @@ __attribute__((noinline)) TRawStack CaptureStack(int ASkip) {
   // glibc's backtrace() walks the unwind tables, which works without frame
   // pointers (release builds omit them). The first call in a process loads
   // libgcc_s; every later one only walks.
-  void* Buffer[kMaxOwnFrames + kMaxSkip + kMaxStackFrames];
+  void* Buffer[MaxOwnFrames + MaxSkip + MaxStackFrames];
   const int Count = backtrace(Buffer, static_cast<int>(std::size(Buffer)));
   // How many frames lie above the caller depends on the build (AddressSanitizer
   // wraps backtrace()); the caller's frame is the one this function returns to.
   const void* Caller = __builtin_return_address(0);
   int First = 0;
-  while (First < std::min(Count, kMaxOwnFrames) && Buffer[First] != Caller)
+  while (First < std::min(Count, MaxOwnFrames) && Buffer[First] != Caller)
     ++First;
-  if (First == std::min(Count, kMaxOwnFrames))
+  if (First == std::min(Count, MaxOwnFrames))
     First = 1;
-  First += std::clamp(ASkip, 0, kMaxSkip);
-  Stack.Count = std::clamp(Count - First, 0, kMaxStackFrames);
+  First += std::clamp(ASkip, 0, MaxSkip);
+  Stack.Count = std::clamp(Count - First, 0, MaxStackFrames);
   std::copy_n(Buffer + First, Stack.Count, Stack.Frames.begin());
   return Stack;
 }

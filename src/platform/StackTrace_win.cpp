@@ -18,7 +18,7 @@ namespace tilvane::platform {
 
 namespace {
 
-constexpr int kMaxSkip = 4;
+constexpr int MaxSkip = 4;
 
 // Static initialisation runs on the thread that starts the process, before
 // main(): the thread that will run the user interface.
@@ -52,11 +52,11 @@ TILVANE_NOINLINE TRawStack CaptureStack(int ASkip) {
   Stack.Time = std::chrono::system_clock::now();
   // The unwinder walks the unwind tables of x64 code, which every function
   // has; frame pointers are not needed. Its first frame is this function's.
-  void* Buffer[1 + kMaxSkip + kMaxStackFrames];
-  const ULONG Skip = 1 + static_cast<ULONG>(std::clamp(ASkip, 0, kMaxSkip));
+  void* Buffer[1 + MaxSkip + MaxStackFrames];
+  const ULONG Skip = 1 + static_cast<ULONG>(std::clamp(ASkip, 0, MaxSkip));
   const USHORT Count =
       RtlCaptureStackBackTrace(Skip, static_cast<ULONG>(std::size(Buffer)) - Skip, Buffer, nullptr);
-  Stack.Count = std::clamp(static_cast<int>(Count), 0, kMaxStackFrames);
+  Stack.Count = std::clamp(static_cast<int>(Count), 0, MaxStackFrames);
   std::copy_n(Buffer, Stack.Count, Stack.Frames.begin());
   return Stack;
 }
@@ -75,9 +75,9 @@ std::int64_t MainThreadId() {
 std::vector<TStackFrame> SymbolizeStack(const TRawStack& AStack) {
   std::vector<TStackFrame> Frames;
   Frames.reserve(AStack.Count);
-  for (int i = 0; i < AStack.Count; ++i) {
+  for (int I = 0; I < AStack.Count; ++I) {
     TStackFrame Frame;
-    Frame.Address = reinterpret_cast<std::uintptr_t>(AStack.Frames[i]);
+    Frame.Address = reinterpret_cast<std::uintptr_t>(AStack.Frames[I]);
     AddModuleInfo(Frame);
     Frames.push_back(std::move(Frame));
   }

@@ -42,9 +42,9 @@ int AddModule(dl_phdr_info* AInfo, size_t, void* AData) {
     // The first loadable segment starts the module; for a library or a
     // position-independent program its address is the load bias itself.
     ElfW(Addr) Lowest = ~ElfW(Addr)(0);
-    for (ElfW(Half) i = 0; i < AInfo->dlpi_phnum; ++i)
-      if (AInfo->dlpi_phdr[i].p_type == PT_LOAD)
-        Lowest = std::min(Lowest, AInfo->dlpi_phdr[i].p_vaddr);
+    for (ElfW(Half) I = 0; I < AInfo->dlpi_phnum; ++I)
+      if (AInfo->dlpi_phdr[I].p_type == PT_LOAD)
+        Lowest = std::min(Lowest, AInfo->dlpi_phdr[I].p_vaddr);
     if (Lowest == ~ElfW(Addr)(0))
       return 0;
     const long PageSize = sysconf(_SC_PAGESIZE);
@@ -80,7 +80,7 @@ std::vector<TThreadInfo> ListThreads() {
     Threads.push_back(std::move(Thread));
   }
   std::sort(Threads.begin(), Threads.end(),
-            [](const TThreadInfo& A, const TThreadInfo& B) { return A.Id < B.Id; });
+            [](const TThreadInfo& A_, const TThreadInfo& AB) { return A_.Id < AB.Id; });
   return Threads;
 }
 

@@ -94,7 +94,7 @@ std::vector<TThreadInfo> ListThreads() {
   if (!Complete)
     return {};
   std::sort(Threads.begin(), Threads.end(),
-            [](const TThreadInfo& A, const TThreadInfo& B) { return A.Id < B.Id; });
+            [](const TThreadInfo& A_, const TThreadInfo& AB) { return A_.Id < AB.Id; });
   return Threads;
 }
 

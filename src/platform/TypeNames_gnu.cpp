@@ -12,7 +12,7 @@ namespace tilvane::platform {
 
 namespace {
 struct FreeDeleter {
-  void operator()(char* p) const { std::free(p); }
+  void operator()(char* AP) const { std::free(AP); }
 };
 } // namespace
 

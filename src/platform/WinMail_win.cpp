@@ -66,14 +66,14 @@ template <typename Char> ULONG Send(TSendMail ASendMail, const TMailTexts& AText
   TText<Char> Subject = Encode(ATexts.Subject, Char());
   TText<Char> Body = Encode(ATexts.Body, Char());
   std::vector<TText<Char>> Paths, Names;
-  for (std::size_t i = 0; i < ATexts.Paths.size(); ++i) {
-    Paths.push_back(Encode(ATexts.Paths[i], Char()));
-    Names.push_back(Encode(ATexts.Names[i], Char()));
+  for (std::size_t I = 0; I < ATexts.Paths.size(); ++I) {
+    Paths.push_back(Encode(ATexts.Paths[I], Char()));
+    Names.push_back(Encode(ATexts.Names[I], Char()));
   }
   std::vector<TMapiFile<Char>> Files;
-  for (std::size_t i = 0; i < Paths.size(); ++i)
+  for (std::size_t I = 0; I < Paths.size(); ++I)
     // Position -1: the mail program places the attachment.
-    Files.push_back({0, 0, static_cast<ULONG>(-1), Paths[i].data(), Names[i].data(), nullptr});
+    Files.push_back({0, 0, static_cast<ULONG>(-1), Paths[I].data(), Names[I].data(), nullptr});
   TMapiMessage<Char> Message{};
   Message.Subject = Subject.data();
   Message.NoteText = Body.data();

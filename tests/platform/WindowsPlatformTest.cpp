@@ -14,20 +14,20 @@ namespace {
 using test::Attributes;
 using test::TTestFolder;
 
-constexpr wchar_t kSteamKey[] = L"SOFTWARE\\WOW6432Node\\Valve\\Steam";
+constexpr wchar_t SteamKey[] = L"SOFTWARE\\WOW6432Node\\Valve\\Steam";
 
 bool RunsUnderWine() {
   return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 void DeleteSteamKey() {
-  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kSteamKey, KEY_WOW64_64KEY, 0);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, SteamKey, KEY_WOW64_64KEY, 0);
 }
 
 // The key as Steam's installer leaves it; no value when AInstallPath is empty.
 void WriteSteamKey(const std::wstring& AInstallPath) {
   HKEY Key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSteamKey, 0, nullptr, 0,
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, SteamKey, 0, nullptr, 0,
                             KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &Key, nullptr),
             ERROR_SUCCESS);
   if (!AInstallPath.empty())
@@ -59,7 +59,7 @@ TEST(WindowsPlatformTest, KnownFoldersExist) {
     EXPECT_TRUE(Found & FILE_ATTRIBUTE_DIRECTORY) << Folder.Path;
   }
   EXPECT_EQ(Platform->GameDocumentsFolder(), Platform->DocumentsFolder());
-  EXPECT_EQ(kPathDelimiter, '\\');
+  EXPECT_EQ(PathDelimiter, '\\');
 }
 
 TEST(WindowsPlatformTest, SteamFolderFromTheRegistry) {

@@ -5,7 +5,7 @@
 namespace tilvane {
 
 QChar PathDelim() {
-  return QChar::fromLatin1(platform::kPathDelimiter);
+  return QChar::fromLatin1(platform::PathDelimiter);
 }
 
 QString JoinPath(const QString& first, const QString& second) {
