@@ -45,7 +45,7 @@ class TdmMain {
 public:
   // Runs DataModuleCreate. An error in one of its steps skips the remaining
   // steps and goes to `reporter`; the object is usable all the same.
-  TdmMain(platform::IPlatform& platform, IPromptService& prompts, TErrorReporter reporter = {});
+  TdmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TErrorReporter AReporter = {});
   // Runs DataModuleDestroy.
   ~TdmMain();
 
@@ -74,9 +74,9 @@ public:
 
   // ---- Application settings ---------------------------------------------
   QString GetModManagerModFolders() const;
-  void SetModManagerModFolders(const QString& Value);
+  void SetModManagerModFolders(const QString& AValue);
   QString GetTheme() const;
-  void SetTheme(const QString& Value);
+  void SetTheme(const QString& AValue);
 
   // ---- Remembered window state (section Form, key class + "-" + value) ---
   // -999999 means that nothing was saved.
@@ -90,29 +90,29 @@ public:
                       bool ADefaultValue) const;
   void SetFormBoolean(const QString& AClassName, const QString& AValueName, bool AValue);
   QPoint GetFormPos(const QString& AClassName) const;
-  void SetFormPos(const QString& AClassName, const QPoint& Point);
+  void SetFormPos(const QString& AClassName, const QPoint& APoint);
   QPoint GetFormSize(const QString& AClassName) const; // x = width, y = height
-  void SetFormSize(const QString& AClassName, const QPoint& Point);
+  void SetFormSize(const QString& AClassName, const QPoint& APoint);
   bool GetFormIsMaximized(const QString& AClassName) const;
-  void SetFormIsMaximized(const QString& AClassName, bool IsMaximized);
+  void SetFormIsMaximized(const QString& AClassName, bool AIsMaximized);
 
   // ---- Mod folders and per-game files (MainDMModFolders.cpp) -------------
   // The mod folders of the generation last loaded, in button order.
   TModFolderList& ModFolderList() { return FModFolderList; }
-  TIniFile& GetIniFileForFS(TFSVersion FSVersion);
-  void LoadModFolders(TFSVersion FSVersion);
-  void SaveModFolders(TFSVersion FSVersion);
+  TIniFile& GetIniFileForFS(TFSVersion AFsVersion);
+  void LoadModFolders(TFSVersion AFsVersion);
+  void SaveModFolders(TFSVersion AFsVersion);
   void MoveToFirst(TFSVersion AFSVersion, TModFolder* AModFolder);
   void MoveUp(TFSVersion AFSVersion, TModFolder* AModFolder);
   void MoveDown(TFSVersion AFSVersion, TModFolder* AModFolder);
   void MoveToLast(TFSVersion AFSVersion, TModFolder* AModFolder);
   void DeleteModFolder(TFSVersion AFSVersion, TModFolder* AModFolder, bool ADeleteFolder);
-  bool GetFSShowTab(TFSVersion FSVersion);
-  void SetFSShowTab(TFSVersion FSVersion, bool Value);
+  bool GetFSShowTab(TFSVersion AFsVersion);
+  void SetFSShowTab(TFSVersion AFsVersion, bool AValue);
 
 private:
   // Gives a new per-game file its one default mod folder.
-  void DoFirstTimeStart(TFSVersion FSVersion);
+  void DoFirstTimeStart(TFSVersion AFsVersion);
   // The index of `AModFolder` in the list; raises "Argument out of range" when
   // it is not there.
   int IndexOfModFolder(const TModFolder* AModFolder) const;
@@ -122,51 +122,51 @@ public:
   // ---- Game generations and locations (MainDMGame.cpp) -----------------
   // The game's documents folder (inside its prefix when it runs under
   // Proton); empty when the game never ran on this account.
-  QString GetFSMyGamesFolder(TFSVersion FSVersion) const;
+  QString GetFSMyGamesFolder(TFSVersion AFsVersion) const;
   // The game's Proton prefix; empty when the game runs natively.
-  QString GetFSProtonPrefix(TFSVersion FSVersion) const;
-  QString GetFSProgramLocation(TFSVersion FSVersion);
-  void SetFSProgramLocation(TFSVersion FSVersion, const QString& Value);
+  QString GetFSProtonPrefix(TFSVersion AFsVersion) const;
+  QString GetFSProgramLocation(TFSVersion AFsVersion);
+  void SetFSProgramLocation(TFSVersion AFsVersion, const QString& AValue);
 
 private:
   QString GetSteamFolder();
   QString GetProgramFilesFolder();
   // The executable in the usual install folders, or empty.
-  QString SearchFSProgram(TFSVersion FSVersion);
+  QString SearchFSProgram(TFSVersion AFsVersion);
 
 public:
   // ---- The game's settings files (MainDMGame.cpp) ------------------------
-  bool GetFSEnableDevConsole(TFSVersion FSVersion);
-  void SetFSEnableDevConsole(TFSVersion FSVersion, bool Value);
-  QString GetFSInGameName(TFSVersion FSVersion);
-  void SetFSInGameName(TFSVersion FSVersion, const QString& Value);
-  QString GetFSModFolder(TFSVersion FSVersion);
+  bool GetFSEnableDevConsole(TFSVersion AFsVersion);
+  void SetFSEnableDevConsole(TFSVersion AFsVersion, bool AValue);
+  QString GetFSInGameName(TFSVersion AFsVersion);
+  void SetFSInGameName(TFSVersion AFsVersion, const QString& AValue);
+  QString GetFSModFolder(TFSVersion AFsVersion);
   // Raises FSModFolderRefusal's message, writing nothing, for a folder the
   // game cannot see.
-  void SetFSModFolder(TFSVersion FSVersion, const QString& AFolder);
+  void SetFSModFolder(TFSVersion AFsVersion, const QString& AFolder);
   // Why the game cannot be given AFolder as its mod folder (a game under
   // Proton sees only what its prefix's drives lead to); empty when it can.
-  QString FSModFolderRefusal(TFSVersion FSVersion, const QString& AFolder) const;
-  void GetFSJoinGame(TFSVersion FSVersion, QString& GameNameFilter, QString& GamePassword);
-  void SetFSJoinGame(TFSVersion FSVersion, const QString& GameNameFilter,
-                     const QString& GamePassword);
+  QString FSModFolderRefusal(TFSVersion AFsVersion, const QString& AFolder) const;
+  void GetFSJoinGame(TFSVersion AFsVersion, QString& AGameNameFilter, QString& AGamePassword);
+  void SetFSJoinGame(TFSVersion AFsVersion, const QString& AGameNameFilter,
+                     const QString& AGamePassword);
 
   // ---- The game process (MainDMGame.cpp) ---------------------------------
-  bool IsFSRunning(TFSVersion FSVersion);
-  void RunFS(TFSVersion FSVersion);
-  void DeleteLogFile(TFSVersion FSVersion);
-  void DeleteShaderCache(TFSVersion FSVersion);
+  bool IsFSRunning(TFSVersion AFsVersion);
+  void RunFS(TFSVersion AFsVersion);
+  void DeleteLogFile(TFSVersion AFsVersion);
+  void DeleteShaderCache(TFSVersion AFsVersion);
 
 private:
-  bool IsProcessRunning(const QString& sExeName);
+  bool IsProcessRunning(const QString& ASExeName);
 
 public:
   // ---- Dedicated server (MainDMServer.cpp) -------------------------------
   static QString CreateServerURL(const QString& AServerURL, const QString& AWebUsername,
                                  const QString& AWebPassword);
-  bool ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
+  bool ValidateServerURL(TFSVersion AFsVersion, const QString& AServerURL,
                          const QString& AWebUsername, const QString& AWebPassword);
-  QString GetModPageHTML(TFSVersion FSVersion, const QString& AServerURL,
+  QString GetModPageHTML(TFSVersion AFsVersion, const QString& AServerURL,
                          const QString& AWebUsername, const QString& AWebPassword);
   // Where ValidateServerURL shows a page that is neither the login page nor
   // the mod list page; the program sets the page diagnostics window's viewer.
@@ -189,7 +189,7 @@ public:
   // unreachable site or an answer other than 200 is no update and shows
   // nothing; LatestVersion receives the file's text when the site answered
   // 200. Raises when a part of the file's three is not an integer.
-  bool IsUpdateAvailable(QString& LatestVersion);
+  bool IsUpdateAvailable(QString& ALatestVersion);
   // True when ALatestVersion ("major.minor.release") is newer than AOwnVersion;
   // the build number takes no part. Not three parts: false. Raises when a part
   // is not a plain decimal integer.

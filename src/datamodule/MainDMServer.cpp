@@ -42,7 +42,7 @@ QString TdmMain::CreateServerURL(const QString& AServerURL, const QString& AWebU
   return tilvane::CreateServerURL(AServerURL, AWebUsername, AWebPassword);
 }
 
-bool TdmMain::ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
+bool TdmMain::ValidateServerURL(TFSVersion AFsVersion, const QString& AServerURL,
                                 const QString& AWebUsername, const QString& AWebPassword) {
   QString Page;
   {
@@ -57,7 +57,7 @@ bool TdmMain::ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
     }
   }
 
-  const TServerPageCheck Check = CheckServerPage(Page, FSVersion);
+  const TServerPageCheck Check = CheckServerPage(Page, AFsVersion);
   switch (Check.Verdict) {
   case TServerPageVerdict::ModPage:
     return true;
@@ -73,9 +73,9 @@ bool TdmMain::ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
   }
 }
 
-QString TdmMain::GetModPageHTML(TFSVersion FSVersion, const QString& AServerURL,
+QString TdmMain::GetModPageHTML(TFSVersion AFsVersion, const QString& AServerURL,
                                 const QString& AWebUsername, const QString& AWebPassword) {
-  Q_UNUSED(FSVersion);
+  Q_UNUSED(AFsVersion);
   TBusyCursor Busy;
   try {
     return HttpGet(CreateServerURL(AServerURL, AWebUsername, AWebPassword),

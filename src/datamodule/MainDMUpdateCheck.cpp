@@ -21,9 +21,9 @@ constexpr int UpdateCheckTimeout = 10000;
 // The file holds three short numbers; anything longer is not a version file.
 constexpr qint64 MaxVersionFileSize = 4096;
 
-const QString kVersionFilePath = QStringLiteral("/Tilvane/download/LatestVersion.txt");
-const QString kInstallerPath = QStringLiteral("/Tilvane/download/TilvaneSetup.exe");
-const QString kInstallerFileName = QStringLiteral("TilvaneSetup.exe");
+const QString VersionFilePath = QStringLiteral("/Tilvane/download/LatestVersion.txt");
+const QString InstallerPath = QStringLiteral("/Tilvane/download/TilvaneSetup.exe");
+const QString InstallerFileName = QStringLiteral("TilvaneSetup.exe");
 
 // A plain decimal integer: an optional sign and digits, nothing around them.
 int StrToInt(const QString& AText) {
@@ -69,7 +69,7 @@ bool TdmMain::IsNewerRelease(const TProgramVersion& AOwnVersion, const QString& 
   return AOwnVersion.Release < P3;
 }
 
-bool TdmMain::IsUpdateAvailable(QString& LatestVersion) {
+bool TdmMain::IsUpdateAvailable(QString& ALatestVersion) {
   if (FUpdateSite.isEmpty())
     return false;
   THttpClient Client;
@@ -82,7 +82,7 @@ bool TdmMain::IsUpdateAvailable(QString& LatestVersion) {
   });
   QByteArray Body;
   try {
-    Body = Client.GetBytes(SiteURL(FUpdateSite, kVersionFilePath));
+    Body = Client.GetBytes(SiteURL(FUpdateSite, VersionFilePath));
   } catch (const EAppError&) {
     // Offline, or the site is down: a player without a connection is not to
     // be bothered at every start.
@@ -90,15 +90,15 @@ bool TdmMain::IsUpdateAvailable(QString& LatestVersion) {
   }
   if (Client.StatusCode() != 200 || TooLong)
     return false;
-  LatestVersion = QString::fromLocal8Bit(Body);
-  return IsNewerRelease(FProgramVersion, LatestVersion);
+  ALatestVersion = QString::fromLocal8Bit(Body);
+  return IsNewerRelease(FProgramVersion, ALatestVersion);
 }
 
 bool TdmMain::DownloadAndStartInstaller() {
-  const QString FileName = JoinPath(FromPlatform(FPlatform.TempFolder()), kInstallerFileName);
+  const QString FileName = JoinPath(FromPlatform(FPlatform.TempFolder()), InstallerFileName);
   // A failed download has told the user why; starting whatever lies at the
   // file's place, or closing the program, would only do harm.
-  if (!HttpGetFile(SiteURL(FUpdateSite, kInstallerPath), FileName, FPrompts))
+  if (!HttpGetFile(SiteURL(FUpdateSite, InstallerPath), FileName, FPrompts))
     return false;
   if (!FPlatform.ShellOpen(ToPlatform(FileName))) {
     FPrompts.ShowMessage(

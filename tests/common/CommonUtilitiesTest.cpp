@@ -184,7 +184,7 @@ TEST(SpecialFolderTest, ComeFromThePlatform) {
   TestEnvironment env;
   EXPECT_EQ(GetDesktopFolderPath(env.Platform()),
             QString::fromStdString(env.Platform().DesktopFolder()));
-  EXPECT_EQ(GetSpecialFolderPath(env.Platform(), CSIDL_PERSONAL), env.Documents());
+  EXPECT_EQ(GetSpecialFolderPath(env.Platform(), CsidlPersonal), env.Documents());
   EXPECT_EQ(GetSpecialFolderPath(env.Platform(), 0x7777), QString());
 }
 

@@ -5,8 +5,8 @@
 
 namespace tilvane {
 
-QString FSVersionName(TFSVersion FSVersion) {
-  switch (FSVersion) {
+QString FSVersionName(TFSVersion AFsVersion) {
+  switch (AFsVersion) {
   case TFSVersion::fsv19:
     return QStringLiteral("fsv19");
   case TFSVersion::fsv22:
@@ -15,51 +15,51 @@ QString FSVersionName(TFSVersion FSVersion) {
     return QStringLiteral("fsv25");
   }
   // A value outside the enumeration (cast from a number) still gets a name.
-  return QStringLiteral("fsv") + QString::number(static_cast<int>(FSVersion));
+  return QStringLiteral("fsv") + QString::number(static_cast<int>(AFsVersion));
 }
 
-QString FSVersionToNumberStr(TFSVersion FSVersion) {
-  return FSVersionName(FSVersion).mid(3);
+QString FSVersionToNumberStr(TFSVersion AFsVersion) {
+  return FSVersionName(AFsVersion).mid(3);
 }
 
-void RaiseFSVersionException(TFSVersion FSVersion) {
-  throw EAppError(QStringLiteral("Unknown FSVersion: ") + FSVersionName(FSVersion));
+void RaiseFSVersionException(TFSVersion AFsVersion) {
+  throw EAppError(QStringLiteral("Unknown FSVersion: ") + FSVersionName(AFsVersion));
 }
 
-QString FSIniFileName(TFSVersion FSVersion) {
-  return QStringLiteral("FS") + FSVersionToNumberStr(FSVersion) + QStringLiteral(".ini");
+QString FSIniFileName(TFSVersion AFsVersion) {
+  return QStringLiteral("FS") + FSVersionToNumberStr(AFsVersion) + QStringLiteral(".ini");
 }
 
-QString FSMyGamesRelative(TFSVersion FSVersion) {
+QString FSMyGamesRelative(TFSVersion AFsVersion) {
   return NativeRelative(QStringLiteral("My Games\\FarmingSimulator20") +
-                        FSVersionToNumberStr(FSVersion));
+                        FSVersionToNumberStr(AFsVersion));
 }
 
-QString FSExeName(TFSVersion FSVersion) {
-  return QStringLiteral("FarmingSimulator20") + FSVersionToNumberStr(FSVersion) +
+QString FSExeName(TFSVersion AFsVersion) {
+  return QStringLiteral("FarmingSimulator20") + FSVersionToNumberStr(AFsVersion) +
          QStringLiteral(".exe");
 }
 
-QString FSSteamGameRelative(TFSVersion FSVersion) {
+QString FSSteamGameRelative(TFSVersion AFsVersion) {
   return NativeRelative(QStringLiteral("steamapps\\common\\Farming Simulator ") +
-                        FSVersionToNumberStr(FSVersion));
+                        FSVersionToNumberStr(AFsVersion));
 }
 
-QString FSStandAloneGameRelative(TFSVersion FSVersion) {
-  return QStringLiteral("Farming Simulator 20") + FSVersionToNumberStr(FSVersion);
+QString FSStandAloneGameRelative(TFSVersion AFsVersion) {
+  return QStringLiteral("Farming Simulator 20") + FSVersionToNumberStr(AFsVersion);
 }
 
-QString FSProcessName(TFSVersion FSVersion) {
-  return QStringLiteral("FarmingSimulator20") + FSVersionToNumberStr(FSVersion) +
+QString FSProcessName(TFSVersion AFsVersion) {
+  return QStringLiteral("FarmingSimulator20") + FSVersionToNumberStr(AFsVersion) +
          QStringLiteral("Game.exe");
 }
 
-QString FSTabCaption(TFSVersion FSVersion) {
-  return QStringLiteral("FS") + FSVersionToNumberStr(FSVersion);
+QString FSTabCaption(TFSVersion AFsVersion) {
+  return QStringLiteral("FS") + FSVersionToNumberStr(AFsVersion);
 }
 
-std::uint32_t FSSteamAppId(TFSVersion FSVersion) {
-  switch (FSVersion) {
+std::uint32_t FSSteamAppId(TFSVersion AFsVersion) {
+  switch (AFsVersion) {
   case TFSVersion::fsv19:
     return 787860;
   case TFSVersion::fsv22:
@@ -67,7 +67,7 @@ std::uint32_t FSSteamAppId(TFSVersion FSVersion) {
   case TFSVersion::fsv25:
     return 2300320;
   }
-  RaiseFSVersionException(FSVersion);
+  RaiseFSVersionException(AFsVersion);
 }
 
 } // namespace tilvane

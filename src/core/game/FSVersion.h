@@ -15,32 +15,32 @@ inline constexpr std::array<TFSVersion, 3> AllFSVersions = {TFSVersion::fsv19, T
                                                             TFSVersion::fsv25};
 
 // "fsv19", "fsv22", "fsv25".
-QString FSVersionName(TFSVersion FSVersion);
+QString FSVersionName(TFSVersion AFsVersion);
 // "19", "22", "25": the member's name without "fsv".
-QString FSVersionToNumberStr(TFSVersion FSVersion);
+QString FSVersionToNumberStr(TFSVersion AFsVersion);
 // Raises "Unknown FSVersion: " + the member's name. Taken by code that handles
 // each generation separately when it meets a value it has no branch for.
-[[noreturn]] void RaiseFSVersionException(TFSVersion FSVersion);
+[[noreturn]] void RaiseFSVersionException(TFSVersion AFsVersion);
 
 // The names that follow from the number string. Relative folder names use the
 // separator of this operating system.
 
 // "FS22.ini": the generation's own settings file in the program's folder.
-QString FSIniFileName(TFSVersion FSVersion);
+QString FSIniFileName(TFSVersion AFsVersion);
 // "My Games\FarmingSimulator2022", relative to the game's documents folder.
-QString FSMyGamesRelative(TFSVersion FSVersion);
+QString FSMyGamesRelative(TFSVersion AFsVersion);
 // "FarmingSimulator2022.exe": the executable the program starts.
-QString FSExeName(TFSVersion FSVersion);
+QString FSExeName(TFSVersion AFsVersion);
 // "steamapps\common\Farming Simulator 22", relative to a Steam library.
-QString FSSteamGameRelative(TFSVersion FSVersion);
+QString FSSteamGameRelative(TFSVersion AFsVersion);
 // "Farming Simulator 2022", relative to the program-files folder.
-QString FSStandAloneGameRelative(TFSVersion FSVersion);
+QString FSStandAloneGameRelative(TFSVersion AFsVersion);
 // "FarmingSimulator2022Game.exe": the process of the running game (not the launcher).
-QString FSProcessName(TFSVersion FSVersion);
+QString FSProcessName(TFSVersion AFsVersion);
 // "FS22".
-QString FSTabCaption(TFSVersion FSVersion);
+QString FSTabCaption(TFSVersion AFsVersion);
 // The game's Steam App ID: 787860, 1248130, 2300320. Raises for a value it
 // has no branch for.
-std::uint32_t FSSteamAppId(TFSVersion FSVersion);
+std::uint32_t FSSteamAppId(TFSVersion AFsVersion);
 
 } // namespace tilvane

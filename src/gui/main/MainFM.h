@@ -55,7 +55,7 @@ public:
 
   // The button frames, top to bottom.
   std::vector<TfrModFolder*> Frames() const;
-  QMenu* ToolsMenu() const { return popTools; }
+  QMenu* ToolsMenu() const { return FPopTools; }
 
   // The handlers, also for tests.
   void tabFSChange();
@@ -83,19 +83,19 @@ private:
   void MoveOntoScreen();
 
   std::unique_ptr<TdmMain> FDataModule;
-  std::unique_ptr<Ui::TfmMain> ui;
+  std::unique_ptr<Ui::TfmMain> FUi;
   TOptions FOptions;
   std::unique_ptr<TMainWindowLogic> FLogic;
   bool FUpdatingTabs = false;
   int FFrameNumber = 0;
   bool FWatchingScreen = false;
 
-  QMenu* popTools = nullptr;
-  QAction* N1 = nullptr;
-  QAction* N2 = nullptr;
-  QTimer* tmrAfterShow = nullptr;
-  QTimer* tmrUpdateGUI = nullptr;
-  QTimer* tmrCheckForUpdates = nullptr;
+  QMenu* FPopTools = nullptr;
+  QAction* FN1 = nullptr;
+  QAction* FN2 = nullptr;
+  QTimer* FTmrAfterShow = nullptr;
+  QTimer* FTmrUpdateGui = nullptr;
+  QTimer* FTmrCheckForUpdates = nullptr;
 };
 
 } // namespace tilvane

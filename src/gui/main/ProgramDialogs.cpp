@@ -19,17 +19,18 @@ bool TProgramDialogs::ShowSettings(QWidget* AOwner) {
   return Dialog.exec() == QDialog::Accepted;
 }
 
-std::optional<TModFolder> TProgramDialogs::NewModFolder(QWidget* AOwner, TFSVersion FSVersion) {
-  return TfmNewModFolder::NewModFolder(AOwner, FSVersion, DataModule());
+std::optional<TModFolder> TProgramDialogs::NewModFolder(QWidget* AOwner, TFSVersion AFsVersion) {
+  return TfmNewModFolder::NewModFolder(AOwner, AFsVersion, DataModule());
 }
 
-bool TProgramDialogs::EditModFolder(QWidget* AOwner, TFSVersion FSVersion, TModFolder& AModFolder) {
-  return TfmNewModFolder::EditModFolder(AOwner, FSVersion, DataModule(), AModFolder);
+bool TProgramDialogs::EditModFolder(QWidget* AOwner, TFSVersion AFsVersion,
+                                    TModFolder& AModFolder) {
+  return TfmNewModFolder::EditModFolder(AOwner, AFsVersion, DataModule(), AModFolder);
 }
 
-void TProgramDialogs::ExportModFolder(QWidget*, TFSVersion FSVersion,
+void TProgramDialogs::ExportModFolder(QWidget*, TFSVersion AFsVersion,
                                       const TModFolder& AModFolder) {
-  ExportModFolderButton(DataModule(), FSVersion, AModFolder);
+  ExportModFolderButton(DataModule(), AFsVersion, AModFolder);
 }
 
 void TProgramDialogs::ShowDeveloperInfo(QWidget* AOwner) {
