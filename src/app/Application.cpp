@@ -8,37 +8,37 @@
 
 namespace tilvane {
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int& AArgc, char** AArgv) : QApplication(AArgc, AArgv) {}
 
-bool TApplication::notify(QObject* receiver, QEvent* event) {
+bool TApplication::notify(QObject* AReceiver, QEvent* AEvent) {
   try {
-    return QApplication::notify(receiver, event);
+    return QApplication::notify(AReceiver, AEvent);
   } catch (...) {
     // Report from the event loop, not from inside the handler that failed:
     // the report may show a window, and the failed handler's objects must be
     // gone by then.
     QMetaObject::invokeMethod(
-        this, [this, error = std::current_exception()] { ReportException(error); },
+        this, [this, Error = std::current_exception()] { ReportException(Error); },
         Qt::QueuedConnection);
     return false;
   }
 }
 
-void TApplication::ReportException(std::exception_ptr error) {
+void TApplication::ReportException(std::exception_ptr AError) {
   if (!FExceptionHandler) {
-    std::fprintf(stderr, "Tilvane: %s\n", qUtf8Printable(ExceptionMessage(error)));
+    std::fprintf(stderr, "Tilvane: %s\n", qUtf8Printable(ExceptionMessage(AError)));
     return;
   }
   try {
-    FExceptionHandler(error);
+    FExceptionHandler(AError);
   } catch (...) {
     // The report itself failed: there is nobody left to tell but the console.
-    std::fprintf(stderr, "Tilvane: %s\n", qUtf8Printable(ExceptionMessage(error)));
+    std::fprintf(stderr, "Tilvane: %s\n", qUtf8Printable(ExceptionMessage(AError)));
   }
 }
 
-QString TApplication::ExceptionMessage(std::exception_ptr error) {
-  return tilvane::ExceptionMessage(error);
+QString TApplication::ExceptionMessage(std::exception_ptr AError) {
+  return tilvane::ExceptionMessage(AError);
 }
 
 } // namespace tilvane

@@ -17,18 +17,18 @@ class TApplication : public QApplication {
 public:
   using TExceptionHandler = std::function<void(std::exception_ptr)>;
 
-  TApplication(int& argc, char** argv);
+  TApplication(int& AArgc, char** AArgv);
 
-  void SetExceptionHandler(TExceptionHandler handler) { FExceptionHandler = std::move(handler); }
+  void SetExceptionHandler(TExceptionHandler AHandler) { FExceptionHandler = std::move(AHandler); }
 
-  bool notify(QObject* receiver, QEvent* event) override;
+  bool notify(QObject* AReceiver, QEvent* AEvent) override;
 
   // The text an error carries: the message of an EAppError or the what() of
   // any other standard exception.
-  static QString ExceptionMessage(std::exception_ptr error);
+  static QString ExceptionMessage(std::exception_ptr AError);
 
 private:
-  void ReportException(std::exception_ptr error);
+  void ReportException(std::exception_ptr AError);
 
   TExceptionHandler FExceptionHandler;
 };

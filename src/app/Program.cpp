@@ -17,8 +17,8 @@
 
 namespace tilvane {
 
-int RunTilvane(int argc, char** argv, const std::function<void(TfmMain&)>& AOnCreated) {
-  TApplication App(argc, argv);
+int RunTilvane(int AArgc, char** AArgv, const std::function<void(TfmMain&)>& AOnCreated) {
+  TApplication App(AArgc, AArgv);
   TApplication::setApplicationName(QStringLiteral("Tilvane"));
   TApplication::setApplicationDisplayName(QStringLiteral("Tilvane"));
   TApplication::setApplicationVersion(GetBuildInfoAsString());
@@ -28,7 +28,7 @@ int RunTilvane(int argc, char** argv, const std::function<void(TfmMain&)>& AOnCr
   TApplication::setDesktopFileName(QStringLiteral("org.tilvane.Tilvane"));
 
   std::unique_ptr<platform::IPlatform> Platform = platform::CreateSystemPlatform();
-  QtPromptService Prompts;
+  TQtPromptService Prompts;
   // Every error that no handler dealt with ends in one report, and the
   // program goes on.
   TCrashReporter CrashReporter(Prompts);
@@ -42,14 +42,14 @@ int RunTilvane(int argc, char** argv, const std::function<void(TfmMain&)>& AOnCr
 
   TUnknownModPageViewer PageViewer(Prompts);
   TProgramDialogs Dialogs;
-  TfmMain fmMain(*Platform, Prompts, {&Dialogs, Report, {}, &PageViewer});
-  Dialogs.SetDataModule(&fmMain.DataModule());
+  TfmMain FmMain(*Platform, Prompts, {&Dialogs, Report, {}, &PageViewer});
+  Dialogs.SetDataModule(&FmMain.DataModule());
   // The check runs once the event loop starts, so the site is set in time.
-  fmMain.DataModule().SetUpdateSite(QStringLiteral(TILVANE_UPDATE_SITE));
+  FmMain.DataModule().SetUpdateSite(QStringLiteral(TILVANE_UPDATE_SITE));
   if (AOnCreated)
-    AOnCreated(fmMain);
-  fmMain.show();
-  QTimer::singleShot(0, &fmMain, [&CrashReporter, CrashReportPath] {
+    AOnCreated(FmMain);
+  FmMain.show();
+  QTimer::singleShot(0, &FmMain, [&CrashReporter, CrashReportPath] {
     CrashReporter.OfferPreviousCrashReport(CrashReportPath);
   });
   const int ExitCode = App.exec();

@@ -10,6 +10,6 @@ class TfmMain;
 // prompts, the main window, the event loop. AOnCreated sees the main window
 // before it is shown (the start-up benchmark listens there for the first
 // paint). Returns the exit code.
-int RunTilvane(int argc, char** argv, const std::function<void(TfmMain&)>& AOnCreated = {});
+int RunTilvane(int AArgc, char** AArgv, const std::function<void(TfmMain&)>& AOnCreated = {});
 
 } // namespace tilvane

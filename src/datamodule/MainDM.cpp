@@ -14,16 +14,16 @@
 namespace tilvane {
 
 namespace {
-const QString kCommonSection = QStringLiteral("Common");
-const QString kFormSection = QStringLiteral("Form");
+const QString CommonSection = QStringLiteral("Common");
+const QString FormSection = QStringLiteral("Form");
 
 QString FormKey(const QString& AClassName, const QString& AValueName) {
   return AClassName + QLatin1Char('-') + AValueName;
 }
 } // namespace
 
-TdmMain::TdmMain(platform::IPlatform& platform, IPromptService& prompts, TErrorReporter reporter)
-    : FPlatform(platform), FPrompts(prompts), FReporter(std::move(reporter)),
+TdmMain::TdmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TErrorReporter AReporter)
+    : FPlatform(APlatform), FPrompts(APrompts), FReporter(std::move(AReporter)),
       FDefaultWait(std::make_unique<TEventLoopWaitService>()), FWait(FDefaultWait.get()) {
   DataModuleCreate();
 }
@@ -40,22 +40,22 @@ void TdmMain::DataModuleCreate() {
   try {
     // The predecessor's settings move over once, before the settings file is
     // opened, so that the file the move creates is the one opened below.
-    const QString documents = FromPlatform(FPlatform.DocumentsFolder());
-    const QString oldIniFile =
-        JoinPath(documents, NativeRelative(QStringLiteral("My Games\\Orsenby\\Orsenby.ini")));
-    const QString iniPath = GetIniFilePath();
+    const QString Documents = FromPlatform(FPlatform.DocumentsFolder());
+    const QString OldIniFile =
+        JoinPath(Documents, NativeRelative(QStringLiteral("My Games\\Orsenby\\Orsenby.ini")));
+    const QString IniPath = GetIniFilePath();
     // Orsenby's file in the new folder is a move that ended half-way: it is
     // finished, or the predecessor's settings would be lost for good.
-    const bool movedHalfWay = QFileInfo(JoinPath(iniPath, QStringLiteral("Orsenby.ini"))).isFile();
-    if ((QFileInfo(oldIniFile).isFile() || movedHalfWay) &&
-        !QFileInfo::exists(JoinPath(iniPath, QStringLiteral("Tilvane.ini"))))
+    const bool MovedHalfWay = QFileInfo(JoinPath(IniPath, QStringLiteral("Orsenby.ini"))).isFile();
+    if ((QFileInfo(OldIniFile).isFile() || MovedHalfWay) &&
+        !QFileInfo::exists(JoinPath(IniPath, QStringLiteral("Tilvane.ini"))))
       UpgradeToTilvane();
 
     // A folder that cannot be created is not fatal here: the first write to
     // the settings file reports it.
-    QDir().mkpath(iniPath);
+    QDir().mkpath(IniPath);
 
-    FIniFileName = JoinPath(iniPath, QStringLiteral("Tilvane.ini"));
+    FIniFileName = JoinPath(IniPath, QStringLiteral("Tilvane.ini"));
     FIni = std::make_unique<TIniFile>(FIniFileName, FPlatform);
 
     // The settings file is not for the user's eyes; a failure costs only looks.
@@ -91,11 +91,11 @@ void TdmMain::DataModuleDestroy() {
   // reached from a destructor sees a half-destroyed member.
   FIni.reset();
   {
-    TModFolderList folders = std::move(FModFolderList);
+    TModFolderList Folders = std::move(FModFolderList);
     FModFolderList.clear();
   }
   {
-    std::vector<std::unique_ptr<TIniFile>> gameInis = std::move(FFSIniList);
+    std::vector<std::unique_ptr<TIniFile>> GameInis = std::move(FFSIniList);
     FFSIniList.clear();
   }
 }
@@ -112,10 +112,10 @@ QString TdmMain::SettingsFolder(platform::IPlatform& APlatform) {
 TIniFile& TdmMain::AppIni() const {
   if (!FIni) {
     // Start-up stopped before the settings file was opened.
-    const QString fileName = FIniFileName.isEmpty()
+    const QString FileName = FIniFileName.isEmpty()
                                  ? JoinPath(GetIniFilePath(), QStringLiteral("Tilvane.ini"))
                                  : FIniFileName;
-    throw EAppError(QStringLiteral("Unable to write to %1").arg(fileName));
+    throw EAppError(QStringLiteral("Unable to write to %1").arg(FileName));
   }
   return *FIni;
 }
@@ -123,25 +123,25 @@ TIniFile& TdmMain::AppIni() const {
 // ---- Application settings -------------------------------------------------
 
 QString TdmMain::GetModManagerModFolders() const {
-  const QString defaultValue = JoinPath(FromPlatform(FPlatform.DocumentsFolder()),
+  const QString DefaultValue = JoinPath(FromPlatform(FPlatform.DocumentsFolder()),
                                         NativeRelative(QStringLiteral("My Games\\Orsenby")));
   if (!FIni)
-    return defaultValue;
-  return FIni->ReadString(kCommonSection, QStringLiteral("ModManagerModFolders"), defaultValue);
+    return DefaultValue;
+  return FIni->ReadString(CommonSection, QStringLiteral("ModManagerModFolders"), DefaultValue);
 }
 
-void TdmMain::SetModManagerModFolders(const QString& Value) {
-  AppIni().WriteString(kCommonSection, QStringLiteral("ModManagerModFolders"), Value);
+void TdmMain::SetModManagerModFolders(const QString& AValue) {
+  AppIni().WriteString(CommonSection, QStringLiteral("ModManagerModFolders"), AValue);
 }
 
 QString TdmMain::GetTheme() const {
   if (!FIni)
     return QString();
-  return FIni->ReadString(kCommonSection, QStringLiteral("Theme"), QString());
+  return FIni->ReadString(CommonSection, QStringLiteral("Theme"), QString());
 }
 
-void TdmMain::SetTheme(const QString& Value) {
-  AppIni().WriteString(kCommonSection, QStringLiteral("Theme"), Value);
+void TdmMain::SetTheme(const QString& AValue) {
+  AppIni().WriteString(CommonSection, QStringLiteral("Theme"), AValue);
 }
 
 // ---- Remembered window state ----------------------------------------------
@@ -150,34 +150,34 @@ QString TdmMain::GetFormString(const QString& AClassName, const QString& AValueN
                                const QString& ADefaultValue) const {
   if (!FIni)
     return ADefaultValue;
-  return FIni->ReadString(kFormSection, FormKey(AClassName, AValueName), ADefaultValue);
+  return FIni->ReadString(FormSection, FormKey(AClassName, AValueName), ADefaultValue);
 }
 
 void TdmMain::SetFormString(const QString& AClassName, const QString& AValueName,
                             const QString& AValue) {
-  AppIni().WriteString(kFormSection, FormKey(AClassName, AValueName), AValue);
+  AppIni().WriteString(FormSection, FormKey(AClassName, AValueName), AValue);
 }
 
 int TdmMain::GetFormInteger(const QString& AClassName, const QString& AValueName,
                             int ADefaultValue) const {
   if (!FIni)
     return ADefaultValue;
-  return FIni->ReadInteger(kFormSection, FormKey(AClassName, AValueName), ADefaultValue);
+  return FIni->ReadInteger(FormSection, FormKey(AClassName, AValueName), ADefaultValue);
 }
 
 void TdmMain::SetFormInteger(const QString& AClassName, const QString& AValueName, int AValue) {
-  AppIni().WriteInteger(kFormSection, FormKey(AClassName, AValueName), AValue);
+  AppIni().WriteInteger(FormSection, FormKey(AClassName, AValueName), AValue);
 }
 
 bool TdmMain::GetFormBoolean(const QString& AClassName, const QString& AValueName,
                              bool ADefaultValue) const {
   if (!FIni)
     return ADefaultValue;
-  return FIni->ReadBool(kFormSection, FormKey(AClassName, AValueName), ADefaultValue);
+  return FIni->ReadBool(FormSection, FormKey(AClassName, AValueName), ADefaultValue);
 }
 
 void TdmMain::SetFormBoolean(const QString& AClassName, const QString& AValueName, bool AValue) {
-  AppIni().WriteBool(kFormSection, FormKey(AClassName, AValueName), AValue);
+  AppIni().WriteBool(FormSection, FormKey(AClassName, AValueName), AValue);
 }
 
 QPoint TdmMain::GetFormPos(const QString& AClassName) const {
@@ -185,9 +185,9 @@ QPoint TdmMain::GetFormPos(const QString& AClassName) const {
                 GetFormInteger(AClassName, QStringLiteral("Y"), NotSaved));
 }
 
-void TdmMain::SetFormPos(const QString& AClassName, const QPoint& Point) {
-  SetFormInteger(AClassName, QStringLiteral("X"), Point.x());
-  SetFormInteger(AClassName, QStringLiteral("Y"), Point.y());
+void TdmMain::SetFormPos(const QString& AClassName, const QPoint& APoint) {
+  SetFormInteger(AClassName, QStringLiteral("X"), APoint.x());
+  SetFormInteger(AClassName, QStringLiteral("Y"), APoint.y());
 }
 
 QPoint TdmMain::GetFormSize(const QString& AClassName) const {
@@ -195,17 +195,17 @@ QPoint TdmMain::GetFormSize(const QString& AClassName) const {
                 GetFormInteger(AClassName, QStringLiteral("Height"), NotSaved));
 }
 
-void TdmMain::SetFormSize(const QString& AClassName, const QPoint& Point) {
-  SetFormInteger(AClassName, QStringLiteral("Width"), Point.x());
-  SetFormInteger(AClassName, QStringLiteral("Height"), Point.y());
+void TdmMain::SetFormSize(const QString& AClassName, const QPoint& APoint) {
+  SetFormInteger(AClassName, QStringLiteral("Width"), APoint.x());
+  SetFormInteger(AClassName, QStringLiteral("Height"), APoint.y());
 }
 
 bool TdmMain::GetFormIsMaximized(const QString& AClassName) const {
   return GetFormBoolean(AClassName, QStringLiteral("IsMaximized"), false);
 }
 
-void TdmMain::SetFormIsMaximized(const QString& AClassName, bool IsMaximized) {
-  SetFormBoolean(AClassName, QStringLiteral("IsMaximized"), IsMaximized);
+void TdmMain::SetFormIsMaximized(const QString& AClassName, bool AIsMaximized) {
+  SetFormBoolean(AClassName, QStringLiteral("IsMaximized"), AIsMaximized);
 }
 
 } // namespace tilvane

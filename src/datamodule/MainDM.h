@@ -60,7 +60,7 @@ class TdmMain {
 public:
   // Runs DataModuleCreate. An error in one of its steps skips the remaining
   // steps and goes to `reporter`; the object is usable all the same.
-  TdmMain(platform::IPlatform& platform, IPromptService& prompts, TErrorReporter reporter = {});
+  TdmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TErrorReporter AReporter = {});
   // Runs DataModuleDestroy.
   ~TdmMain();
 
@@ -95,9 +95,9 @@ public:
 
   // ---- Application settings ---------------------------------------------
   QString GetModManagerModFolders() const;
-  void SetModManagerModFolders(const QString& Value);
+  void SetModManagerModFolders(const QString& AValue);
   QString GetTheme() const;
-  void SetTheme(const QString& Value);
+  void SetTheme(const QString& AValue);
 
   // ---- Remembered window state (section Form, key class + "-" + value) ---
   // -999999 means that nothing was saved.
@@ -111,29 +111,29 @@ public:
                       bool ADefaultValue) const;
   void SetFormBoolean(const QString& AClassName, const QString& AValueName, bool AValue);
   QPoint GetFormPos(const QString& AClassName) const;
-  void SetFormPos(const QString& AClassName, const QPoint& Point);
+  void SetFormPos(const QString& AClassName, const QPoint& APoint);
   QPoint GetFormSize(const QString& AClassName) const; // x = width, y = height
-  void SetFormSize(const QString& AClassName, const QPoint& Point);
+  void SetFormSize(const QString& AClassName, const QPoint& APoint);
   bool GetFormIsMaximized(const QString& AClassName) const;
-  void SetFormIsMaximized(const QString& AClassName, bool IsMaximized);
+  void SetFormIsMaximized(const QString& AClassName, bool AIsMaximized);
 
   // ---- Mod folders and per-game files (MainDMModFolders.cpp) -------------
   // The mod folders of the generation last loaded, in button order.
   TModFolderList& ModFolderList() { return FModFolderList; }
-  TIniFile& GetIniFileForFS(TFSVersion FSVersion);
-  void LoadModFolders(TFSVersion FSVersion);
-  void SaveModFolders(TFSVersion FSVersion);
+  TIniFile& GetIniFileForFS(TFSVersion AFSVersion);
+  void LoadModFolders(TFSVersion AFSVersion);
+  void SaveModFolders(TFSVersion AFSVersion);
   void MoveToFirst(TFSVersion AFSVersion, TModFolder* AModFolder);
   void MoveUp(TFSVersion AFSVersion, TModFolder* AModFolder);
   void MoveDown(TFSVersion AFSVersion, TModFolder* AModFolder);
   void MoveToLast(TFSVersion AFSVersion, TModFolder* AModFolder);
   void DeleteModFolder(TFSVersion AFSVersion, TModFolder* AModFolder, bool ADeleteFolder);
-  bool GetFSShowTab(TFSVersion FSVersion);
-  void SetFSShowTab(TFSVersion FSVersion, bool Value);
+  bool GetFSShowTab(TFSVersion AFSVersion);
+  void SetFSShowTab(TFSVersion AFSVersion, bool AValue);
 
 private:
   // Gives a new per-game file its one default mod folder.
-  void DoFirstTimeStart(TFSVersion FSVersion);
+  void DoFirstTimeStart(TFSVersion AFSVersion);
   // The index of `AModFolder` in the list; raises "Argument out of range" when
   // it is not there.
   int IndexOfModFolder(const TModFolder* AModFolder) const;
@@ -143,54 +143,54 @@ public:
   // ---- Game generations and locations (MainDMGame.cpp) -----------------
   // The game's documents folder (inside its prefix when it runs under
   // Proton); empty when the game never ran on this account.
-  QString GetFSMyGamesFolder(TFSVersion FSVersion) const;
+  QString GetFSMyGamesFolder(TFSVersion AFSVersion) const;
   // The game's Proton prefix; empty when the game runs natively.
-  QString GetFSProtonPrefix(TFSVersion FSVersion) const;
-  QString GetFSProgramLocation(TFSVersion FSVersion);
-  void SetFSProgramLocation(TFSVersion FSVersion, const QString& Value);
+  QString GetFSProtonPrefix(TFSVersion AFSVersion) const;
+  QString GetFSProgramLocation(TFSVersion AFSVersion);
+  void SetFSProgramLocation(TFSVersion AFSVersion, const QString& AValue);
 
 private:
   QString GetSteamFolder();
   QString GetProgramFilesFolder();
   // The executable in the usual install folders, or empty.
-  QString SearchFSProgram(TFSVersion FSVersion);
+  QString SearchFSProgram(TFSVersion AFSVersion);
 
 public:
   // ---- The game's settings files (MainDMGame.cpp) ------------------------
-  bool GetFSEnableDevConsole(TFSVersion FSVersion);
-  void SetFSEnableDevConsole(TFSVersion FSVersion, bool Value);
-  QString GetFSInGameName(TFSVersion FSVersion);
-  void SetFSInGameName(TFSVersion FSVersion, const QString& Value);
-  QString GetFSModFolder(TFSVersion FSVersion);
+  bool GetFSEnableDevConsole(TFSVersion AFSVersion);
+  void SetFSEnableDevConsole(TFSVersion AFSVersion, bool AValue);
+  QString GetFSInGameName(TFSVersion AFSVersion);
+  void SetFSInGameName(TFSVersion AFSVersion, const QString& AValue);
+  QString GetFSModFolder(TFSVersion AFSVersion);
   // Raises FSModFolderRefusal's message, writing nothing, for a folder the
   // game cannot see.
-  void SetFSModFolder(TFSVersion FSVersion, const QString& AFolder);
+  void SetFSModFolder(TFSVersion AFSVersion, const QString& AFolder);
   // Why the game cannot be given AFolder as its mod folder (a game under
   // Proton sees only what its prefix's drives lead to); empty when it can.
-  QString FSModFolderRefusal(TFSVersion FSVersion, const QString& AFolder) const;
-  void GetFSJoinGame(TFSVersion FSVersion, QString& GameNameFilter, QString& GamePassword);
-  void SetFSJoinGame(TFSVersion FSVersion, const QString& GameNameFilter,
-                     const QString& GamePassword);
+  QString FSModFolderRefusal(TFSVersion AFSVersion, const QString& AFolder) const;
+  void GetFSJoinGame(TFSVersion AFSVersion, QString& AGameNameFilter, QString& AGamePassword);
+  void SetFSJoinGame(TFSVersion AFSVersion, const QString& AGameNameFilter,
+                     const QString& AGamePassword);
 
   // ---- The game process (MainDMGame.cpp) ---------------------------------
-  bool IsFSRunning(TFSVersion FSVersion);
-  void RunFS(TFSVersion FSVersion);
-  void DeleteLogFile(TFSVersion FSVersion);
-  void DeleteShaderCache(TFSVersion FSVersion);
+  bool IsFSRunning(TFSVersion AFSVersion);
+  void RunFS(TFSVersion AFSVersion);
+  void DeleteLogFile(TFSVersion AFSVersion);
+  void DeleteShaderCache(TFSVersion AFSVersion);
 
 private:
-  bool IsProcessRunning(const QString& sExeName);
+  bool IsProcessRunning(const QString& ASExeName);
 
 public:
   // ---- Dedicated server (MainDMServer.cpp) -------------------------------
   static QString CreateServerURL(const QString& AServerURL, const QString& AWebUsername,
                                  const QString& AWebPassword);
-  bool ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
+  bool ValidateServerURL(TFSVersion AFSVersion, const QString& AServerURL,
                          const QString& AWebUsername, const QString& AWebPassword);
   // The page through the wait service; empty when the fetch failed (the
   // player was told why) or the player cancelled the wait (ACancelled, when
   // given, tells which).
-  QString GetModPageHTML(TFSVersion FSVersion, const QString& AServerURL,
+  QString GetModPageHTML(TFSVersion AFSVersion, const QString& AServerURL,
                          const QString& AWebUsername, const QString& AWebPassword,
                          bool* ACancelled = nullptr);
   // Where ValidateServerURL shows a page that is neither the login page nor
@@ -222,7 +222,7 @@ public:
   // 200. Raises when a part of the file's three is not an integer.
   // Any thread: it reads only the site, the version and the limits. A cancel
   // (ACancelled turning true) ends it within about 100 ms with false.
-  bool IsUpdateAvailable(QString& LatestVersion, const std::atomic_bool* ACancelled = nullptr);
+  bool IsUpdateAvailable(QString& ALatestVersion, const std::atomic_bool* ACancelled = nullptr);
   // True when ALatestVersion ("major.minor.release") is newer than AOwnVersion;
   // the build number takes no part. Not three parts: false. Raises when a part
   // is not a plain decimal integer.

@@ -32,13 +32,13 @@ QString SystemText(std::errc AError) {
 QString ExistingFile(const QString& ABase, const QString& ARelative, const QString& AExeName) {
   if (ABase.isEmpty())
     return {};
-  const QString path = JoinPath(JoinPath(ABase, ARelative), AExeName);
-  return QFileInfo(path).isFile() ? path : QString();
+  const QString Path = JoinPath(JoinPath(ABase, ARelative), AExeName);
+  return QFileInfo(Path).isFile() ? Path : QString();
 }
 
-platform::ProtonGame ProtonGameOf(platform::IPlatform& APlatform, TFSVersion FSVersion) {
-  return APlatform.FindProtonGame(FSSteamAppId(FSVersion),
-                                  ToPlatform(FSSteamGameRelative(FSVersion)));
+platform::ProtonGame ProtonGameOf(platform::IPlatform& APlatform, TFSVersion AFSVersion) {
+  return APlatform.FindProtonGame(FSSteamAppId(AFSVersion),
+                                  ToPlatform(FSSteamGameRelative(AFSVersion)));
 }
 
 // A library folder as this system names it. A Steam that runs inside Wine
@@ -46,45 +46,45 @@ platform::ProtonGame ProtonGameOf(platform::IPlatform& APlatform, TFSVersion FSV
 // relative here (another drive letter) would be looked up in the working
 // folder, so it names no library.
 QString LibraryOnThisSystem(const QString& ALibrary) {
-  const QString library =
+  const QString Library =
       PathDelim() == QLatin1Char('/') ? TWineDrives::LinuxRootAsZ().ToLinux(ALibrary) : ALibrary;
-  return QDir::isAbsolutePath(library) ? library : QString();
+  return QDir::isAbsolutePath(Library) ? Library : QString();
 }
 // The game's "My Games" folder: in its prefix when it runs under Proton.
 QString MyGamesFolderOf(platform::IPlatform& APlatform, const platform::ProtonGame& AProton,
-                        TFSVersion FSVersion) {
-  const QString documents = FromPlatform(
+                        TFSVersion AFSVersion) {
+  const QString Documents = FromPlatform(
       AProton.RunsUnderProton() ? AProton.DocumentsFolder : APlatform.GameDocumentsFolder());
-  if (documents.isEmpty())
+  if (Documents.isEmpty())
     return {};
-  const QString folder = JoinPath(documents, FSMyGamesRelative(FSVersion));
-  return QFileInfo(folder).isDir() ? folder : QString();
+  const QString Folder = JoinPath(Documents, FSMyGamesRelative(AFSVersion));
+  return QFileInfo(Folder).isDir() ? Folder : QString();
 }
 
 // AFolder as the game's settings name it: the Windows path a game under
 // Proton (APrefix) sees. Empty with ARefusal set when the game cannot see it.
-QString FSModFolderForGame(TFSVersion FSVersion, const QString& APrefix, const QString& AFolder,
+QString FSModFolderForGame(TFSVersion AFSVersion, const QString& APrefix, const QString& AFolder,
                            QString& ARefusal) {
   if (APrefix.isEmpty() || AFolder.isEmpty())
     return AFolder;
-  const QString gameFolder = TWineDrives::Read(APrefix).ToWindows(AFolder);
-  if (gameFolder.isEmpty())
+  const QString GameFolder = TWineDrives::Read(APrefix).ToWindows(AFolder);
+  if (GameFolder.isEmpty())
     ARefusal = QStringLiteral("Can not use mod folder ") + AFolder +
-               QStringLiteral(" with Farming Simulator ") + FSVersionToNumberStr(FSVersion) +
+               QStringLiteral(" with Farming Simulator ") + FSVersionToNumberStr(AFSVersion) +
                QStringLiteral(". The game runs under Proton and no drive of its prefix leads "
                               "to that folder.");
-  return gameFolder;
+  return GameFolder;
 }
 } // namespace
 
 // ---- Game generations and locations ---------------------------------------
 
-QString TdmMain::GetFSMyGamesFolder(TFSVersion FSVersion) const {
-  return MyGamesFolderOf(FPlatform, ProtonGameOf(FPlatform, FSVersion), FSVersion);
+QString TdmMain::GetFSMyGamesFolder(TFSVersion AFSVersion) const {
+  return MyGamesFolderOf(FPlatform, ProtonGameOf(FPlatform, AFSVersion), AFSVersion);
 }
 
-QString TdmMain::GetFSProtonPrefix(TFSVersion FSVersion) const {
-  return FromPlatform(ProtonGameOf(FPlatform, FSVersion).Prefix);
+QString TdmMain::GetFSProtonPrefix(TFSVersion AFSVersion) const {
+  return FromPlatform(ProtonGameOf(FPlatform, AFSVersion).Prefix);
 }
 
 QString TdmMain::GetSteamFolder() {
@@ -95,170 +95,171 @@ QString TdmMain::GetProgramFilesFolder() {
   return FromPlatform(FPlatform.ProgramFilesFolder());
 }
 
-QString TdmMain::SearchFSProgram(TFSVersion FSVersion) {
-  const QString steamGame = FSSteamGameRelative(FSVersion);
-  const QString exeName = FSExeName(FSVersion);
+QString TdmMain::SearchFSProgram(TFSVersion AFSVersion) {
+  const QString SteamGame = FSSteamGameRelative(AFSVersion);
+  const QString ExeName = FSExeName(AFSVersion);
 
-  const QString steam = GetSteamFolder();
-  if (!steam.isEmpty()) {
-    QString found = ExistingFile(steam, steamGame, exeName);
-    if (!found.isEmpty())
-      return found;
+  const QString Steam = GetSteamFolder();
+  if (!Steam.isEmpty()) {
+    QString Found = ExistingFile(Steam, SteamGame, ExeName);
+    if (!Found.isEmpty())
+      return Found;
     // Current Steam keeps the list in steamapps, older Steam in config.
-    for (const char* listFile : {"steamapps\\libraryfolders.vdf", "config\\libraryfolders.vdf"}) {
-      const QString libraryFile = JoinPath(steam, NativeRelative(QLatin1String(listFile)));
-      for (const QString& library : TSteamLibraryFolders::ReadFile(libraryFile)) {
-        found = ExistingFile(LibraryOnThisSystem(library), steamGame, exeName);
-        if (!found.isEmpty())
-          return found;
+    for (const char* ListFile : {"steamapps\\libraryfolders.vdf", "config\\libraryfolders.vdf"}) {
+      const QString LibraryFile = JoinPath(Steam, NativeRelative(QLatin1String(ListFile)));
+      for (const QString& Library : TSteamLibraryFolders::ReadFile(LibraryFile)) {
+        Found = ExistingFile(LibraryOnThisSystem(Library), SteamGame, ExeName);
+        if (!Found.isEmpty())
+          return Found;
       }
     }
   }
   // A game under Proton lies in the library that holds its prefix
   // (<library>/steamapps/compatdata/<appid>/pfx), which may belong to another
   // Steam install than the one named first (a Flatpak Steam beside a native one).
-  const QString prefix = GetFSProtonPrefix(FSVersion);
-  if (!prefix.isEmpty()) {
-    const QString library = QDir::cleanPath(prefix + QStringLiteral("/../../../.."));
-    const QString found = ExistingFile(library, steamGame, exeName);
-    if (!found.isEmpty())
-      return found;
+  const QString Prefix = GetFSProtonPrefix(AFSVersion);
+  if (!Prefix.isEmpty()) {
+    const QString Library = QDir::cleanPath(Prefix + QStringLiteral("/../../../.."));
+    const QString Found = ExistingFile(Library, SteamGame, ExeName);
+    if (!Found.isEmpty())
+      return Found;
   }
-  return ExistingFile(GetProgramFilesFolder(), FSStandAloneGameRelative(FSVersion), exeName);
+  return ExistingFile(GetProgramFilesFolder(), FSStandAloneGameRelative(AFSVersion), ExeName);
 }
 
-QString TdmMain::GetFSProgramLocation(TFSVersion FSVersion) {
-  const QString stored = GetIniFileForFS(FSVersion).ReadString(Common, FSProgramLocation, {});
-  if (!stored.isEmpty() && QFileInfo(stored).isFile())
-    return stored;
+QString TdmMain::GetFSProgramLocation(TFSVersion AFSVersion) {
+  const QString Stored = GetIniFileForFS(AFSVersion).ReadString(Common, FSProgramLocation, {});
+  if (!Stored.isEmpty() && QFileInfo(Stored).isFile())
+    return Stored;
 
-  const QString found = SearchFSProgram(FSVersion);
-  if (!found.isEmpty()) {
+  const QString Found = SearchFSProgram(AFSVersion);
+  if (!Found.isEmpty()) {
     // Later calls stop at the stored path.
-    SetFSProgramLocation(FSVersion, found);
-    return found;
+    SetFSProgramLocation(AFSVersion, Found);
+    return Found;
   }
-  if (!stored.isEmpty())
-    SetFSProgramLocation(FSVersion, {});
+  if (!Stored.isEmpty())
+    SetFSProgramLocation(AFSVersion, {});
   return {};
 }
 
-void TdmMain::SetFSProgramLocation(TFSVersion FSVersion, const QString& Value) {
-  GetIniFileForFS(FSVersion).WriteString(Common, FSProgramLocation, Value);
+void TdmMain::SetFSProgramLocation(TFSVersion AFSVersion, const QString& AValue) {
+  GetIniFileForFS(AFSVersion).WriteString(Common, FSProgramLocation, AValue);
 }
 
 // ---- The game's settings files --------------------------------------------
 
-bool TdmMain::GetFSEnableDevConsole(TFSVersion FSVersion) {
-  return TGameSettingsFiles(GetFSMyGamesFolder(FSVersion), FSVersion).GetEnableDevConsole();
+bool TdmMain::GetFSEnableDevConsole(TFSVersion AFSVersion) {
+  return TGameSettingsFiles(GetFSMyGamesFolder(AFSVersion), AFSVersion).GetEnableDevConsole();
 }
 
-void TdmMain::SetFSEnableDevConsole(TFSVersion FSVersion, bool Value) {
-  TGameSettingsFiles(GetFSMyGamesFolder(FSVersion), FSVersion).SetEnableDevConsole(Value);
+void TdmMain::SetFSEnableDevConsole(TFSVersion AFSVersion, bool AValue) {
+  TGameSettingsFiles(GetFSMyGamesFolder(AFSVersion), AFSVersion).SetEnableDevConsole(AValue);
 }
 
-QString TdmMain::GetFSInGameName(TFSVersion FSVersion) {
-  return TGameSettingsFiles(GetFSMyGamesFolder(FSVersion), FSVersion).GetInGameName();
+QString TdmMain::GetFSInGameName(TFSVersion AFSVersion) {
+  return TGameSettingsFiles(GetFSMyGamesFolder(AFSVersion), AFSVersion).GetInGameName();
 }
 
-void TdmMain::SetFSInGameName(TFSVersion FSVersion, const QString& Value) {
-  TGameSettingsFiles(GetFSMyGamesFolder(FSVersion), FSVersion).SetInGameName(Value);
+void TdmMain::SetFSInGameName(TFSVersion AFSVersion, const QString& AValue) {
+  TGameSettingsFiles(GetFSMyGamesFolder(AFSVersion), AFSVersion).SetInGameName(AValue);
 }
 
 // A game under Proton names its mod folder as a Windows path; the program
 // keeps and compares Linux paths, so the path crosses here in both directions.
-QString TdmMain::GetFSModFolder(TFSVersion FSVersion) {
-  const platform::ProtonGame proton = ProtonGameOf(FPlatform, FSVersion);
-  const QString folder =
-      TGameSettingsFiles(MyGamesFolderOf(FPlatform, proton, FSVersion), FSVersion).GetModFolder();
-  if (!proton.RunsUnderProton() || folder.isEmpty())
-    return folder;
-  return TWineDrives::Read(FromPlatform(proton.Prefix)).ToLinux(folder);
+QString TdmMain::GetFSModFolder(TFSVersion AFSVersion) {
+  const platform::ProtonGame Proton = ProtonGameOf(FPlatform, AFSVersion);
+  const QString Folder =
+      TGameSettingsFiles(MyGamesFolderOf(FPlatform, Proton, AFSVersion), AFSVersion).GetModFolder();
+  if (!Proton.RunsUnderProton() || Folder.isEmpty())
+    return Folder;
+  return TWineDrives::Read(FromPlatform(Proton.Prefix)).ToLinux(Folder);
 }
 
-void TdmMain::SetFSModFolder(TFSVersion FSVersion, const QString& AFolder) {
-  const platform::ProtonGame proton = ProtonGameOf(FPlatform, FSVersion);
-  QString refusal;
-  const QString gameFolder =
-      FSModFolderForGame(FSVersion, FromPlatform(proton.Prefix), AFolder, refusal);
-  if (!refusal.isEmpty())
-    throw EAppError(refusal);
-  TGameSettingsFiles(MyGamesFolderOf(FPlatform, proton, FSVersion), FSVersion)
-      .SetModFolder(gameFolder);
+void TdmMain::SetFSModFolder(TFSVersion AFSVersion, const QString& AFolder) {
+  const platform::ProtonGame Proton = ProtonGameOf(FPlatform, AFSVersion);
+  QString Refusal;
+  const QString GameFolder =
+      FSModFolderForGame(AFSVersion, FromPlatform(Proton.Prefix), AFolder, Refusal);
+  if (!Refusal.isEmpty())
+    throw EAppError(Refusal);
+  TGameSettingsFiles(MyGamesFolderOf(FPlatform, Proton, AFSVersion), AFSVersion)
+      .SetModFolder(GameFolder);
 }
 
-QString TdmMain::FSModFolderRefusal(TFSVersion FSVersion, const QString& AFolder) const {
-  QString refusal;
-  FSModFolderForGame(FSVersion, GetFSProtonPrefix(FSVersion), AFolder, refusal);
-  return refusal;
+QString TdmMain::FSModFolderRefusal(TFSVersion AFSVersion, const QString& AFolder) const {
+  QString Refusal;
+  FSModFolderForGame(AFSVersion, GetFSProtonPrefix(AFSVersion), AFolder, Refusal);
+  return Refusal;
 }
 
-void TdmMain::GetFSJoinGame(TFSVersion FSVersion, QString& GameNameFilter, QString& GamePassword) {
-  TGameSettingsFiles(GetFSMyGamesFolder(FSVersion), FSVersion)
-      .GetJoinGame(GameNameFilter, GamePassword);
+void TdmMain::GetFSJoinGame(TFSVersion AFSVersion, QString& AGameNameFilter,
+                            QString& AGamePassword) {
+  TGameSettingsFiles(GetFSMyGamesFolder(AFSVersion), AFSVersion)
+      .GetJoinGame(AGameNameFilter, AGamePassword);
 }
 
-void TdmMain::SetFSJoinGame(TFSVersion FSVersion, const QString& GameNameFilter,
-                            const QString& GamePassword) {
-  TGameSettingsFiles(GetFSMyGamesFolder(FSVersion), FSVersion)
-      .SetJoinGame(GameNameFilter, GamePassword);
+void TdmMain::SetFSJoinGame(TFSVersion AFSVersion, const QString& AGameNameFilter,
+                            const QString& AGamePassword) {
+  TGameSettingsFiles(GetFSMyGamesFolder(AFSVersion), AFSVersion)
+      .SetJoinGame(AGameNameFilter, AGamePassword);
 }
 
 // ---- The game process -----------------------------------------------------
 
-bool TdmMain::IsProcessRunning(const QString& sExeName) {
-  std::vector<std::string> names;
+bool TdmMain::IsProcessRunning(const QString& ASExeName) {
+  std::vector<std::string> Names;
   try {
-    names = FPlatform.RunningProcessNames();
-  } catch (const platform::PlatformError& e) {
-    throw EAppError(FromPlatform(e.what()));
+    Names = FPlatform.RunningProcessNames();
+  } catch (const platform::PlatformError& E) {
+    throw EAppError(FromPlatform(E.what()));
   }
-  return TProcessNameMatcher(sExeName).AnyMatches(names);
+  return TProcessNameMatcher(ASExeName).AnyMatches(Names);
 }
 
-bool TdmMain::IsFSRunning(TFSVersion FSVersion) {
-  return IsProcessRunning(FSProcessName(FSVersion));
+bool TdmMain::IsFSRunning(TFSVersion AFSVersion) {
+  return IsProcessRunning(FSProcessName(AFSVersion));
 }
 
-void TdmMain::RunFS(TFSVersion FSVersion) {
-  const QString location = GetFSProgramLocation(FSVersion);
-  if (location.isEmpty())
+void TdmMain::RunFS(TFSVersion AFSVersion) {
+  const QString Location = GetFSProgramLocation(AFSVersion);
+  if (Location.isEmpty())
     return;
   // The game runs on its own; whether the shell took the request is not
   // something the user could act on. A game under Proton starts only
   // through Steam, which sets up its prefix.
-  if (!GetFSProtonPrefix(FSVersion).isEmpty())
-    FPlatform.ShellOpen("steam://rungameid/" + std::to_string(FSSteamAppId(FSVersion)));
+  if (!GetFSProtonPrefix(AFSVersion).isEmpty())
+    FPlatform.ShellOpen("steam://rungameid/" + std::to_string(FSSteamAppId(AFSVersion)));
   else
-    FPlatform.ShellOpen(ToPlatform(location));
+    FPlatform.ShellOpen(ToPlatform(Location));
 }
 
-void TdmMain::DeleteLogFile(TFSVersion FSVersion) {
+void TdmMain::DeleteLogFile(TFSVersion AFSVersion) {
   // Without the game's folder there is no log; a bare "log.txt" would name a
   // file in the working folder.
-  const QString folder = GetFSMyGamesFolder(FSVersion);
-  if (folder.isEmpty())
+  const QString Folder = GetFSMyGamesFolder(AFSVersion);
+  if (Folder.isEmpty())
     throw EAppError(SystemText(std::errc::no_such_file_or_directory));
 
-  const std::filesystem::path path(JoinPath(folder, QStringLiteral("log.txt")).toStdU16String());
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error))
+  const std::filesystem::path Path(JoinPath(Folder, QStringLiteral("log.txt")).toStdU16String());
+  std::error_code Error;
+  if (std::filesystem::is_directory(Path, Error))
     throw EAppError(SystemText(std::errc::is_a_directory));
-  const bool removed = std::filesystem::remove(path, error);
-  if (error)
-    throw EAppError(QString::fromStdString(error.message()));
-  if (!removed)
+  const bool Removed = std::filesystem::remove(Path, Error);
+  if (Error)
+    throw EAppError(QString::fromStdString(Error.message()));
+  if (!Removed)
     throw EAppError(SystemText(std::errc::no_such_file_or_directory));
 }
 
-void TdmMain::DeleteShaderCache(TFSVersion FSVersion) {
-  const QString folder = GetFSMyGamesFolder(FSVersion);
-  if (folder.isEmpty())
+void TdmMain::DeleteShaderCache(TFSVersion AFSVersion) {
+  const QString Folder = GetFSMyGamesFolder(AFSVersion);
+  if (Folder.isEmpty())
     return;
-  const QString cache = JoinPath(folder, QStringLiteral("shader_cache"));
-  if (!QFileInfo(cache).isDir())
+  const QString Cache = JoinPath(Folder, QStringLiteral("shader_cache"));
+  if (!QFileInfo(Cache).isDir())
     return;
-  DeleteDirAndFiles(cache, QStringLiteral("*.*"), true, true);
+  DeleteDirAndFiles(Cache, QStringLiteral("*.*"), true, true);
 }
 
 } // namespace tilvane

@@ -25,64 +25,64 @@ namespace tilvane {
 
 namespace {
 
-const QString kCommon = QStringLiteral("Common");
-constexpr int kMaxModFolderSections = 999;
+const QString Common = QStringLiteral("Common");
+constexpr int MaxModFolderSections = 999;
 
 // Through UTF-16 on every system: Windows would read a std::string in the
 // ANSI code page and spoil a name such as C:\Users\Jérôme.
-std::filesystem::path FsPath(const QString& path) {
-  return std::filesystem::path(path.toStdU16String());
+std::filesystem::path FsPath(const QString& APath) {
+  return std::filesystem::path(APath.toStdU16String());
 }
 
-QString SystemReason(const std::error_code& error) {
-  return QString::fromLocal8Bit(error.message());
+QString SystemReason(const std::error_code& AError) {
+  return QString::fromLocal8Bit(AError.message());
 }
 
 // Moves a folder with everything in it. The target must not exist: a rename
 // over an empty folder would otherwise go through silently.
-void MoveFolder(const QString& source, const QString& target) {
-  if (QFileInfo::exists(target))
+void MoveFolder(const QString& ASource, const QString& ATarget) {
+  if (QFileInfo::exists(ATarget))
     throw EAppError(QStringLiteral("The specified directory already exists"));
-  std::error_code error;
-  std::filesystem::rename(FsPath(source), FsPath(target), error);
-  if (error)
+  std::error_code Error;
+  std::filesystem::rename(FsPath(ASource), FsPath(ATarget), Error);
+  if (Error)
     throw EAppError(
-        QStringLiteral("Unable to move %1 to %2: %3").arg(source, target, SystemReason(error)));
+        QStringLiteral("Unable to move %1 to %2: %3").arg(ASource, ATarget, SystemReason(Error)));
 }
 
-void CreateFolder(const QString& path) {
-  std::error_code error;
-  std::filesystem::create_directories(FsPath(path), error);
-  if (error)
+void CreateFolder(const QString& APath) {
+  std::error_code Error;
+  std::filesystem::create_directories(FsPath(APath), Error);
+  if (Error)
     throw EAppError(
-        QStringLiteral("Unable to create directory %1: %2").arg(path, SystemReason(error)));
+        QStringLiteral("Unable to create directory %1: %2").arg(APath, SystemReason(Error)));
 }
 
 // The subfolders directly inside `folder`, taken before anything is created
 // there, so that a new FS22 folder is never moved into itself.
-QStringList ListSubfolders(const QString& folder) {
-  QStringList names;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(FsPath(folder), error), end; !error && it != end;
-       it.increment(error)) {
-    std::error_code typeError;
+QStringList ListSubfolders(const QString& AFolder) {
+  QStringList Names;
+  std::error_code Error;
+  for (std::filesystem::directory_iterator It(FsPath(AFolder), Error), End; !Error && It != End;
+       It.increment(Error)) {
+    std::error_code TypeError;
     // A link to a folder counts as the folder it points to, as it did for the
     // predecessor; moving the link moves only the link.
-    if (!it->is_directory(typeError))
+    if (!It->is_directory(TypeError))
       continue;
     try {
-      names.push_back(QString::fromStdU16String(it->path().filename().u16string()));
-    } catch (const std::exception& nameError) {
+      Names.push_back(QString::fromStdU16String(It->path().filename().u16string()));
+    } catch (const std::exception& NameError) {
       // A name that is no text in the system's encoding cannot be moved by
       // name either: say so before anything has moved.
       throw EAppError(QStringLiteral("Unable to list the folders in %1: %2")
-                          .arg(folder, ExceptionText(nameError)));
+                          .arg(AFolder, ExceptionText(NameError)));
     }
   }
-  if (error)
+  if (Error)
     throw EAppError(
-        QStringLiteral("Unable to list the folders in %1: %2").arg(folder, SystemReason(error)));
-  return names;
+        QStringLiteral("Unable to list the folders in %1: %2").arg(AFolder, SystemReason(Error)));
+  return Names;
 }
 
 struct TFolderMove {
@@ -94,117 +94,118 @@ struct TFolderMove {
 // planned from `listed` (where the base folder is now) for `base` (where it
 // is when they run). The FS22 folder itself stays where it is, and so does a
 // folder whose name FS22 holds already: it keeps its place and its path.
-std::vector<TFolderMove> PlanMovesIntoFS22(const QString& listed, const QString& base) {
-  const QString listedFS22 = JoinPath(listed, QStringLiteral("FS22"));
-  const QFileInfo fs22Info(listedFS22);
-  if (fs22Info.exists() && !fs22Info.isDir())
+std::vector<TFolderMove> PlanMovesIntoFS22(const QString& AListed, const QString& ABase) {
+  const QString ListedFS22 = JoinPath(AListed, QStringLiteral("FS22"));
+  const QFileInfo Fs22Info(ListedFS22);
+  if (Fs22Info.exists() && !Fs22Info.isDir())
     throw EAppError(
-        QStringLiteral("Unable to create directory %1: a file has that name").arg(listedFS22));
-  std::vector<TFolderMove> moves;
-  const QString fs22 = JoinPath(base, QStringLiteral("FS22"));
-  for (const QString& name : ListSubfolders(listed)) {
-    if (name == QLatin1String("FS22") || QFileInfo::exists(JoinPath(listedFS22, name)))
+        QStringLiteral("Unable to create directory %1: a file has that name").arg(ListedFS22));
+  std::vector<TFolderMove> Moves;
+  const QString Fs22 = JoinPath(ABase, QStringLiteral("FS22"));
+  for (const QString& Name : ListSubfolders(AListed)) {
+    if (Name == QLatin1String("FS22") || QFileInfo::exists(JoinPath(ListedFS22, Name)))
       continue;
-    moves.push_back({JoinPath(base, name), JoinPath(fs22, name)});
+    Moves.push_back({JoinPath(ABase, Name), JoinPath(Fs22, Name)});
   }
-  return moves;
+  return Moves;
 }
 
-void RunMovesIntoFS22(const QString& base, const std::vector<TFolderMove>& moves) {
-  CreateFolder(JoinPath(base, QStringLiteral("FS22")));
-  for (const TFolderMove& move : moves)
-    MoveFolder(move.Source, move.Target);
+void RunMovesIntoFS22(const QString& ABase, const std::vector<TFolderMove>& AMoves) {
+  CreateFolder(JoinPath(ABase, QStringLiteral("FS22")));
+  for (const TFolderMove& Move : AMoves)
+    MoveFolder(Move.Source, Move.Target);
 }
 
-QByteArray ReadWholeFile(const QString& path) {
-  QFile in(path);
-  if (!in.open(QIODevice::ReadOnly))
-    throw EAppError(QStringLiteral("Unable to read %1: %2").arg(path, in.errorString()));
-  const QByteArray bytes = in.readAll();
-  if (in.error() != QFileDevice::NoError)
-    throw EAppError(QStringLiteral("Unable to read %1: %2").arg(path, in.errorString()));
-  return bytes;
+QByteArray ReadWholeFile(const QString& APath) {
+  QFile In(APath);
+  if (!In.open(QIODevice::ReadOnly))
+    throw EAppError(QStringLiteral("Unable to read %1: %2").arg(APath, In.errorString()));
+  const QByteArray Bytes = In.readAll();
+  if (In.error() != QFileDevice::NoError)
+    throw EAppError(QStringLiteral("Unable to read %1: %2").arg(APath, In.errorString()));
+  return Bytes;
 }
 
 // In one step and for the owner only: the files hold the web passwords.
-void WriteSettingsFile(const QString& path, const TIniDocument& doc) {
-  QString reason;
-  if (!ReplaceFileContents(path, doc.ToBytes(), reason, TFileAccess::OwnerOnly))
-    throw EAppError(QStringLiteral("Unable to write to %1").arg(path));
+void WriteSettingsFile(const QString& APath, const TIniDocument& ADoc) {
+  QString Reason;
+  if (!ReplaceFileContents(APath, ADoc.ToBytes(), Reason, TFileAccess::OwnerOnly))
+    throw EAppError(QStringLiteral("Unable to write to %1").arg(APath));
 }
 
-int LastDelimiter(const QString& path) {
+int LastDelimiter(const QString& APath) {
   // Windows takes both separators; elsewhere only '/' separates.
   return PathDelim() == QLatin1Char('/')
-             ? path.lastIndexOf(QLatin1Char('/'))
-             : std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+             ? APath.lastIndexOf(QLatin1Char('/'))
+             : std::max(APath.lastIndexOf(QLatin1Char('/')), APath.lastIndexOf(QLatin1Char('\\')));
 }
 
 // Where a mod folder that lay directly in `base` is now: in its FS22 folder,
 // unless it stayed because FS22 held its name already (or is the FS22 folder
 // itself). A folder missing on disk counts as moved.
-QString PlaceAfterMoves(const QString& base, const QString& name) {
-  const QString stayed = JoinPath(base, name);
-  if (QFileInfo(stayed).isDir())
-    return stayed;
-  return JoinPath(JoinPath(base, QStringLiteral("FS22")), name);
+QString PlaceAfterMoves(const QString& ABase, const QString& AName) {
+  const QString Stayed = JoinPath(ABase, AName);
+  if (QFileInfo(Stayed).isDir())
+    return Stayed;
+  return JoinPath(JoinPath(ABase, QStringLiteral("FS22")), AName);
 }
 
 // The new value of a mod folder's path: where the folder is after the moves
 // when it lay directly in the old settings folder or in the custom base
 // folder. Comparisons are exact, letter case included. Empty when the value
 // stays as it is.
-QString MigratedFolder(const QString& folder, const QString& oldDir, const QString& newDir,
-                       const QString& customBase) {
-  const int nameAt = LastDelimiter(folder);
-  const QString name = folder.mid(nameAt + 1);
-  if (name.isEmpty())
+QString MigratedFolder(const QString& AFolder, const QString& AOldDir, const QString& ANewDir,
+                       const QString& ACustomBase) {
+  const int NameAt = LastDelimiter(AFolder);
+  const QString Name = AFolder.mid(NameAt + 1);
+  if (Name.isEmpty())
     return {}; // a value ending in a separator names no folder to follow
-  const QString expanded = QDir::toNativeSeparators(
-      QDir::cleanPath(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(folder))));
-  const int parentEnd = LastDelimiter(expanded);
-  const QString parent = parentEnd <= 0 ? expanded.left(parentEnd + 1) : expanded.left(parentEnd);
-  if (parent == oldDir)
-    return PlaceAfterMoves(newDir, name);
-  if (!customBase.isEmpty() && parent == customBase) {
-    const QString place = PlaceAfterMoves(parent, name);
-    return place == JoinPath(parent, name) ? QString() : place;
+  const QString Expanded = QDir::toNativeSeparators(
+      QDir::cleanPath(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(AFolder))));
+  const int ParentEnd = LastDelimiter(Expanded);
+  const QString Parent = ParentEnd <= 0 ? Expanded.left(ParentEnd + 1) : Expanded.left(ParentEnd);
+  if (Parent == AOldDir)
+    return PlaceAfterMoves(ANewDir, Name);
+  if (!ACustomBase.isEmpty() && Parent == ACustomBase) {
+    const QString Place = PlaceAfterMoves(Parent, Name);
+    return Place == JoinPath(Parent, Name) ? QString() : Place;
   }
   return {};
 }
 
-TIniDocument AppSettingsOf(const QByteArray& oldIni, const QString& oldDir, const QString& newDir) {
-  TIniDocument ini = TIniDocument::FromBytes(oldIni);
-  if (ini.ReadString(kCommon, QStringLiteral("ModManagerModFolders"), QString()) == oldDir)
-    ini.WriteString(kCommon, QStringLiteral("ModManagerModFolders"), newDir);
-  ini.DeleteKey(kCommon, QStringLiteral("NumberOfModFolders"));
-  ini.DeleteKey(kCommon, QStringLiteral("FS22Location"));
-  for (int n = 1; n <= kMaxModFolderSections; ++n)
-    ini.EraseSection(QStringLiteral("ModFolder%1").arg(n));
-  return ini;
+TIniDocument AppSettingsOf(const QByteArray& AOldIni, const QString& AOldDir,
+                           const QString& ANewDir) {
+  TIniDocument Ini = TIniDocument::FromBytes(AOldIni);
+  if (Ini.ReadString(Common, QStringLiteral("ModManagerModFolders"), QString()) == AOldDir)
+    Ini.WriteString(Common, QStringLiteral("ModManagerModFolders"), ANewDir);
+  Ini.DeleteKey(Common, QStringLiteral("NumberOfModFolders"));
+  Ini.DeleteKey(Common, QStringLiteral("FS22Location"));
+  for (int N = 1; N <= MaxModFolderSections; ++N)
+    Ini.EraseSection(QStringLiteral("ModFolder%1").arg(N));
+  return Ini;
 }
 
 // Read after the moves: each path names where its folder is now.
-TIniDocument FS22SettingsOf(const QByteArray& oldIni, const QString& oldDir, const QString& newDir,
-                            const QString& customBase) {
-  TIniDocument ini = TIniDocument::FromBytes(oldIni);
-  ini.WriteString(kCommon, QStringLiteral("FSProgramLocation"),
-                  ini.ReadString(kCommon, QStringLiteral("FS22Location"), QString()));
-  for (const char* key : {"FS22Location", "ModManagerModFolders", "Theme", "ShowDevelopmentTools"})
-    ini.DeleteKey(kCommon, QString::fromLatin1(key));
-  ini.EraseSection(QStringLiteral("Form"));
-  for (int n = 1; n <= kMaxModFolderSections; ++n) {
-    const QString section = QStringLiteral("ModFolder%1").arg(n);
-    if (!ini.SectionExists(section))
+TIniDocument FS22SettingsOf(const QByteArray& AOldIni, const QString& AOldDir,
+                            const QString& ANewDir, const QString& ACustomBase) {
+  TIniDocument Ini = TIniDocument::FromBytes(AOldIni);
+  Ini.WriteString(Common, QStringLiteral("FSProgramLocation"),
+                  Ini.ReadString(Common, QStringLiteral("FS22Location"), QString()));
+  for (const char* Key : {"FS22Location", "ModManagerModFolders", "Theme", "ShowDevelopmentTools"})
+    Ini.DeleteKey(Common, QString::fromLatin1(Key));
+  Ini.EraseSection(QStringLiteral("Form"));
+  for (int N = 1; N <= MaxModFolderSections; ++N) {
+    const QString Section = QStringLiteral("ModFolder%1").arg(N);
+    if (!Ini.SectionExists(Section))
       continue;
-    const QString folder = ini.ReadString(section, QStringLiteral("Folder"), QString());
-    if (folder.isEmpty())
+    const QString Folder = Ini.ReadString(Section, QStringLiteral("Folder"), QString());
+    if (Folder.isEmpty())
       continue;
-    const QString migrated = MigratedFolder(folder, oldDir, newDir, customBase);
-    if (!migrated.isEmpty())
-      ini.WriteString(section, QStringLiteral("Folder"), migrated);
+    const QString Migrated = MigratedFolder(Folder, AOldDir, ANewDir, ACustomBase);
+    if (!Migrated.isEmpty())
+      Ini.WriteString(Section, QStringLiteral("Folder"), Migrated);
   }
-  return ini;
+  return Ini;
 }
 
 } // namespace
@@ -214,14 +215,14 @@ TIniDocument FS22SettingsOf(const QByteArray& oldIni, const QString& oldDir, con
 // on from there (the data module looks for exactly that). The old file is
 // only read until both new files are written.
 void TdmMain::UpgradeToTilvane() {
-  const QString documents = FromPlatform(FPlatform.DocumentsFolder());
-  const QString oldDirPath =
-      JoinPath(documents, NativeRelative(QStringLiteral("My Games\\Orsenby")));
-  const QString newDirPath = GetIniFilePath();
-  const QString oldIniInOldDir = JoinPath(oldDirPath, QStringLiteral("Orsenby.ini"));
-  const QString oldIniFilePath = JoinPath(newDirPath, QStringLiteral("Orsenby.ini"));
-  const QString newIniFilePath = JoinPath(newDirPath, QStringLiteral("Tilvane.ini"));
-  const QString newFS22IniFilePath = JoinPath(newDirPath, QStringLiteral("FS22.ini"));
+  const QString Documents = FromPlatform(FPlatform.DocumentsFolder());
+  const QString OldDirPath =
+      JoinPath(Documents, NativeRelative(QStringLiteral("My Games\\Orsenby")));
+  const QString NewDirPath = GetIniFilePath();
+  const QString OldIniInOldDir = JoinPath(OldDirPath, QStringLiteral("Orsenby.ini"));
+  const QString OldIniFilePath = JoinPath(NewDirPath, QStringLiteral("Orsenby.ini"));
+  const QString NewIniFilePath = JoinPath(NewDirPath, QStringLiteral("Tilvane.ini"));
+  const QString NewFS22IniFilePath = JoinPath(NewDirPath, QStringLiteral("FS22.ini"));
 
   // The game keeps files open in the mod folders that are about to move.
   if (IsFSRunning(TFSVersion::fsv22)) {
@@ -231,43 +232,43 @@ void TdmMain::UpgradeToTilvane() {
     std::_Exit(0); // nothing has changed yet, and nothing is to be saved
   }
 
-  const bool resuming = !QFileInfo(oldIniInOldDir).isFile();
-  const QByteArray oldIni = ReadWholeFile(resuming ? oldIniFilePath : oldIniInOldDir);
-  const QString modFolderDir = TIniDocument::FromBytes(oldIni).ReadString(
-      kCommon, QStringLiteral("ModManagerModFolders"), QString());
-  const QString customBase = modFolderDir == oldDirPath ? QString() : modFolderDir;
+  const bool Resuming = !QFileInfo(OldIniInOldDir).isFile();
+  const QByteArray OldIni = ReadWholeFile(Resuming ? OldIniFilePath : OldIniInOldDir);
+  const QString ModFolderDir = TIniDocument::FromBytes(OldIni).ReadString(
+      Common, QStringLiteral("ModManagerModFolders"), QString());
+  const QString CustomBase = ModFolderDir == OldDirPath ? QString() : ModFolderDir;
 
   // Every listing is taken and every move planned before the first move: a
   // folder that cannot move into FS22 must not be found with half of the
   // others gone.
-  if (!resuming && QFileInfo::exists(newDirPath))
+  if (!Resuming && QFileInfo::exists(NewDirPath))
     throw EAppError(QStringLiteral("The specified directory already exists"));
   // A file of that name that the old folder brings along is no leftover of
   // this migration, so it is not written over.
-  const QString fs22IniInOldDir = JoinPath(oldDirPath, QStringLiteral("FS22.ini"));
-  if (!resuming && QFileInfo::exists(fs22IniInOldDir))
-    throw EAppError(QStringLiteral("The file %1 already exists").arg(newFS22IniFilePath));
-  const std::vector<TFolderMove> moves =
-      PlanMovesIntoFS22(resuming ? newDirPath : oldDirPath, newDirPath);
-  const std::vector<TFolderMove> customMoves =
-      customBase.isEmpty() ? std::vector<TFolderMove>() : PlanMovesIntoFS22(customBase, customBase);
+  const QString Fs22IniInOldDir = JoinPath(OldDirPath, QStringLiteral("FS22.ini"));
+  if (!Resuming && QFileInfo::exists(Fs22IniInOldDir))
+    throw EAppError(QStringLiteral("The file %1 already exists").arg(NewFS22IniFilePath));
+  const std::vector<TFolderMove> Moves =
+      PlanMovesIntoFS22(Resuming ? NewDirPath : OldDirPath, NewDirPath);
+  const std::vector<TFolderMove> CustomMoves =
+      CustomBase.isEmpty() ? std::vector<TFolderMove>() : PlanMovesIntoFS22(CustomBase, CustomBase);
 
-  if (!resuming)
-    MoveFolder(oldDirPath, newDirPath);
-  RunMovesIntoFS22(newDirPath, moves);
-  if (!customBase.isEmpty())
-    RunMovesIntoFS22(customBase, customMoves);
+  if (!Resuming)
+    MoveFolder(OldDirPath, NewDirPath);
+  RunMovesIntoFS22(NewDirPath, Moves);
+  if (!CustomBase.isEmpty())
+    RunMovesIntoFS22(CustomBase, CustomMoves);
 
   // The files stay out of the user's sight as the old one was; a file system
   // without the attribute costs only looks.
-  WriteSettingsFile(newFS22IniFilePath, FS22SettingsOf(oldIni, oldDirPath, newDirPath, customBase));
-  FPlatform.SetHidden(ToPlatform(newFS22IniFilePath), true);
+  WriteSettingsFile(NewFS22IniFilePath, FS22SettingsOf(OldIni, OldDirPath, NewDirPath, CustomBase));
+  FPlatform.SetHidden(ToPlatform(NewFS22IniFilePath), true);
   // Last: once this file exists, the migration is over for good.
-  WriteSettingsFile(newIniFilePath, AppSettingsOf(oldIni, oldDirPath, newDirPath));
-  FPlatform.SetHidden(ToPlatform(newIniFilePath), true);
+  WriteSettingsFile(NewIniFilePath, AppSettingsOf(OldIni, OldDirPath, NewDirPath));
+  FPlatform.SetHidden(ToPlatform(NewIniFilePath), true);
   // Everything it held is in the two new files. One that stays behind is
   // never read again, so a failure to remove it is no failure of the move.
-  QFile::remove(oldIniFilePath);
+  QFile::remove(OldIniFilePath);
 }
 
 } // namespace tilvane

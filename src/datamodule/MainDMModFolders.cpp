@@ -18,10 +18,10 @@ const QString ShowTab = QStringLiteral("ShowTab");
 // One reading of the whole file: a list of a hundred folders is read in one
 // go rather than with a file read per key.
 TIniDocument ReadIniDocument(const QString& AFileName) {
-  QFile file(AFileName);
-  if (!file.open(QIODevice::ReadOnly))
+  QFile File(AFileName);
+  if (!File.open(QIODevice::ReadOnly))
     return {};
-  return TIniDocument::FromBytes(file.readAll());
+  return TIniDocument::FromBytes(File.readAll());
 }
 
 [[noreturn]] void RaiseArgumentOutOfRange() {
@@ -29,60 +29,60 @@ TIniDocument ReadIniDocument(const QString& AFileName) {
 }
 } // namespace
 
-TIniFile& TdmMain::GetIniFileForFS(TFSVersion FSVersion) {
-  const QString fileName = JoinPath(GetIniFilePath(), FSIniFileName(FSVersion));
-  for (const auto& ini : FFSIniList) {
-    if (ini->FileName() == fileName)
-      return *ini;
+TIniFile& TdmMain::GetIniFileForFS(TFSVersion AFSVersion) {
+  const QString FileName = JoinPath(GetIniFilePath(), FSIniFileName(AFSVersion));
+  for (const auto& Ini : FFSIniList) {
+    if (Ini->FileName() == FileName)
+      return *Ini;
   }
-  const bool existed = QFileInfo::exists(fileName);
-  FFSIniList.push_back(std::make_unique<TIniFile>(fileName, FPlatform));
-  TIniFile& ini = *FFSIniList.back();
-  if (!existed)
-    DoFirstTimeStart(FSVersion);
-  return ini;
+  const bool Existed = QFileInfo::exists(FileName);
+  FFSIniList.push_back(std::make_unique<TIniFile>(FileName, FPlatform));
+  TIniFile& Ini = *FFSIniList.back();
+  if (!Existed)
+    DoFirstTimeStart(AFSVersion);
+  return Ini;
 }
 
-void TdmMain::DoFirstTimeStart(TFSVersion FSVersion) {
-  auto folder = std::make_unique<TModFolder>();
-  folder->Name = QStringLiteral("Default Mod Folder");
-  folder->AutoUpdateFromDedicatedServer = true;
+void TdmMain::DoFirstTimeStart(TFSVersion AFSVersion) {
+  auto Folder = std::make_unique<TModFolder>();
+  Folder->Name = QStringLiteral("Default Mod Folder");
+  Folder->AutoUpdateFromDedicatedServer = true;
   FModFolderList.clear();
-  FModFolderList.push_back(std::move(folder));
-  SaveModFolders(FSVersion);
+  FModFolderList.push_back(std::move(Folder));
+  SaveModFolders(AFSVersion);
 }
 
-void TdmMain::LoadModFolders(TFSVersion FSVersion) {
-  TIniFile& ini = GetIniFileForFS(FSVersion);
-  const TIniDocument doc = ReadIniDocument(ini.FileName());
-  if (TModFolderIniFormat::HasLegacyPasswords(doc))
-    ini.Update([](TIniDocument& ADoc) { TModFolderIniFormat::MoveLegacyPasswords(ADoc); });
-  FModFolderList = TModFolderIniFormat::Read(doc);
+void TdmMain::LoadModFolders(TFSVersion AFSVersion) {
+  TIniFile& Ini = GetIniFileForFS(AFSVersion);
+  const TIniDocument Doc = ReadIniDocument(Ini.FileName());
+  if (TModFolderIniFormat::HasLegacyPasswords(Doc))
+    Ini.Update([](TIniDocument& ADoc) { TModFolderIniFormat::MoveLegacyPasswords(ADoc); });
+  FModFolderList = TModFolderIniFormat::Read(Doc);
 }
 
-void TdmMain::SaveModFolders(TFSVersion FSVersion) {
-  TIniFile& ini = GetIniFileForFS(FSVersion);
+void TdmMain::SaveModFolders(TFSVersion AFSVersion) {
+  TIniFile& Ini = GetIniFileForFS(AFSVersion);
   // One replacement of the file for the whole list: a failed write leaves the
   // previous list whole instead of a mixture of old and new sections.
-  ini.Update([this](TIniDocument& ADoc) { TModFolderIniFormat::Write(ADoc, FModFolderList); });
-  FPlatform.SetHidden(ToPlatform(ini.FileName()), true);
+  Ini.Update([this](TIniDocument& ADoc) { TModFolderIniFormat::Write(ADoc, FModFolderList); });
+  FPlatform.SetHidden(ToPlatform(Ini.FileName()), true);
 }
 
 int TdmMain::IndexOfModFolder(const TModFolder* AModFolder) const {
-  for (size_t i = 0; i < FModFolderList.size(); ++i) {
-    if (FModFolderList[i].get() == AModFolder)
-      return static_cast<int>(i);
+  for (size_t I = 0; I < FModFolderList.size(); ++I) {
+    if (FModFolderList[I].get() == AModFolder)
+      return static_cast<int>(I);
   }
   RaiseArgumentOutOfRange();
 }
 
 void TdmMain::MoveModFolder(TFSVersion AFSVersion, TModFolder* AModFolder, int ANewIndex) {
-  const int index = IndexOfModFolder(AModFolder);
+  const int Index = IndexOfModFolder(AModFolder);
   if (ANewIndex < 0 || ANewIndex >= static_cast<int>(FModFolderList.size()))
     RaiseArgumentOutOfRange();
-  std::unique_ptr<TModFolder> moved = std::move(FModFolderList[static_cast<size_t>(index)]);
-  FModFolderList.erase(FModFolderList.begin() + index);
-  FModFolderList.insert(FModFolderList.begin() + ANewIndex, std::move(moved));
+  std::unique_ptr<TModFolder> Moved = std::move(FModFolderList[static_cast<size_t>(Index)]);
+  FModFolderList.erase(FModFolderList.begin() + Index);
+  FModFolderList.insert(FModFolderList.begin() + ANewIndex, std::move(Moved));
   SaveModFolders(AFSVersion);
 }
 
@@ -104,21 +104,21 @@ void TdmMain::MoveToLast(TFSVersion AFSVersion, TModFolder* AModFolder) {
 
 void TdmMain::DeleteModFolder(TFSVersion AFSVersion, TModFolder* AModFolder, bool ADeleteFolder) {
   // A folder that is not in the list is refused before anything on disk goes.
-  const int index = IndexOfModFolder(AModFolder);
+  const int Index = IndexOfModFolder(AModFolder);
   if (ADeleteFolder && !AModFolder->Folder.isEmpty())
     DeleteDirAndFiles(AModFolder->Folder, QStringLiteral("*.zip"), false, true);
-  FModFolderList.erase(FModFolderList.begin() + index);
+  FModFolderList.erase(FModFolderList.begin() + Index);
   SaveModFolders(AFSVersion);
 }
 
-bool TdmMain::GetFSShowTab(TFSVersion FSVersion) {
-  return GetIniFileForFS(FSVersion).ReadString(Common, ShowTab, QStringLiteral("1")) ==
+bool TdmMain::GetFSShowTab(TFSVersion AFSVersion) {
+  return GetIniFileForFS(AFSVersion).ReadString(Common, ShowTab, QStringLiteral("1")) ==
          QLatin1String("1");
 }
 
-void TdmMain::SetFSShowTab(TFSVersion FSVersion, bool Value) {
-  GetIniFileForFS(FSVersion).WriteString(Common, ShowTab,
-                                         Value ? QStringLiteral("1") : QStringLiteral("0"));
+void TdmMain::SetFSShowTab(TFSVersion AFSVersion, bool AValue) {
+  GetIniFileForFS(AFSVersion)
+      .WriteString(Common, ShowTab, AValue ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 } // namespace tilvane

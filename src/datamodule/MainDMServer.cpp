@@ -44,14 +44,14 @@ bool TdmMain::FetchModPage(const QString& AWhat, const QString& AURL, QString& A
   return true;
 }
 
-bool TdmMain::ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
+bool TdmMain::ValidateServerURL(TFSVersion AFSVersion, const QString& AServerURL,
                                 const QString& AWebUsername, const QString& AWebPassword) {
   QString Page;
   if (!FetchModPage(CheckingServerText(), CreateServerURL(AServerURL, AWebUsername, AWebPassword),
                     Page))
     return false;
 
-  const TServerPageCheck Check = CheckServerPage(Page, FSVersion);
+  const TServerPageCheck Check = CheckServerPage(Page, AFSVersion);
   switch (Check.Verdict) {
   case TServerPageVerdict::ModPage:
     return true;
@@ -67,10 +67,10 @@ bool TdmMain::ValidateServerURL(TFSVersion FSVersion, const QString& AServerURL,
   }
 }
 
-QString TdmMain::GetModPageHTML(TFSVersion FSVersion, const QString& AServerURL,
+QString TdmMain::GetModPageHTML(TFSVersion AFSVersion, const QString& AServerURL,
                                 const QString& AWebUsername, const QString& AWebPassword,
                                 bool* ACancelled) {
-  Q_UNUSED(FSVersion);
+  Q_UNUSED(AFSVersion);
   QString Page;
   FetchModPage(FetchingModPageText(), CreateServerURL(AServerURL, AWebUsername, AWebPassword), Page,
                ACancelled);

@@ -20,9 +20,9 @@ namespace {
 // The file holds three short numbers; anything longer is not a version file.
 constexpr qint64 MaxVersionFileSize = 4096;
 
-const QString kVersionFilePath = QStringLiteral("/Tilvane/download/LatestVersion.txt");
-const QString kInstallerPath = QStringLiteral("/Tilvane/download/TilvaneSetup.exe");
-const QString kInstallerFileName = QStringLiteral("TilvaneSetup.exe");
+const QString VersionFilePath = QStringLiteral("/Tilvane/download/LatestVersion.txt");
+const QString InstallerPath = QStringLiteral("/Tilvane/download/TilvaneSetup.exe");
+const QString InstallerFileName = QStringLiteral("TilvaneSetup.exe");
 
 // A plain decimal integer: an optional sign and digits, nothing around them.
 int StrToInt(const QString& AText) {
@@ -72,7 +72,7 @@ bool TdmMain::IsNewerRelease(const TProgramVersion& AOwnVersion, const QString& 
   return AOwnVersion.Release < P3;
 }
 
-bool TdmMain::IsUpdateAvailable(QString& LatestVersion, const std::atomic_bool* ACancelled) {
+bool TdmMain::IsUpdateAvailable(QString& ALatestVersion, const std::atomic_bool* ACancelled) {
   if (FUpdateSite.isEmpty())
     return false;
   // Long enough for a site across the internet; the check runs once per
@@ -91,7 +91,7 @@ bool TdmMain::IsUpdateAvailable(QString& LatestVersion, const std::atomic_bool* 
   });
   QByteArray Body;
   try {
-    Body = Client.GetBytes(SiteURL(FUpdateSite, kVersionFilePath));
+    Body = Client.GetBytes(SiteURL(FUpdateSite, VersionFilePath));
   } catch (const EAppError&) {
     // Offline, or the site is down: a player without a connection is not to
     // be bothered at every start.
@@ -99,13 +99,13 @@ bool TdmMain::IsUpdateAvailable(QString& LatestVersion, const std::atomic_bool* 
   }
   if (Client.StatusCode() != 200 || TooLong || (ACancelled && ACancelled->load()))
     return false;
-  LatestVersion = QString::fromLocal8Bit(Body);
-  return IsNewerRelease(FProgramVersion, LatestVersion);
+  ALatestVersion = QString::fromLocal8Bit(Body);
+  return IsNewerRelease(FProgramVersion, ALatestVersion);
 }
 
 bool TdmMain::DownloadAndStartInstaller() {
-  const QString FileName = JoinPath(FromPlatform(FPlatform.TempFolder()), kInstallerFileName);
-  const QString URL = SiteURL(FUpdateSite, kInstallerPath);
+  const QString FileName = JoinPath(FromPlatform(FPlatform.TempFolder()), InstallerFileName);
+  const QString URL = SiteURL(FUpdateSite, InstallerPath);
   // A failed download tells the user why; starting whatever lies at the
   // file's place, or closing the program, would only do harm.
   bool Downloaded = false;

@@ -20,37 +20,37 @@ void TDeveloperInfo::Build() {
   AddGame(TFSVersion::fsv19);
 }
 
-void TDeveloperInfo::AddGame(TFSVersion FSVersion) {
-  const QString Prefix = FSTabCaption(FSVersion) + QLatin1Char(' ');
-  const QString MyGamesFolder = FDataModule.GetFSMyGamesFolder(FSVersion);
+void TDeveloperInfo::AddGame(TFSVersion AFSVersion) {
+  const QString Prefix = FSTabCaption(AFSVersion) + QLatin1Char(' ');
+  const QString MyGamesFolder = FDataModule.GetFSMyGamesFolder(AFSVersion);
   // The location as the game's documents say it should be; whether it is
   // there is asked the way the data module finds the file, ignoring letter
   // case, since the game's own spelling varies between versions.
   AddStr(Prefix + QStringLiteral("GameSettings.xml location"),
          JoinPath(MyGamesFolder, QStringLiteral("GameSettings.xml")));
   const bool Exists =
-      !TGameSettingsFiles(MyGamesFolder, FSVersion).GameSettingsFileName().isEmpty();
+      !TGameSettingsFiles(MyGamesFolder, AFSVersion).GameSettingsFileName().isEmpty();
   AddBool(Prefix + QStringLiteral("GameSettings.xml exists"), Exists);
   if (Exists)
-    AddWriteTest(Prefix + QStringLiteral("GameSettings.xml writable"), FSVersion);
-  AddBool(Prefix + QStringLiteral("Is Running"), FDataModule.IsFSRunning(FSVersion));
-  AddStr(Prefix + QStringLiteral("Program Location"), FDataModule.GetFSProgramLocation(FSVersion));
+    AddWriteTest(Prefix + QStringLiteral("GameSettings.xml writable"), AFSVersion);
+  AddBool(Prefix + QStringLiteral("Is Running"), FDataModule.IsFSRunning(AFSVersion));
+  AddStr(Prefix + QStringLiteral("Program Location"), FDataModule.GetFSProgramLocation(AFSVersion));
   // Only where it applies: a game on Windows has no prefix to speak of.
-  if (const QString ProtonPrefix = FDataModule.GetFSProtonPrefix(FSVersion);
+  if (const QString ProtonPrefix = FDataModule.GetFSProtonPrefix(AFSVersion);
       !ProtonPrefix.isEmpty())
     AddStr(Prefix + QStringLiteral("Runs Under Proton, Prefix"), ProtonPrefix);
   AddStr(Prefix + QStringLiteral("My Games Folder"), MyGamesFolder);
-  AddStr(Prefix + QStringLiteral("Active FS Mod Folder"), FDataModule.GetFSModFolder(FSVersion));
-  AddStr(Prefix + QStringLiteral("In Game Name"), FDataModule.GetFSInGameName(FSVersion));
+  AddStr(Prefix + QStringLiteral("Active FS Mod Folder"), FDataModule.GetFSModFolder(AFSVersion));
+  AddStr(Prefix + QStringLiteral("In Game Name"), FDataModule.GetFSInGameName(AFSVersion));
 }
 
 // The one way to know whether the program may write the file is to write
 // it, so the name is written back as it was read.
-void TDeveloperInfo::AddWriteTest(const QString& AName, TFSVersion FSVersion) {
+void TDeveloperInfo::AddWriteTest(const QString& AName, TFSVersion AFSVersion) {
   QString Reason;
   try {
-    const QString InGameName = FDataModule.GetFSInGameName(FSVersion);
-    FDataModule.SetFSInGameName(FSVersion, InGameName);
+    const QString InGameName = FDataModule.GetFSInGameName(AFSVersion);
+    FDataModule.SetFSInGameName(AFSVersion, InGameName);
     AddBool(AName, true);
     return;
   } catch (const EAppError& E) {

@@ -29,8 +29,8 @@ public:
   static constexpr int ValueColumn = 33;
 
 private:
-  void AddGame(TFSVersion FSVersion);
-  void AddWriteTest(const QString& AName, TFSVersion FSVersion);
+  void AddGame(TFSVersion AFSVersion);
+  void AddWriteTest(const QString& AName, TFSVersion AFSVersion);
   void AddStr(const QString& AName, const QString& AValue);
   void AddBool(const QString& AName, bool AValue);
   void BlankLine();

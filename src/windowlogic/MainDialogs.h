@@ -19,10 +19,10 @@ public:
   // True when the player pressed OK.
   virtual bool ShowSettings(QWidget* AOwner) = 0;
   // The folder the player described, or nothing when cancelled.
-  virtual std::optional<TModFolder> NewModFolder(QWidget* AOwner, TFSVersion FSVersion) = 0;
+  virtual std::optional<TModFolder> NewModFolder(QWidget* AOwner, TFSVersion AFSVersion) = 0;
   // AModFolder changed in place when the player pressed OK (then true).
-  virtual bool EditModFolder(QWidget* AOwner, TFSVersion FSVersion, TModFolder& AModFolder) = 0;
-  virtual void ExportModFolder(QWidget* AOwner, TFSVersion FSVersion,
+  virtual bool EditModFolder(QWidget* AOwner, TFSVersion AFSVersion, TModFolder& AModFolder) = 0;
+  virtual void ExportModFolder(QWidget* AOwner, TFSVersion AFSVersion,
                                const TModFolder& AModFolder) = 0;
   virtual void ShowDeveloperInfo(QWidget* AOwner) = 0;
 };

@@ -60,24 +60,24 @@ int TMainWindowLogic::WindowHeight(const THeight& AHeight) {
   return Height;
 }
 
-void TMainWindowLogic::DeleteShaderCache(TFSVersion FSVersion) {
-  if (FDataModule.IsFSRunning(FSVersion)) {
+void TMainWindowLogic::DeleteShaderCache(TFSVersion AFSVersion) {
+  if (FDataModule.IsFSRunning(AFSVersion)) {
     FDataModule.Prompts().ShowMessage(
         QStringLiteral("Can not start delete sharder cache while Farming Simulator ") +
-        FSVersionToNumberStr(FSVersion) + QStringLiteral(" is running."));
+        FSVersionToNumberStr(AFSVersion) + QStringLiteral(" is running."));
     return;
   }
-  FDataModule.DeleteShaderCache(FSVersion);
+  FDataModule.DeleteShaderCache(AFSVersion);
 }
 
-void TMainWindowLogic::DeleteLogFile(TFSVersion FSVersion) {
-  if (FDataModule.IsFSRunning(FSVersion)) {
+void TMainWindowLogic::DeleteLogFile(TFSVersion AFSVersion) {
+  if (FDataModule.IsFSRunning(AFSVersion)) {
     FDataModule.Prompts().ShowMessage(
         QStringLiteral("Can not start delete log file while Farming Simulator ") +
-        FSVersionToNumberStr(FSVersion) + QStringLiteral(" is running."));
+        FSVersionToNumberStr(AFSVersion) + QStringLiteral(" is running."));
     return;
   }
-  FDataModule.DeleteLogFile(FSVersion);
+  FDataModule.DeleteLogFile(AFSVersion);
 }
 
 QString TMainWindowLogic::NoGameDetectedMessage() {

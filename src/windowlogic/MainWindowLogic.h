@@ -51,8 +51,8 @@ public:
 
   // "Delete shader cache" and "Delete log file": refused with a message while
   // the generation's game runs. Errors of the deletion propagate.
-  void DeleteShaderCache(TFSVersion FSVersion);
-  void DeleteLogFile(TFSVersion FSVersion);
+  void DeleteShaderCache(TFSVersion AFSVersion);
+  void DeleteLogFile(TFSVersion AFSVersion);
 
   // What the window tells when no generation has a tab.
   static QString NoGameDetectedMessage();

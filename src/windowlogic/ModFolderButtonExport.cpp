@@ -7,7 +7,7 @@
 
 namespace tilvane {
 
-void ExportModFolderButton(TdmMain& ADataModule, TFSVersion FSVersion,
+void ExportModFolderButton(TdmMain& ADataModule, TFSVersion AFSVersion,
                            const TModFolder& AModFolder) {
   // The file goes to other players: the web login, which opens the server's
   // administration, only travels when its owner says so.
@@ -27,7 +27,7 @@ void ExportModFolderButton(TdmMain& ADataModule, TFSVersion FSVersion,
     return;
 
   TModFolderButtonFile(ADataModule.Platform())
-      .Export(AModFolder, FSVersion, TModFolderButtonFile::WithButtonExtension(FileName),
+      .Export(AModFolder, AFSVersion, TModFolderButtonFile::WithButtonExtension(FileName),
               WithWebLogin);
 }
 

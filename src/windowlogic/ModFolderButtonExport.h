@@ -13,7 +13,7 @@ class TModFolder;
 // the extension ".mfb". Cancelling the save dialog writes nothing. An
 // existing file is updated without a question: its other keys stay.
 // Raises "Unable to write to <file>" when the file cannot be written.
-void ExportModFolderButton(TdmMain& ADataModule, TFSVersion FSVersion,
+void ExportModFolderButton(TdmMain& ADataModule, TFSVersion AFSVersion,
                            const TModFolder& AModFolder);
 
 } // namespace tilvane

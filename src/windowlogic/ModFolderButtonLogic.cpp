@@ -15,10 +15,11 @@
 
 namespace tilvane {
 
-TModFolderButtonLogic::TModFolderButtonLogic(TdmMain& ADataModule, TFSVersion FSVersion,
+TModFolderButtonLogic::TModFolderButtonLogic(TdmMain& ADataModule, TFSVersion AFSVersion,
                                              TModFolder& AModFolder,
                                              IModFolderButtonWindows& AWindows)
-    : FDataModule(ADataModule), FFSVersion(FSVersion), FModFolder(AModFolder), FWindows(AWindows) {}
+    : FDataModule(ADataModule), FFSVersion(AFSVersion), FModFolder(AModFolder), FWindows(AWindows) {
+}
 
 bool TModFolderButtonLogic::IsActive() {
   return FDataModule.GetFSModFolder(FFSVersion).compare(FModFolder.Folder, Qt::CaseInsensitive) ==

@@ -17,7 +17,7 @@ class TModFolder;
 class TModFolderButtonLogic {
 public:
   // AModFolder belongs to the data module's list; it must outlive this.
-  TModFolderButtonLogic(TdmMain& ADataModule, TFSVersion FSVersion, TModFolder& AModFolder,
+  TModFolderButtonLogic(TdmMain& ADataModule, TFSVersion AFSVersion, TModFolder& AModFolder,
                         IModFolderButtonWindows& AWindows);
 
   TModFolder& ModFolder() { return FModFolder; }

@@ -17,7 +17,7 @@ namespace {
 
 // Numbered variants tried after the plain name; beyond them the player has
 // to choose a directory himself.
-constexpr int kMaxSuggestionNumber = 999;
+constexpr int MaxSuggestionNumber = 999;
 
 // Characters Windows refuses in a file name. The game opens its mods folder
 // by Windows' rules, under Proton on Linux as well.
@@ -39,9 +39,9 @@ QString TNewModFolderLogic::EditModeCaption(bool AEditMode) {
   return AEditMode ? QStringLiteral("Edit Mod Folder") : QStringLiteral("New Mod Folder");
 }
 
-void TNewModFolderLogic::SetEditMode(bool Value) {
-  FEditMode = Value;
-  FGenerateSuggestedDir = !Value;
+void TNewModFolderLogic::SetEditMode(bool AValue) {
+  FEditMode = AValue;
+  FGenerateSuggestedDir = !AValue;
 }
 
 QString TNewModFolderLogic::FolderNameFor(const QString& AName) {
@@ -64,7 +64,7 @@ std::optional<QString> TNewModFolderLogic::SuggestedDir(const QString& AName) co
   const QString Plain = JoinPath(Base, Name);
   if (!QFileInfo(Plain).isDir())
     return Plain;
-  for (int Number = 1; Number <= kMaxSuggestionNumber; ++Number) {
+  for (int Number = 1; Number <= MaxSuggestionNumber; ++Number) {
     const QString Numbered = JoinPath(Base, Name + QLatin1Char(' ') + QString::number(Number));
     if (!QFileInfo(Numbered).isDir())
       return Numbered;

@@ -31,7 +31,7 @@ public:
   static QString EditModeCaption(bool AEditMode);
 
   // An edited folder keeps its directory: proposals are only for new ones.
-  void SetEditMode(bool Value);
+  void SetEditMode(bool AValue);
   // The user chose the directory himself (typed into it or picked one).
   void StopSuggestions() { FGenerateSuggestedDir = false; }
 

@@ -75,12 +75,12 @@ void TSettingsLogic::Store(const TValues& AValues) {
   FDataModule.SetTheme(AValues.Theme);
 }
 
-TFileDialogOptions TSettingsLogic::LocationDialog(TFSVersion FSVersion, const QString& ACurrent) {
-  const QString ExeName = FSExeName(FSVersion);
+TFileDialogOptions TSettingsLogic::LocationDialog(TFSVersion AFSVersion, const QString& ACurrent) {
+  const QString ExeName = FSExeName(AFSVersion);
   TFileDialogOptions Options;
   Options.Title = QStringLiteral("Location of ") + ExeName;
   // The mask is the file name itself: no other file can be picked.
-  Options.FileTypes = {{FSTabCaption(FSVersion), ExeName}};
+  Options.FileTypes = {{FSTabCaption(AFSVersion), ExeName}};
   if (!ACurrent.isEmpty())
     Options.InitialFolder = QFileInfo(ACurrent).path();
   return Options;

@@ -30,9 +30,9 @@ public:
     // below the locations, not stored.
     QString ProtonNote;
 
-    QString& Location(TFSVersion FSVersion) { return Locations[static_cast<size_t>(FSVersion)]; }
-    const QString& Location(TFSVersion FSVersion) const {
-      return Locations[static_cast<size_t>(FSVersion)];
+    QString& Location(TFSVersion AFSVersion) { return Locations[static_cast<size_t>(AFSVersion)]; }
+    const QString& Location(TFSVersion AFSVersion) const {
+      return Locations[static_cast<size_t>(AFSVersion)];
     }
   };
 
@@ -63,7 +63,7 @@ public:
 
   // The open dialog of a generation's location button: only that
   // generation's executable can be picked, starting where the current one is.
-  static TFileDialogOptions LocationDialog(TFSVersion FSVersion, const QString& ACurrent);
+  static TFileDialogOptions LocationDialog(TFSVersion AFSVersion, const QString& ACurrent);
 
 private:
   TdmMain& FDataModule;

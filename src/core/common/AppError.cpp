@@ -6,8 +6,8 @@ namespace tilvane {
 
 // The constructor's own frame is skipped: the stack starts in the function
 // that raised the error.
-EAppError::EAppError(const QString& message)
-    : std::runtime_error(message.toStdString()), FMessage(message),
+EAppError::EAppError(const QString& AMessage)
+    : std::runtime_error(AMessage.toStdString()), FMessage(AMessage),
       FStack(platform::CaptureStack(1)) {}
 
 QString ExceptionText(const std::exception& AError) {

@@ -20,7 +20,7 @@ namespace tilvane {
 // report asks for them.
 class EAppError : public std::runtime_error {
 public:
-  explicit EAppError(const QString& message);
+  explicit EAppError(const QString& AMessage);
 
   QString Message() const { return FMessage; }
   // The same stack as addresses, with the raising thread and the time.

@@ -21,143 +21,143 @@ namespace {
 #ifdef _WIN32
 constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseInsensitive;
 #else
-constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseSensitive;
+constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseSensitive;
 #endif
 
-bool SameFileNameChar(QChar a, QChar b) {
-  return kFileNameCase == Qt::CaseSensitive ? a == b : a.toCaseFolded() == b.toCaseFolded();
+bool SameFileNameChar(QChar AA, QChar AB) {
+  return FileNameCase == Qt::CaseSensitive ? AA == AB : AA.toCaseFolded() == AB.toCaseFolded();
 }
 
 // "*" stands for any run of characters, "?" for exactly one. As on Windows,
 // "*.*" means every file, also one whose name has no dot.
-bool MatchesMask(QStringView name, QStringView mask) {
-  if (mask == u"*.*" || mask == u"*")
+bool MatchesMask(QStringView AName, QStringView AMask) {
+  if (AMask == u"*.*" || AMask == u"*")
     return true;
-  qsizetype n = 0;
-  qsizetype m = 0;
-  qsizetype starMask = -1;
-  qsizetype starName = 0;
-  while (n < name.size()) {
-    if (m < mask.size() && mask[m] == QLatin1Char('*')) {
-      starMask = m++;
-      starName = n;
-    } else if (m < mask.size() &&
-               (mask[m] == QLatin1Char('?') || SameFileNameChar(mask[m], name[n]))) {
-      ++m;
-      ++n;
-    } else if (starMask >= 0) {
-      m = starMask + 1;
-      n = ++starName;
+  qsizetype N = 0;
+  qsizetype M = 0;
+  qsizetype StarMask = -1;
+  qsizetype StarName = 0;
+  while (N < AName.size()) {
+    if (M < AMask.size() && AMask[M] == QLatin1Char('*')) {
+      StarMask = M++;
+      StarName = N;
+    } else if (M < AMask.size() &&
+               (AMask[M] == QLatin1Char('?') || SameFileNameChar(AMask[M], AName[N]))) {
+      ++M;
+      ++N;
+    } else if (StarMask >= 0) {
+      M = StarMask + 1;
+      N = ++StarName;
     } else {
       return false;
     }
   }
-  while (m < mask.size() && mask[m] == QLatin1Char('*'))
-    ++m;
-  return m == mask.size();
+  while (M < AMask.size() && AMask[M] == QLatin1Char('*'))
+    ++M;
+  return M == AMask.size();
 }
 
-bool IsWordChar(QChar c) {
-  return c.isLetter() || c.isDigit();
+bool IsWordChar(QChar AC) {
+  return AC.isLetter() || AC.isDigit();
 }
 
 } // namespace
 
-void DeleteDirAndFiles(const QString& Dir, const QString& FileMask, bool ASaveRootDir,
-                       bool OnlyDeleteFirstLevel) {
+void DeleteDirAndFiles(const QString& ADir, const QString& AFileMask, bool ASaveRootDir,
+                       bool AOnlyDeleteFirstLevel) {
   // Descending into subfolders is never asked for: folders are always skipped.
-  Q_UNUSED(OnlyDeleteFirstLevel);
-  if (Dir.isEmpty())
+  Q_UNUSED(AOnlyDeleteFirstLevel);
+  if (ADir.isEmpty())
     return;
-  const QString dir = Dir.endsWith(PathDelim()) ? Dir : Dir + PathDelim();
+  const QString Dir = ADir.endsWith(PathDelim()) ? ADir : ADir + PathDelim();
 
-  const QFileInfoList entries = QDir(dir).entryInfoList(
+  const QFileInfoList Entries = QDir(Dir).entryInfoList(
       QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
-  for (const QFileInfo& entry : entries) {
-    if (!MatchesMask(entry.fileName(), FileMask))
+  for (const QFileInfo& Entry : Entries) {
+    if (!MatchesMask(Entry.fileName(), AFileMask))
       continue;
-    if (entry.isDir()) // a link to a folder counts as one, as on Windows
+    if (Entry.isDir()) // a link to a folder counts as one, as on Windows
       continue;
-    std::error_code ec;
-    std::filesystem::remove(std::filesystem::path(entry.filePath().toStdU16String()), ec);
-    if (ec) {
-      throw EAppError(QStringLiteral("Unable to delete ") + dir + entry.fileName() +
-                      QStringLiteral("\r\nError: ") + QString::fromLocal8Bit(ec.message()));
+    std::error_code Ec;
+    std::filesystem::remove(std::filesystem::path(Entry.filePath().toStdU16String()), Ec);
+    if (Ec) {
+      throw EAppError(QStringLiteral("Unable to delete ") + Dir + Entry.fileName() +
+                      QStringLiteral("\r\nError: ") + QString::fromLocal8Bit(Ec.message()));
     }
   }
 
   if (!ASaveRootDir)
-    QDir().rmdir(dir); // only an empty folder goes; a failure is of no concern
+    QDir().rmdir(Dir); // only an empty folder goes; a failure is of no concern
 }
 
-void GetBuildInfo(std::uint16_t& V1, std::uint16_t& V2, std::uint16_t& V3, std::uint16_t& V4) {
+void GetBuildInfo(std::uint16_t& AV1, std::uint16_t& AV2, std::uint16_t& AV3, std::uint16_t& AV4) {
   const std::optional<platform::TFileVersion> Version = platform::ProgramFileVersion();
   if (!Version)
     return;
-  V1 = (*Version)[0];
-  V2 = (*Version)[1];
-  V3 = (*Version)[2];
-  V4 = (*Version)[3];
+  AV1 = (*Version)[0];
+  AV2 = (*Version)[1];
+  AV3 = (*Version)[2];
+  AV4 = (*Version)[3];
 }
 
 QString GetBuildInfoAsString() {
-  std::uint16_t v1 = 0, v2 = 0, v3 = 0, v4 = 0;
-  GetBuildInfo(v1, v2, v3, v4);
-  return QStringLiteral("%1.%2.%3.%4").arg(v1).arg(v2).arg(v3).arg(v4);
+  std::uint16_t V1 = 0, V2 = 0, V3 = 0, V4 = 0;
+  GetBuildInfo(V1, V2, V3, V4);
+  return QStringLiteral("%1.%2.%3.%4").arg(V1).arg(V2).arg(V3).arg(V4);
 }
 
 bool KeyWordInString(QStringView AString, const QString& AKeyWord, TSearchOptions ASearchOptions) {
   // The text is zero-terminated: nothing after a NUL belongs to it.
-  const qsizetype nul = AString.indexOf(QChar(u'\0'));
-  const QStringView text = nul >= 0 ? AString.first(nul) : AString;
-  const qsizetype m = AKeyWord.size();
-  if (m == 0 || m > text.size())
+  const qsizetype Nul = AString.indexOf(QChar(u'\0'));
+  const QStringView Text = Nul >= 0 ? AString.first(Nul) : AString;
+  const qsizetype M = AKeyWord.size();
+  if (M == 0 || M > Text.size())
     return false;
 
-  const bool matchCase = HasOption(ASearchOptions, TSearchOption::soMatchCase);
-  const bool wholeWord = HasOption(ASearchOptions, TSearchOption::soWholeWord);
+  const bool MatchCase = HasOption(ASearchOptions, TSearchOption::soMatchCase);
+  const bool WholeWord = HasOption(ASearchOptions, TSearchOption::soWholeWord);
   // Upper case character by character, so that positions stay aligned with
   // the text (a full mapping turns "ß" into "SS").
-  auto upper = [](QStringView s) {
-    QString result(s.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < s.size(); ++i)
-      result[i] = s[i].toUpper();
-    return result;
+  auto Upper = [](QStringView AS) {
+    QString Result(AS.size(), Qt::Uninitialized);
+    for (qsizetype I = 0; I < AS.size(); ++I)
+      Result[I] = AS[I].toUpper();
+    return Result;
   };
-  const QString haystack = matchCase ? text.toString() : upper(text);
-  const QString needle = matchCase ? AKeyWord : upper(AKeyWord);
+  const QString Haystack = MatchCase ? Text.toString() : Upper(Text);
+  const QString Needle = MatchCase ? AKeyWord : Upper(AKeyWord);
 
-  for (qsizetype from = 0;;) {
-    const qsizetype at = haystack.indexOf(needle, from, Qt::CaseSensitive);
-    if (at < 0)
+  for (qsizetype From = 0;;) {
+    const qsizetype At = Haystack.indexOf(Needle, From, Qt::CaseSensitive);
+    if (At < 0)
       return false;
-    if (!wholeWord)
+    if (!WholeWord)
       return true;
-    const bool startsWord = at == 0 || !IsWordChar(text[at - 1]);
-    const bool endsWord = at + m == text.size() || !IsWordChar(text[at + m]);
-    if (startsWord && endsWord)
+    const bool StartsWord = At == 0 || !IsWordChar(Text[At - 1]);
+    const bool EndsWord = At + M == Text.size() || !IsWordChar(Text[At + M]);
+    if (StartsWord && EndsWord)
       return true;
-    from = at + 1;
+    From = At + 1;
   }
 }
 
-QString GetSpecialFolderPath(platform::IPlatform& platform, int CSIDLFolder) {
-  switch (CSIDLFolder) {
+QString GetSpecialFolderPath(platform::IPlatform& APlatform, int ACSIDLFolder) {
+  switch (ACSIDLFolder) {
   case CSIDL_DESKTOP:
-    return FromPlatform(platform.DesktopFolder());
+    return FromPlatform(APlatform.DesktopFolder());
   case CSIDL_PERSONAL:
-    return FromPlatform(platform.DocumentsFolder());
+    return FromPlatform(APlatform.DocumentsFolder());
   case CSIDL_LOCAL_APPDATA:
-    return FromPlatform(platform.LocalAppDataFolder());
+    return FromPlatform(APlatform.LocalAppDataFolder());
   case CSIDL_PROGRAM_FILES:
-    return FromPlatform(platform.ProgramFilesFolder());
+    return FromPlatform(APlatform.ProgramFilesFolder());
   default:
     return QString();
   }
 }
 
-QString GetDesktopFolderPath(platform::IPlatform& platform) {
-  return GetSpecialFolderPath(platform, CSIDL_DESKTOP);
+QString GetDesktopFolderPath(platform::IPlatform& APlatform) {
+  return GetSpecialFolderPath(APlatform, CSIDL_DESKTOP);
 }
 
 } // namespace tilvane

@@ -10,105 +10,105 @@ namespace tilvane {
 namespace {
 
 // Longest value a read gives back; longer values are cut.
-constexpr qsizetype kMaxValueLength = 2047;
+constexpr qsizetype MaxValueLength = 2047;
 
 // Settings files come from this program (UTF-8), from its single-game
 // predecessor (the system's ANSI code page, Windows-1252 on the players'
 // machines) or from a text editor (UTF-8 or UTF-16 with a byte-order mark).
-QString DecodeText(const QByteArray& bytes) {
-  QByteArrayView view(bytes);
-  if (view.startsWith("\xEF\xBB\xBF"))
-    return QString::fromUtf8(view.sliced(3));
-  if (view.startsWith("\xFF\xFE"))
-    return QStringDecoder(QStringDecoder::Utf16LE)(view.sliced(2));
-  if (view.startsWith("\xFE\xFF"))
-    return QStringDecoder(QStringDecoder::Utf16BE)(view.sliced(2));
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString text = utf8(view);
-  if (!utf8.hasError())
-    return text;
-  return DecodeWindows1252(view);
+QString DecodeText(const QByteArray& ABytes) {
+  QByteArrayView View(ABytes);
+  if (View.startsWith("\xEF\xBB\xBF"))
+    return QString::fromUtf8(View.sliced(3));
+  if (View.startsWith("\xFF\xFE"))
+    return QStringDecoder(QStringDecoder::Utf16LE)(View.sliced(2));
+  if (View.startsWith("\xFE\xFF"))
+    return QStringDecoder(QStringDecoder::Utf16BE)(View.sliced(2));
+  QStringDecoder Utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString Text = Utf8(View);
+  if (!Utf8.hasError())
+    return Text;
+  return DecodeWindows1252(View);
 }
 
-bool IsBlank(QChar c) {
-  return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+bool IsBlank(QChar AC) {
+  return AC == QLatin1Char(' ') || AC == QLatin1Char('\t');
 }
 
-QStringView TrimBlanks(QStringView s) {
-  qsizetype begin = 0;
-  qsizetype end = s.size();
-  while (begin < end && IsBlank(s[begin]))
-    ++begin;
-  while (end > begin && IsBlank(s[end - 1]))
-    --end;
-  return s.sliced(begin, end - begin);
+QStringView TrimBlanks(QStringView AS) {
+  qsizetype Begin = 0;
+  qsizetype End = AS.size();
+  while (Begin < End && IsBlank(AS[Begin]))
+    ++Begin;
+  while (End > Begin && IsBlank(AS[End - 1]))
+    --End;
+  return AS.sliced(Begin, End - Begin);
 }
 
-bool SameName(QStringView a, QStringView b) {
-  return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+bool SameName(QStringView AA, QStringView AB) {
+  return AA.size() == AB.size() && AA.compare(AB, Qt::CaseInsensitive) == 0;
 }
 
 // A line break inside a value or name would start a new line in the file and
 // could plant a key or section of its own: store it as a blank instead.
-QString SingleLine(const QString& text) {
-  if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
-    return text;
-  QString result = text;
-  result.replace(QLatin1Char('\r'), QLatin1Char(' '));
-  result.replace(QLatin1Char('\n'), QLatin1Char(' '));
-  return result;
+QString SingleLine(const QString& AText) {
+  if (!AText.contains(QLatin1Char('\r')) && !AText.contains(QLatin1Char('\n')))
+    return AText;
+  QString Result = AText;
+  Result.replace(QLatin1Char('\r'), QLatin1Char(' '));
+  Result.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  return Result;
 }
 
 // Decimal, or hexadecimal after "$" or "0x"; an optional sign before either.
-bool ParseInteger(QStringView text, int& result) {
-  if (text.isEmpty())
+bool ParseInteger(QStringView AText, int& AResult) {
+  if (AText.isEmpty())
     return false;
-  bool negative = false;
-  if (text.front() == QLatin1Char('-') || text.front() == QLatin1Char('+')) {
-    negative = text.front() == QLatin1Char('-');
-    text = text.sliced(1);
+  bool Negative = false;
+  if (AText.front() == QLatin1Char('-') || AText.front() == QLatin1Char('+')) {
+    Negative = AText.front() == QLatin1Char('-');
+    AText = AText.sliced(1);
   }
-  int base = 10;
-  if (text.startsWith(QLatin1Char('$'))) {
-    base = 16;
-    text = text.sliced(1);
-  } else if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
-    base = 16;
-    text = text.sliced(2);
+  int Base = 10;
+  if (AText.startsWith(QLatin1Char('$'))) {
+    Base = 16;
+    AText = AText.sliced(1);
+  } else if (AText.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+    Base = 16;
+    AText = AText.sliced(2);
   }
-  if (text.isEmpty())
+  if (AText.isEmpty())
     return false;
-  quint64 value = 0;
-  for (const QChar c : text) {
-    int digit = -1;
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-      digit = u - u'0';
-    else if (base == 16 && u >= u'a' && u <= u'f')
-      digit = u - u'a' + 10;
-    else if (base == 16 && u >= u'A' && u <= u'F')
-      digit = u - u'A' + 10;
-    if (digit < 0)
+  quint64 Value = 0;
+  for (const QChar C : AText) {
+    int Digit = -1;
+    const char16_t U = C.unicode();
+    if (U >= u'0' && U <= u'9')
+      Digit = U - u'0';
+    else if (Base == 16 && U >= u'a' && U <= u'f')
+      Digit = U - u'a' + 10;
+    else if (Base == 16 && U >= u'A' && U <= u'F')
+      Digit = U - u'A' + 10;
+    if (Digit < 0)
       return false;
-    value = value * base + digit;
-    if (value > 0xFFFFFFFFull)
+    Value = Value * Base + Digit;
+    if (Value > 0xFFFFFFFFull)
       return false;
   }
-  if (base == 16) {
+  if (Base == 16) {
     // A hexadecimal number names the 32 bits themselves, as "$FFFFFFFF" = -1.
     // The sign negates in 32-bit unsigned arithmetic, so "-$80000000" wraps
     // to the smallest int instead of overflowing.
-    quint32 bits = static_cast<quint32>(value);
-    if (negative)
-      bits = 0u - bits;
-    result = static_cast<qint32>(bits);
+    quint32 Bits = static_cast<quint32>(Value);
+    if (Negative)
+      Bits = 0u - Bits;
+    AResult = static_cast<qint32>(Bits);
     return true;
   }
-  const qint64 signedValue = negative ? -static_cast<qint64>(value) : static_cast<qint64>(value);
-  if (signedValue < std::numeric_limits<int>::min() ||
-      signedValue > std::numeric_limits<int>::max())
+  const qint64 SignedValue = Negative ? -static_cast<qint64>(Value) : static_cast<qint64>(Value);
+  if (SignedValue < std::numeric_limits<int>::min() ||
+      SignedValue > std::numeric_limits<int>::max())
     return false;
-  result = static_cast<int>(signedValue);
+  AResult = static_cast<int>(SignedValue);
   return true;
 }
 
@@ -117,10 +117,10 @@ bool ParseInteger(QStringView text, int& result) {
 // The file as lines. Lines that no operation changes are written back as they
 // were read (only the line breaks become CR LF).
 struct TIniDocument::Data {
-  enum class Kind { Other, Section, Key };
-  struct Line {
+  enum class TKind { Other, Section, Key };
+  struct TLine {
     QString Text;
-    Kind LineKind = Kind::Other;
+    TKind LineKind = TKind::Other;
     qsizetype NameStart = 0; // section name or key name within Text
     qsizetype NameLength = 0;
     qsizetype ValueStart = 0; // after '=' (keys only)
@@ -129,233 +129,238 @@ struct TIniDocument::Data {
     QStringView RawValue() const { return QStringView(Text).sliced(ValueStart); }
   };
 
-  QList<Line> Lines;
+  QList<TLine> Lines;
   bool Modified = false; // a write or a deletion changed something
 
-  static Line Parse(QString text) {
-    Line line;
-    line.Text = std::move(text);
-    const QStringView s(line.Text);
-    const QStringView trimmed = TrimBlanks(s);
-    if (trimmed.startsWith(QLatin1Char('['))) {
-      const qsizetype close = trimmed.lastIndexOf(QLatin1Char(']'));
-      if (close > 0) {
-        const QStringView name = TrimBlanks(trimmed.sliced(1, close - 1));
-        line.LineKind = Kind::Section;
-        line.NameStart = name.data() - s.data();
-        line.NameLength = name.size();
-        return line;
+  static TLine Parse(QString AText) {
+    TLine Line;
+    Line.Text = std::move(AText);
+    const QStringView S(Line.Text);
+    const QStringView Trimmed = TrimBlanks(S);
+    if (Trimmed.startsWith(QLatin1Char('['))) {
+      const qsizetype Close = Trimmed.lastIndexOf(QLatin1Char(']'));
+      if (Close > 0) {
+        const QStringView Name = TrimBlanks(Trimmed.sliced(1, Close - 1));
+        Line.LineKind = TKind::Section;
+        Line.NameStart = Name.data() - S.data();
+        Line.NameLength = Name.size();
+        return Line;
       }
     }
-    const qsizetype eq = s.indexOf(QLatin1Char('='));
-    if (eq < 0)
-      return line; // not a key: kept, never read
-    const QStringView name = TrimBlanks(s.first(eq));
-    line.LineKind = Kind::Key;
-    line.NameStart = name.isEmpty() ? eq : name.data() - s.data();
-    line.NameLength = name.size();
-    line.ValueStart = eq + 1;
-    return line;
+    const qsizetype Eq = S.indexOf(QLatin1Char('='));
+    if (Eq < 0)
+      return Line; // not a key: kept, never read
+    const QStringView Name = TrimBlanks(S.first(Eq));
+    Line.LineKind = TKind::Key;
+    Line.NameStart = Name.isEmpty() ? Eq : Name.data() - S.data();
+    Line.NameLength = Name.size();
+    Line.ValueStart = Eq + 1;
+    return Line;
   }
 
-  static Line MakeSection(const QString& name) {
-    return Parse(QLatin1Char('[') + name + QLatin1Char(']'));
+  static TLine MakeSection(const QString& AName) {
+    return Parse(QLatin1Char('[') + AName + QLatin1Char(']'));
   }
-  static Line MakeKey(const QString& key, const QString& value) {
-    return Parse(key + QLatin1Char('=') + value);
+  static TLine MakeKey(const QString& AKey, const QString& AValue) {
+    return Parse(AKey + QLatin1Char('=') + AValue);
   }
 
   // Index of the header of the first section with that name; -1 when none.
-  qsizetype FindSection(QStringView section) const {
-    for (qsizetype i = 0; i < Lines.size(); ++i)
-      if (Lines[i].LineKind == Kind::Section && SameName(Lines[i].Name(), section))
-        return i;
+  qsizetype FindSection(QStringView ASection) const {
+    for (qsizetype I = 0; I < Lines.size(); ++I)
+      if (Lines[I].LineKind == TKind::Section && SameName(Lines[I].Name(), ASection))
+        return I;
     return -1;
   }
 
   // One past the last line of the section whose header is at `header`.
-  qsizetype SectionEnd(qsizetype header) const {
-    qsizetype i = header + 1;
-    while (i < Lines.size() && Lines[i].LineKind != Kind::Section)
-      ++i;
-    return i;
+  qsizetype SectionEnd(qsizetype AHeader) const {
+    qsizetype I = AHeader + 1;
+    while (I < Lines.size() && Lines[I].LineKind != TKind::Section)
+      ++I;
+    return I;
   }
 
   // Index of the first line of the key in the first section of that name.
-  qsizetype FindKey(QStringView section, QStringView key) const {
-    const qsizetype header = FindSection(section);
-    if (header < 0)
+  qsizetype FindKey(QStringView ASection, QStringView AKey) const {
+    const qsizetype Header = FindSection(ASection);
+    if (Header < 0)
       return -1;
-    const qsizetype end = SectionEnd(header);
-    for (qsizetype i = header + 1; i < end; ++i)
-      if (Lines[i].LineKind == Kind::Key && SameName(Lines[i].Name(), key))
-        return i;
+    const qsizetype End = SectionEnd(Header);
+    for (qsizetype I = Header + 1; I < End; ++I)
+      if (Lines[I].LineKind == TKind::Key && SameName(Lines[I].Name(), AKey))
+        return I;
     return -1;
   }
 };
 
-TIniDocument::TIniDocument() : d(std::make_unique<Data>()) {}
+TIniDocument::TIniDocument() : FData(std::make_unique<Data>()) {}
 TIniDocument::~TIniDocument() = default;
-TIniDocument::TIniDocument(const TIniDocument& other) : d(std::make_unique<Data>(*other.d)) {}
-TIniDocument& TIniDocument::operator=(const TIniDocument& other) {
-  if (this != &other)
-    *d = *other.d;
+TIniDocument::TIniDocument(const TIniDocument& AOther)
+    : FData(std::make_unique<Data>(*AOther.FData)) {}
+TIniDocument& TIniDocument::operator=(const TIniDocument& AOther) {
+  if (this != &AOther)
+    *FData = *AOther.FData;
   return *this;
 }
 
-TIniDocument TIniDocument::FromBytes(const QByteArray& bytes) {
-  TIniDocument doc;
-  const QString text = DecodeText(bytes);
-  const QStringView all(text);
-  qsizetype start = 0;
-  const qsizetype size = all.size();
+TIniDocument TIniDocument::FromBytes(const QByteArray& ABytes) {
+  TIniDocument Doc;
+  const QString Text = DecodeText(ABytes);
+  const QStringView All(Text);
+  qsizetype Start = 0;
+  const qsizetype Size = All.size();
   // Next CR and LF at or after `start`; searched with indexOf, which stays
   // fast on the megabyte lines of a damaged file.
-  qsizetype nextCr = -1;
-  qsizetype nextLf = -1;
-  while (start < size) {
-    if (nextCr != size && nextCr < start) {
-      nextCr = all.indexOf(QLatin1Char('\r'), start);
-      if (nextCr < 0)
-        nextCr = size;
+  qsizetype NextCr = -1;
+  qsizetype NextLf = -1;
+  while (Start < Size) {
+    if (NextCr != Size && NextCr < Start) {
+      NextCr = All.indexOf(QLatin1Char('\r'), Start);
+      if (NextCr < 0)
+        NextCr = Size;
     }
-    if (nextLf != size && nextLf < start) {
-      nextLf = all.indexOf(QLatin1Char('\n'), start);
-      if (nextLf < 0)
-        nextLf = size;
+    if (NextLf != Size && NextLf < Start) {
+      NextLf = All.indexOf(QLatin1Char('\n'), Start);
+      if (NextLf < 0)
+        NextLf = Size;
     }
-    qsizetype i = std::min(nextCr, nextLf);
-    doc.d->Lines.append(Data::Parse(all.sliced(start, i - start).toString()));
-    if (i < size && all[i] == QLatin1Char('\r') && i + 1 < size && all[i + 1] == QLatin1Char('\n'))
-      ++i;
-    start = i + 1;
+    qsizetype I = std::min(NextCr, NextLf);
+    Doc.FData->Lines.append(Data::Parse(All.sliced(Start, I - Start).toString()));
+    if (I < Size && All[I] == QLatin1Char('\r') && I + 1 < Size && All[I + 1] == QLatin1Char('\n'))
+      ++I;
+    Start = I + 1;
   }
-  return doc;
+  return Doc;
 }
 
 QByteArray TIniDocument::ToBytes() const {
-  QString text;
-  qsizetype total = 0;
-  for (const Data::Line& line : d->Lines)
-    total += line.Text.size() + 2;
-  text.reserve(total);
-  for (const Data::Line& line : d->Lines) {
-    text += line.Text;
-    text += QLatin1String("\r\n");
+  QString Text;
+  qsizetype Total = 0;
+  for (const Data::TLine& Line : FData->Lines)
+    Total += Line.Text.size() + 2;
+  Text.reserve(Total);
+  for (const Data::TLine& Line : FData->Lines) {
+    Text += Line.Text;
+    Text += QLatin1String("\r\n");
   }
-  return text.toUtf8();
+  return Text.toUtf8();
 }
 
 bool TIniDocument::IsModified() const {
-  return d->Modified;
+  return FData->Modified;
 }
 
-QString TIniDocument::ReadString(const QString& section, const QString& key,
-                                 const QString& defaultValue) const {
-  const qsizetype i = d->FindKey(section, key);
-  if (i < 0)
-    return defaultValue;
-  QStringView value = TrimBlanks(d->Lines[i].RawValue());
-  if (value.size() >= 2 && value.front() == value.back() &&
-      (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')))
-    value = value.sliced(1, value.size() - 2);
-  return value.first(std::min(value.size(), kMaxValueLength)).toString();
+QString TIniDocument::ReadString(const QString& ASection, const QString& AKey,
+                                 const QString& ADefaultValue) const {
+  const qsizetype I = FData->FindKey(ASection, AKey);
+  if (I < 0)
+    return ADefaultValue;
+  QStringView Value = TrimBlanks(FData->Lines[I].RawValue());
+  if (Value.size() >= 2 && Value.front() == Value.back() &&
+      (Value.front() == QLatin1Char('"') || Value.front() == QLatin1Char('\'')))
+    Value = Value.sliced(1, Value.size() - 2);
+  return Value.first(std::min(Value.size(), MaxValueLength)).toString();
 }
 
-int TIniDocument::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
-  int result = 0;
-  if (ParseInteger(ReadString(section, key, QString()), result))
-    return result;
-  return defaultValue;
+int TIniDocument::ReadInteger(const QString& ASection, const QString& AKey,
+                              int ADefaultValue) const {
+  int Result = 0;
+  if (ParseInteger(ReadString(ASection, AKey, QString()), Result))
+    return Result;
+  return ADefaultValue;
 }
 
-bool TIniDocument::ReadBool(const QString& section, const QString& key, bool defaultValue) const {
-  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+bool TIniDocument::ReadBool(const QString& ASection, const QString& AKey,
+                            bool ADefaultValue) const {
+  return ReadInteger(ASection, AKey, ADefaultValue ? 1 : 0) != 0;
 }
 
-bool TIniDocument::SectionExists(const QString& section) const {
-  return d->FindSection(section) >= 0;
+bool TIniDocument::SectionExists(const QString& ASection) const {
+  return FData->FindSection(ASection) >= 0;
 }
 
-bool TIniDocument::ValueExists(const QString& section, const QString& key) const {
-  return d->FindKey(section, key) >= 0;
+bool TIniDocument::ValueExists(const QString& ASection, const QString& AKey) const {
+  return FData->FindKey(ASection, AKey) >= 0;
 }
 
 QStringList TIniDocument::ReadSections() const {
-  QStringList result;
-  for (const Data::Line& line : d->Lines) {
-    if (line.LineKind != Data::Kind::Section)
+  QStringList Result;
+  for (const Data::TLine& Line : FData->Lines) {
+    if (Line.LineKind != Data::TKind::Section)
       continue;
-    const QString name = line.Name().toString();
-    if (!result.contains(name, Qt::CaseInsensitive))
-      result << name;
+    const QString Name = Line.Name().toString();
+    if (!Result.contains(Name, Qt::CaseInsensitive))
+      Result << Name;
   }
-  return result;
+  return Result;
 }
 
-QStringList TIniDocument::ReadSectionKeys(const QString& section) const {
-  QStringList result;
-  const qsizetype header = d->FindSection(section);
-  if (header < 0)
-    return result;
-  const qsizetype end = d->SectionEnd(header);
-  for (qsizetype i = header + 1; i < end; ++i) {
-    const Data::Line& line = d->Lines[i];
-    if (line.LineKind != Data::Kind::Key)
+QStringList TIniDocument::ReadSectionKeys(const QString& ASection) const {
+  QStringList Result;
+  const qsizetype Header = FData->FindSection(ASection);
+  if (Header < 0)
+    return Result;
+  const qsizetype End = FData->SectionEnd(Header);
+  for (qsizetype I = Header + 1; I < End; ++I) {
+    const Data::TLine& Line = FData->Lines[I];
+    if (Line.LineKind != Data::TKind::Key)
       continue;
-    const QString name = line.Name().toString();
-    if (!result.contains(name, Qt::CaseInsensitive))
-      result << name;
+    const QString Name = Line.Name().toString();
+    if (!Result.contains(Name, Qt::CaseInsensitive))
+      Result << Name;
   }
-  return result;
+  return Result;
 }
 
-void TIniDocument::WriteString(const QString& section, const QString& key, const QString& value) {
-  d->Modified = true;
-  const QString cleanValue = SingleLine(value);
-  const qsizetype existing = d->FindKey(section, key);
-  if (existing >= 0) {
+void TIniDocument::WriteString(const QString& ASection, const QString& AKey,
+                               const QString& AValue) {
+  FData->Modified = true;
+  const QString CleanValue = SingleLine(AValue);
+  const qsizetype Existing = FData->FindKey(ASection, AKey);
+  if (Existing >= 0) {
     // Keep the key's spelling as the file has it.
-    d->Lines[existing] = Data::MakeKey(d->Lines[existing].Name().toString(), cleanValue);
+    FData->Lines[Existing] = Data::MakeKey(FData->Lines[Existing].Name().toString(), CleanValue);
     return;
   }
-  const QString cleanKey = SingleLine(key);
-  const qsizetype header = d->FindSection(section);
-  if (header < 0) {
-    if (!d->Lines.isEmpty() && !TrimBlanks(d->Lines.last().Text).isEmpty())
-      d->Lines.append(Data::Parse(QString()));
-    d->Lines.append(Data::MakeSection(SingleLine(section)));
-    d->Lines.append(Data::MakeKey(cleanKey, cleanValue));
+  const QString CleanKey = SingleLine(AKey);
+  const qsizetype Header = FData->FindSection(ASection);
+  if (Header < 0) {
+    if (!FData->Lines.isEmpty() && !TrimBlanks(FData->Lines.last().Text).isEmpty())
+      FData->Lines.append(Data::Parse(QString()));
+    FData->Lines.append(Data::MakeSection(SingleLine(ASection)));
+    FData->Lines.append(Data::MakeKey(CleanKey, CleanValue));
     return;
   }
   // After the section's last non-blank line, so that the blank line that
   // separates it from the next section stays where it is.
-  qsizetype insertAt = d->SectionEnd(header);
-  while (insertAt > header + 1 && TrimBlanks(d->Lines[insertAt - 1].Text).isEmpty())
-    --insertAt;
-  d->Lines.insert(insertAt, Data::MakeKey(cleanKey, cleanValue));
+  qsizetype InsertAt = FData->SectionEnd(Header);
+  while (InsertAt > Header + 1 && TrimBlanks(FData->Lines[InsertAt - 1].Text).isEmpty())
+    --InsertAt;
+  FData->Lines.insert(InsertAt, Data::MakeKey(CleanKey, CleanValue));
 }
 
-void TIniDocument::WriteInteger(const QString& section, const QString& key, int value) {
-  WriteString(section, key, QString::number(value));
+void TIniDocument::WriteInteger(const QString& ASection, const QString& AKey, int AValue) {
+  WriteString(ASection, AKey, QString::number(AValue));
 }
 
-void TIniDocument::WriteBool(const QString& section, const QString& key, bool value) {
-  WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+void TIniDocument::WriteBool(const QString& ASection, const QString& AKey, bool AValue) {
+  WriteString(ASection, AKey, AValue ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-void TIniDocument::DeleteKey(const QString& section, const QString& key) {
+void TIniDocument::DeleteKey(const QString& ASection, const QString& AKey) {
   // A damaged file may hold the key more than once: after the call none is left.
-  for (qsizetype i = d->FindKey(section, key); i >= 0; i = d->FindKey(section, key)) {
-    d->Lines.removeAt(i);
-    d->Modified = true;
+  for (qsizetype I = FData->FindKey(ASection, AKey); I >= 0; I = FData->FindKey(ASection, AKey)) {
+    FData->Lines.removeAt(I);
+    FData->Modified = true;
   }
 }
 
-void TIniDocument::EraseSection(const QString& section) {
-  for (qsizetype header = d->FindSection(section); header >= 0; header = d->FindSection(section)) {
-    d->Lines.remove(header, d->SectionEnd(header) - header);
-    d->Modified = true;
+void TIniDocument::EraseSection(const QString& ASection) {
+  for (qsizetype Header = FData->FindSection(ASection); Header >= 0;
+       Header = FData->FindSection(ASection)) {
+    FData->Lines.remove(Header, FData->SectionEnd(Header) - Header);
+    FData->Modified = true;
   }
 }
 

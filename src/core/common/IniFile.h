@@ -23,24 +23,25 @@ class TIniDocument;
 // default.
 class TIniFile {
 public:
-  TIniFile(QString fileName, platform::IPlatform& platform);
+  TIniFile(QString AFileName, platform::IPlatform& APlatform);
   ~TIniFile();
 
   const QString& FileName() const { return FFileName; }
 
-  QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
-  int ReadInteger(const QString& section, const QString& key, int defaultValue) const;
-  bool ReadBool(const QString& section, const QString& key, bool defaultValue) const;
-  bool SectionExists(const QString& section) const;
-  bool ValueExists(const QString& section, const QString& key) const;
+  QString ReadString(const QString& ASection, const QString& AKey,
+                     const QString& ADefaultValue) const;
+  int ReadInteger(const QString& ASection, const QString& AKey, int ADefaultValue) const;
+  bool ReadBool(const QString& ASection, const QString& AKey, bool ADefaultValue) const;
+  bool SectionExists(const QString& ASection) const;
+  bool ValueExists(const QString& ASection, const QString& AKey) const;
   QStringList ReadSections() const;
-  QStringList ReadSectionKeys(const QString& section) const;
+  QStringList ReadSectionKeys(const QString& ASection) const;
 
-  void WriteString(const QString& section, const QString& key, const QString& value);
-  void WriteInteger(const QString& section, const QString& key, int value);
-  void WriteBool(const QString& section, const QString& key, bool value);
-  void DeleteKey(const QString& section, const QString& key);
-  void EraseSection(const QString& section);
+  void WriteString(const QString& ASection, const QString& AKey, const QString& AValue);
+  void WriteInteger(const QString& ASection, const QString& AKey, int AValue);
+  void WriteBool(const QString& ASection, const QString& AKey, bool AValue);
+  void DeleteKey(const QString& ASection, const QString& AKey);
+  void EraseSection(const QString& ASection);
 
   // The file's current content, read once: for callers that read many keys
   // (a list of hundreds of mod folders) without reading the file for each.
@@ -51,10 +52,10 @@ public:
   // file once at the end. The result on disk is what the same calls one by one
   // would give; when the write fails, the old file stays whole and the error
   // is raised. Nothing is written when `edit` throws or changes nothing.
-  void Update(const std::function<void(TIniDocument&)>& edit);
+  void Update(const std::function<void(TIniDocument&)>& AEdit);
 
 private:
-  void Save(const QByteArray& bytes);
+  void Save(const QByteArray& ABytes);
   [[noreturn]] void RaiseWriteError() const;
 
   QString FFileName;
@@ -73,29 +74,30 @@ public:
   // Reads UTF-8 (with or without a byte-order mark) and UTF-16 with a
   // byte-order mark; bytes that are not valid UTF-8 are read as Windows-1252.
   // Any line break (CR, LF, CR LF) ends a line.
-  static TIniDocument FromBytes(const QByteArray& bytes);
+  static TIniDocument FromBytes(const QByteArray& ABytes);
   QByteArray ToBytes() const; // UTF-8, no byte-order mark, CR LF line breaks
 
   // True once a write, or a deletion that found something, changed the content.
   bool IsModified() const;
 
-  QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
-  int ReadInteger(const QString& section, const QString& key, int defaultValue) const;
-  bool ReadBool(const QString& section, const QString& key, bool defaultValue) const;
-  bool SectionExists(const QString& section) const;
-  bool ValueExists(const QString& section, const QString& key) const;
+  QString ReadString(const QString& ASection, const QString& AKey,
+                     const QString& ADefaultValue) const;
+  int ReadInteger(const QString& ASection, const QString& AKey, int ADefaultValue) const;
+  bool ReadBool(const QString& ASection, const QString& AKey, bool ADefaultValue) const;
+  bool SectionExists(const QString& ASection) const;
+  bool ValueExists(const QString& ASection, const QString& AKey) const;
   QStringList ReadSections() const;
-  QStringList ReadSectionKeys(const QString& section) const;
+  QStringList ReadSectionKeys(const QString& ASection) const;
 
-  void WriteString(const QString& section, const QString& key, const QString& value);
-  void WriteInteger(const QString& section, const QString& key, int value);
-  void WriteBool(const QString& section, const QString& key, bool value);
-  void DeleteKey(const QString& section, const QString& key);
-  void EraseSection(const QString& section);
+  void WriteString(const QString& ASection, const QString& AKey, const QString& AValue);
+  void WriteInteger(const QString& ASection, const QString& AKey, int AValue);
+  void WriteBool(const QString& ASection, const QString& AKey, bool AValue);
+  void DeleteKey(const QString& ASection, const QString& AKey);
+  void EraseSection(const QString& ASection);
 
 private:
   struct Data;
-  std::unique_ptr<Data> d;
+  std::unique_ptr<Data> FData;
 };
 
 } // namespace tilvane

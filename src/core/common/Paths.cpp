@@ -8,20 +8,20 @@ QChar PathDelim() {
   return QChar::fromLatin1(platform::PathDelimiter);
 }
 
-QString JoinPath(const QString& first, const QString& second) {
-  if (first.isEmpty())
-    return second;
-  if (second.isEmpty())
-    return first;
-  if (first.endsWith(PathDelim()))
-    return first + second;
-  return first + PathDelim() + second;
+QString JoinPath(const QString& AFirst, const QString& ASecond) {
+  if (AFirst.isEmpty())
+    return ASecond;
+  if (ASecond.isEmpty())
+    return AFirst;
+  if (AFirst.endsWith(PathDelim()))
+    return AFirst + ASecond;
+  return AFirst + PathDelim() + ASecond;
 }
 
-QString NativeRelative(const QString& windowsStyleRelative) {
-  QString result = windowsStyleRelative;
-  result.replace(QLatin1Char('\\'), PathDelim());
-  return result;
+QString NativeRelative(const QString& AWindowsStyleRelative) {
+  QString Result = AWindowsStyleRelative;
+  Result.replace(QLatin1Char('\\'), PathDelim());
+  return Result;
 }
 
 } // namespace tilvane

@@ -31,17 +31,17 @@ class IPromptService {
 public:
   virtual ~IPromptService() = default;
 
-  virtual void ShowMessage(const QString& text, TMessageKind kind = TMessageKind::Plain) = 0;
+  virtual void ShowMessage(const QString& AText, TMessageKind AKind = TMessageKind::Plain) = 0;
 
   // A question box with Yes and No. True for Yes; No, Escape and closing the
   // box give false.
-  virtual bool AskYesNo(const QString& text, bool yesIsDefault = true) = 0;
+  virtual bool AskYesNo(const QString& AText, bool AYesIsDefault = true) = 0;
 
   // The chosen file's full path; empty when the user cancelled.
-  virtual QString OpenFile(const TFileDialogOptions& options) = 0;
-  virtual QString SaveFile(const TFileDialogOptions& options) = 0;
+  virtual QString OpenFile(const TFileDialogOptions& AOptions) = 0;
+  virtual QString SaveFile(const TFileDialogOptions& AOptions) = 0;
   // The chosen folder; empty when the user cancelled.
-  virtual QString PickFolder(const QString& title, const QString& initialFolder) = 0;
+  virtual QString PickFolder(const QString& ATitle, const QString& AInitialFolder) = 0;
 };
 
 } // namespace tilvane

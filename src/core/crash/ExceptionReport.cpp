@@ -14,14 +14,14 @@ namespace tilvane {
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
-constexpr int kReportMaxColumns = 78;
+const QString CrLf = QStringLiteral("\r\n");
+constexpr int ReportMaxColumns = 78;
 // Below a module's "[address] " (16 hex digits on a 64-bit system), so that
 // the version line starts under the module's path.
-constexpr int kModuleIndent = 19;
+constexpr int ModuleIndent = 19;
 
 void AddLine(QString& AOut, const QString& ALine) {
-  AOut += ALine + kCrLf;
+  AOut += ALine + CrLf;
 }
 
 QString Hex(quintptr AValue) {
@@ -137,11 +137,11 @@ void AddModules(QString& AOut) {
   if (Modules.empty())
     return;
   std::sort(Modules.begin(), Modules.end(),
-            [](const platform::TModuleInfo& A, const platform::TModuleInfo& B) {
-              return A.BaseAddress < B.BaseAddress;
+            [](const platform::TModuleInfo& A_, const platform::TModuleInfo& AB) {
+              return A_.BaseAddress < AB.BaseAddress;
             });
   AddLine(AOut, QStringLiteral("List of loaded modules:"));
-  const QString Indent(kModuleIndent, QLatin1Char(' '));
+  const QString Indent(ModuleIndent, QLatin1Char(' '));
   for (const platform::TModuleInfo& Module : Modules) {
     AddLine(AOut, QStringLiteral("[%1] %2").arg(Hex(Module.BaseAddress), FromStd(Module.Path)));
     AddLine(AOut, Indent + QStringLiteral("(no module version info)"));
@@ -230,17 +230,17 @@ QString TExceptionReport::TechnicalReport(const QStringList& AActiveControls) co
   Out += Separator();
   if (FStack)
     AddSection(Out,
-               [this](QString& S) { AddStack(S, QStringLiteral("Exception stack"), *FStack); });
+               [this](QString& AS) { AddStack(AS, QStringLiteral("Exception stack"), *FStack); });
   // The report is built on the user-interface thread: its stack now is the
   // main thread's.
   if (platform::CurrentThreadId() == platform::MainThreadId())
-    AddSection(Out, [](QString& S) {
-      AddStack(S, QStringLiteral("Call stack for main thread"), platform::CaptureStack());
+    AddSection(Out, [](QString& AS) {
+      AddStack(AS, QStringLiteral("Call stack for main thread"), platform::CaptureStack());
     });
   AddSection(Out, AddThreads);
   AddSection(Out, AddMachine);
   AddSection(Out, AddModules);
-  AddSection(Out, [&AActiveControls](QString& S) { AddActiveControls(S, AActiveControls); });
+  AddSection(Out, [&AActiveControls](QString& AS) { AddActiveControls(AS, AActiveControls); });
   return Out;
 }
 
@@ -252,19 +252,19 @@ QString TExceptionReport::WithCrLf(const QString& AText) {
   QString Text = AText;
   Text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   Text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  Text.replace(QLatin1Char('\n'), kCrLf);
+  Text.replace(QLatin1Char('\n'), CrLf);
   return Text;
 }
 
 QString TExceptionReport::Separator() {
-  return QString(kReportMaxColumns, QLatin1Char('-')) + kCrLf;
+  return QString(ReportMaxColumns, QLatin1Char('-')) + CrLf;
 }
 
 QString TExceptionReport::ClipboardText(const QString& AShortText, const QString& ADetails) {
   QString Text = AShortText;
-  if (!Text.endsWith(kCrLf))
-    Text += kCrLf;
-  return Text + kCrLf + ADetails;
+  if (!Text.endsWith(CrLf))
+    Text += CrLf;
+  return Text + CrLf + ADetails;
 }
 
 QString ExceptionReportText(std::exception_ptr AError, const QStringList& AActiveControls) {

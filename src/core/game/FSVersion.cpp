@@ -5,8 +5,8 @@
 
 namespace tilvane {
 
-QString FSVersionName(TFSVersion FSVersion) {
-  switch (FSVersion) {
+QString FSVersionName(TFSVersion AFSVersion) {
+  switch (AFSVersion) {
   case TFSVersion::fsv19:
     return QStringLiteral("fsv19");
   case TFSVersion::fsv22:
@@ -15,51 +15,51 @@ QString FSVersionName(TFSVersion FSVersion) {
     return QStringLiteral("fsv25");
   }
   // A value outside the enumeration (cast from a number) still gets a name.
-  return QStringLiteral("fsv") + QString::number(static_cast<int>(FSVersion));
+  return QStringLiteral("fsv") + QString::number(static_cast<int>(AFSVersion));
 }
 
-QString FSVersionToNumberStr(TFSVersion FSVersion) {
-  return FSVersionName(FSVersion).mid(3);
+QString FSVersionToNumberStr(TFSVersion AFSVersion) {
+  return FSVersionName(AFSVersion).mid(3);
 }
 
-void RaiseFSVersionException(TFSVersion FSVersion) {
-  throw EAppError(QStringLiteral("Unknown FSVersion: ") + FSVersionName(FSVersion));
+void RaiseFSVersionException(TFSVersion AFSVersion) {
+  throw EAppError(QStringLiteral("Unknown FSVersion: ") + FSVersionName(AFSVersion));
 }
 
-QString FSIniFileName(TFSVersion FSVersion) {
-  return QStringLiteral("FS") + FSVersionToNumberStr(FSVersion) + QStringLiteral(".ini");
+QString FSIniFileName(TFSVersion AFSVersion) {
+  return QStringLiteral("FS") + FSVersionToNumberStr(AFSVersion) + QStringLiteral(".ini");
 }
 
-QString FSMyGamesRelative(TFSVersion FSVersion) {
+QString FSMyGamesRelative(TFSVersion AFSVersion) {
   return NativeRelative(QStringLiteral("My Games\\FarmingSimulator20") +
-                        FSVersionToNumberStr(FSVersion));
+                        FSVersionToNumberStr(AFSVersion));
 }
 
-QString FSExeName(TFSVersion FSVersion) {
-  return QStringLiteral("FarmingSimulator20") + FSVersionToNumberStr(FSVersion) +
+QString FSExeName(TFSVersion AFSVersion) {
+  return QStringLiteral("FarmingSimulator20") + FSVersionToNumberStr(AFSVersion) +
          QStringLiteral(".exe");
 }
 
-QString FSSteamGameRelative(TFSVersion FSVersion) {
+QString FSSteamGameRelative(TFSVersion AFSVersion) {
   return NativeRelative(QStringLiteral("steamapps\\common\\Farming Simulator ") +
-                        FSVersionToNumberStr(FSVersion));
+                        FSVersionToNumberStr(AFSVersion));
 }
 
-QString FSStandAloneGameRelative(TFSVersion FSVersion) {
-  return QStringLiteral("Farming Simulator 20") + FSVersionToNumberStr(FSVersion);
+QString FSStandAloneGameRelative(TFSVersion AFSVersion) {
+  return QStringLiteral("Farming Simulator 20") + FSVersionToNumberStr(AFSVersion);
 }
 
-QString FSProcessName(TFSVersion FSVersion) {
-  return QStringLiteral("FarmingSimulator20") + FSVersionToNumberStr(FSVersion) +
+QString FSProcessName(TFSVersion AFSVersion) {
+  return QStringLiteral("FarmingSimulator20") + FSVersionToNumberStr(AFSVersion) +
          QStringLiteral("Game.exe");
 }
 
-QString FSTabCaption(TFSVersion FSVersion) {
-  return QStringLiteral("FS") + FSVersionToNumberStr(FSVersion);
+QString FSTabCaption(TFSVersion AFSVersion) {
+  return QStringLiteral("FS") + FSVersionToNumberStr(AFSVersion);
 }
 
-std::uint32_t FSSteamAppId(TFSVersion FSVersion) {
-  switch (FSVersion) {
+std::uint32_t FSSteamAppId(TFSVersion AFSVersion) {
+  switch (AFSVersion) {
   case TFSVersion::fsv19:
     return 787860;
   case TFSVersion::fsv22:
@@ -67,7 +67,7 @@ std::uint32_t FSSteamAppId(TFSVersion FSVersion) {
   case TFSVersion::fsv25:
     return 2300320;
   }
-  RaiseFSVersionException(FSVersion);
+  RaiseFSVersionException(AFSVersion);
 }
 
 } // namespace tilvane

@@ -28,136 +28,136 @@ QString TGameSettingsFiles::GameSettingsFileName() const {
 }
 
 bool TGameSettingsFiles::GetEnableDevConsole() const {
-  TGameXmlDocument doc;
-  if (!doc.Load(GameXmlFileName()))
+  TGameXmlDocument Doc;
+  if (!Doc.Load(GameXmlFileName()))
     return false;
-  return TGameXmlDocument::FirstChildValue(doc.SelectSingleNode(DevConsolePath)) ==
+  return TGameXmlDocument::FirstChildValue(Doc.SelectSingleNode(DevConsolePath)) ==
          QLatin1String("true");
 }
 
-void TGameSettingsFiles::SetEnableDevConsole(bool Value) const {
-  const QString fileName = GameXmlFileName();
-  TGameXmlDocument doc;
-  if (!doc.Load(fileName))
+void TGameSettingsFiles::SetEnableDevConsole(bool AValue) const {
+  const QString FileName = GameXmlFileName();
+  TGameXmlDocument Doc;
+  if (!Doc.Load(FileName))
     return;
-  TGameXmlDocument::SetFirstChildValue(doc.SelectSingleNode(DevConsolePath),
-                                       Value ? QStringLiteral("true") : QStringLiteral("false"));
-  doc.Save(fileName);
+  TGameXmlDocument::SetFirstChildValue(Doc.SelectSingleNode(DevConsolePath),
+                                       AValue ? QStringLiteral("true") : QStringLiteral("false"));
+  Doc.Save(FileName);
 }
 
 QString TGameSettingsFiles::GetInGameName() const {
-  TGameXmlDocument doc;
-  if (!doc.Load(GameSettingsFileName()))
+  TGameXmlDocument Doc;
+  if (!Doc.Load(GameSettingsFileName()))
     return {};
   switch (FFSVersion) {
   case TFSVersion::fsv19:
-    return TGameXmlDocument::AttributeValue(doc.SelectSingleNode(PlayerPath), "name");
+    return TGameXmlDocument::AttributeValue(Doc.SelectSingleNode(PlayerPath), "name");
   case TFSVersion::fsv22:
   case TFSVersion::fsv25:
-    return TGameXmlDocument::FirstChildValue(doc.SelectSingleNode(OnlinePresencePath));
+    return TGameXmlDocument::FirstChildValue(Doc.SelectSingleNode(OnlinePresencePath));
   }
   RaiseFSVersionException(FFSVersion);
 }
 
-void TGameSettingsFiles::SetInGameName(const QString& Value) const {
-  const QString fileName = GameSettingsFileName();
-  TGameXmlDocument doc;
-  if (!doc.Load(fileName))
+void TGameSettingsFiles::SetInGameName(const QString& AValue) const {
+  const QString FileName = GameSettingsFileName();
+  TGameXmlDocument Doc;
+  if (!Doc.Load(FileName))
     return;
   switch (FFSVersion) {
   case TFSVersion::fsv19: {
     // The name goes only into an existing player element; an FS19 player
     // without a name attribute gets one, as the game would write it.
-    const pugi::xml_node player = doc.SelectSingleNode(PlayerPath);
-    if (player)
-      TGameXmlDocument::SetAttribute(player, "name", Value);
+    const pugi::xml_node Player = Doc.SelectSingleNode(PlayerPath);
+    if (Player)
+      TGameXmlDocument::SetAttribute(Player, "name", AValue);
     break;
   }
   case TFSVersion::fsv22:
   case TFSVersion::fsv25:
-    TGameXmlDocument::SetFirstChildValue(doc.SelectSingleNode(OnlinePresencePath), Value);
+    TGameXmlDocument::SetFirstChildValue(Doc.SelectSingleNode(OnlinePresencePath), AValue);
     break;
   default:
     RaiseFSVersionException(FFSVersion);
   }
-  doc.Save(fileName);
+  Doc.Save(FileName);
 }
 
 QString TGameSettingsFiles::GetModFolder() const {
-  TGameXmlDocument doc;
-  if (!doc.Load(GameSettingsFileName()))
+  TGameXmlDocument Doc;
+  if (!Doc.Load(GameSettingsFileName()))
     return {};
-  const pugi::xml_node node = doc.SelectSingleNode(OverridePath);
-  if (!node || TGameXmlDocument::AttributeValue(node, "active") != QLatin1String("true"))
+  const pugi::xml_node Node = Doc.SelectSingleNode(OverridePath);
+  if (!Node || TGameXmlDocument::AttributeValue(Node, "active") != QLatin1String("true"))
     return {};
-  return TGameXmlDocument::AttributeValue(node, "directory");
+  return TGameXmlDocument::AttributeValue(Node, "directory");
 }
 
 void TGameSettingsFiles::SetModFolder(const QString& AFolder) const {
-  const QString fileName = GameSettingsFileName();
-  TGameXmlDocument doc;
-  if (!doc.Load(fileName))
+  const QString FileName = GameSettingsFileName();
+  TGameXmlDocument Doc;
+  if (!Doc.Load(FileName))
     return;
-  pugi::xml_node node = doc.SelectSingleNode(OverridePath);
+  pugi::xml_node Node = Doc.SelectSingleNode(OverridePath);
   if (AFolder.isEmpty()) {
     // No override: the game uses its own mods folder. Creating the element
     // only to remove it again would leave the same document.
-    if (node)
-      TGameXmlDocument::RemoveNode(node);
+    if (Node)
+      TGameXmlDocument::RemoveNode(Node);
   } else {
-    if (!node) {
-      node = TGameXmlDocument::InsertFirstChild(doc.Root(), "modsDirectoryOverride");
-      node.append_attribute("active").set_value("true");
-      node.append_attribute("directory").set_value("some dir here");
+    if (!Node) {
+      Node = TGameXmlDocument::InsertFirstChild(Doc.Root(), "modsDirectoryOverride");
+      Node.append_attribute("active").set_value("true");
+      Node.append_attribute("directory").set_value("some dir here");
     }
-    TGameXmlDocument::SetAttribute(node, "active", QStringLiteral("true"));
-    TGameXmlDocument::SetAttribute(node, "directory", AFolder);
+    TGameXmlDocument::SetAttribute(Node, "active", QStringLiteral("true"));
+    TGameXmlDocument::SetAttribute(Node, "directory", AFolder);
   }
-  doc.Save(fileName);
+  Doc.Save(FileName);
 }
 
-void TGameSettingsFiles::GetJoinGame(QString& GameNameFilter, QString& GamePassword) const {
-  const QString fileName = GameSettingsFileName();
-  if (fileName.isEmpty())
+void TGameSettingsFiles::GetJoinGame(QString& AGameNameFilter, QString& AGamePassword) const {
+  const QString FileName = GameSettingsFileName();
+  if (FileName.isEmpty())
     return;
-  GameNameFilter.clear();
-  GamePassword.clear();
-  TGameXmlDocument doc;
-  if (!doc.Load(fileName))
+  AGameNameFilter.clear();
+  AGamePassword.clear();
+  TGameXmlDocument Doc;
+  if (!Doc.Load(FileName))
     return;
-  const pugi::xml_node node = doc.SelectSingleNode(JoinGamePath);
-  if (!node)
+  const pugi::xml_node Node = Doc.SelectSingleNode(JoinGamePath);
+  if (!Node)
     return;
-  if (node.attribute("serverName"))
-    GameNameFilter = TGameXmlDocument::AttributeValue(node, "serverName");
-  if (node.attribute("password"))
-    GamePassword = TGameXmlDocument::AttributeValue(node, "password");
+  if (Node.attribute("serverName"))
+    AGameNameFilter = TGameXmlDocument::AttributeValue(Node, "serverName");
+  if (Node.attribute("password"))
+    AGamePassword = TGameXmlDocument::AttributeValue(Node, "password");
 }
 
-void TGameSettingsFiles::SetJoinGame(const QString& GameNameFilter,
-                                     const QString& GamePassword) const {
-  const QString fileName = GameSettingsFileName();
-  TGameXmlDocument doc;
-  if (!doc.Load(fileName))
+void TGameSettingsFiles::SetJoinGame(const QString& AGameNameFilter,
+                                     const QString& AGamePassword) const {
+  const QString FileName = GameSettingsFileName();
+  TGameXmlDocument Doc;
+  if (!Doc.Load(FileName))
     return;
-  pugi::xml_node node = doc.SelectSingleNode(JoinGamePath);
-  if (!node) {
-    node = TGameXmlDocument::AppendLastChild(doc.Root(), "joinGame");
+  pugi::xml_node Node = Doc.SelectSingleNode(JoinGamePath);
+  if (!Node) {
+    Node = TGameXmlDocument::AppendLastChild(Doc.Root(), "joinGame");
     if (FFSVersion == TFSVersion::fsv25) {
-      node.append_attribute("includePasswordProtected").set_value("true");
-      node.append_attribute("includeFullGames").set_value("true");
+      Node.append_attribute("includePasswordProtected").set_value("true");
+      Node.append_attribute("includeFullGames").set_value("true");
     }
-    node.append_attribute("onlyWithAllModsAvailable").set_value("false");
-    node.append_attribute("serverName").set_value("servername");
-    node.append_attribute("mapId").set_value("");
-    node.append_attribute("language").set_value("0");
-    node.append_attribute("capacity").set_value("16");
-    node.append_attribute("allowCrossPlay").set_value("true");
-    node.append_attribute("password").set_value("password");
+    Node.append_attribute("onlyWithAllModsAvailable").set_value("false");
+    Node.append_attribute("serverName").set_value("servername");
+    Node.append_attribute("mapId").set_value("");
+    Node.append_attribute("language").set_value("0");
+    Node.append_attribute("capacity").set_value("16");
+    Node.append_attribute("allowCrossPlay").set_value("true");
+    Node.append_attribute("password").set_value("password");
   }
-  TGameXmlDocument::SetAttribute(node, "serverName", GameNameFilter);
-  TGameXmlDocument::SetAttribute(node, "password", GamePassword);
-  doc.Save(fileName);
+  TGameXmlDocument::SetAttribute(Node, "serverName", AGameNameFilter);
+  TGameXmlDocument::SetAttribute(Node, "password", AGamePassword);
+  Doc.Save(FileName);
 }
 
 } // namespace tilvane

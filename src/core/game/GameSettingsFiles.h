@@ -22,14 +22,14 @@ public:
   QString GameSettingsFileName() const;
 
   bool GetEnableDevConsole() const;
-  void SetEnableDevConsole(bool Value) const;
+  void SetEnableDevConsole(bool AValue) const;
   QString GetInGameName() const;
-  void SetInGameName(const QString& Value) const;
+  void SetInGameName(const QString& AValue) const;
   QString GetModFolder() const;
   void SetModFolder(const QString& AFolder) const;
   // Leaves both outputs untouched when the file is missing.
-  void GetJoinGame(QString& GameNameFilter, QString& GamePassword) const;
-  void SetJoinGame(const QString& GameNameFilter, const QString& GamePassword) const;
+  void GetJoinGame(QString& AGameNameFilter, QString& AGamePassword) const;
+  void SetJoinGame(const QString& AGameNameFilter, const QString& AGamePassword) const;
 
 private:
   QString FMyGamesFolder;

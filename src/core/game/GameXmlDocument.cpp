@@ -24,14 +24,14 @@ const QByteArray Utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
 class TByteArrayWriter : public pugi::xml_writer {
 public:
   QByteArray Data;
-  void write(const void* data, size_t size) override {
-    Data.append(static_cast<const char*>(data), static_cast<qsizetype>(size));
+  void write(const void* AData, size_t ASize) override {
+    Data.append(static_cast<const char*>(AData), static_cast<qsizetype>(ASize));
   }
 };
 
 bool IsWhitespace(const char* AText) {
-  for (const char* p = AText; *p; ++p) {
-    if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n')
+  for (const char* P = AText; *P; ++P) {
+    if (*P != ' ' && *P != '\t' && *P != '\r' && *P != '\n')
       return false;
   }
   return true;
@@ -44,15 +44,15 @@ bool IsWhitespaceText(pugi::xml_node ANode) {
 // A well-formed document has one element at the top and no text other than
 // whitespace beside it; the fragment mode lets both through.
 bool HasSingleRoot(const pugi::xml_document& ADoc) {
-  int elements = 0;
-  for (pugi::xml_node child : ADoc.children()) {
-    if (child.type() == pugi::node_element)
-      ++elements;
-    else if ((child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) &&
-             !IsWhitespace(child.value()))
+  int Elements = 0;
+  for (pugi::xml_node Child : ADoc.children()) {
+    if (Child.type() == pugi::node_element)
+      ++Elements;
+    else if ((Child.type() == pugi::node_pcdata || Child.type() == pugi::node_cdata) &&
+             !IsWhitespace(Child.value()))
       return false;
   }
-  return elements == 1;
+  return Elements == 1;
 }
 
 [[noreturn]] void RaiseWriteError(const QString& AFileName, const QString& AReason) {
@@ -63,12 +63,12 @@ bool HasSingleRoot(const pugi::xml_document& ADoc) {
 } // namespace
 
 bool TGameXmlDocument::Load(const QString& AFileName) {
-  QFile file(AFileName);
-  if (AFileName.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+  QFile File(AFileName);
+  if (AFileName.isEmpty() || !File.open(QIODevice::ReadOnly)) {
     FDoc.reset();
     return false;
   }
-  return LoadFromBytes(file.readAll());
+  return LoadFromBytes(File.readAll());
 }
 
 bool TGameXmlDocument::LoadFromBytes(const QByteArray& AContent) {
@@ -76,23 +76,23 @@ bool TGameXmlDocument::LoadFromBytes(const QByteArray& AContent) {
   FDeclaration.clear();
   FHasBom = AContent.startsWith(Utf8Bom);
 
-  const pugi::xml_parse_result result =
+  const pugi::xml_parse_result Result =
       FDoc.load_buffer(AContent.constData(), static_cast<size_t>(AContent.size()), ParseFlags);
-  if (!result || !HasSingleRoot(FDoc)) {
+  if (!Result || !HasSingleRoot(FDoc)) {
     FDoc.reset();
     return false;
   }
-  FEncoding = result.encoding;
+  FEncoding = Result.encoding;
 
   // The serialiser normalises the declaration's spacing and quotes; keep the
   // game's own bytes. Only byte-compatible encodings allow the splice.
   if ((FEncoding == pugi::encoding_utf8 || FEncoding == pugi::encoding_latin1) &&
       FDoc.first_child().type() == pugi::node_declaration) {
-    const qsizetype start = FHasBom ? Utf8Bom.size() : 0;
-    if (AContent.mid(start, 5) == "<?xml") {
-      const qsizetype end = AContent.indexOf("?>", start);
-      if (end > 0)
-        FDeclaration = AContent.mid(start, end + 2 - start);
+    const qsizetype Start = FHasBom ? Utf8Bom.size() : 0;
+    if (AContent.mid(Start, 5) == "<?xml") {
+      const qsizetype End = AContent.indexOf("?>", Start);
+      if (End > 0)
+        FDeclaration = AContent.mid(Start, End + 2 - Start);
     }
   }
   return true;
@@ -105,42 +105,42 @@ pugi::xml_node TGameXmlDocument::SelectSingleNode(const char* AXPath) const {
 }
 
 QByteArray TGameXmlDocument::ToBytes() const {
-  TByteArrayWriter writer;
-  unsigned flags = pugi::format_raw | pugi::format_no_declaration;
+  TByteArrayWriter Writer;
+  unsigned Flags = pugi::format_raw | pugi::format_no_declaration;
   if (FHasBom)
-    flags |= pugi::format_write_bom;
-  FDoc.save(writer, "", flags, FEncoding);
-  QByteArray data = std::move(writer.Data);
+    Flags |= pugi::format_write_bom;
+  FDoc.save(Writer, "", Flags, FEncoding);
+  QByteArray Data = std::move(Writer.Data);
 
   if (!FDeclaration.isEmpty()) {
-    const qsizetype start = FHasBom ? Utf8Bom.size() : 0;
-    const qsizetype end = data.indexOf("?>", start);
-    if (data.mid(start, 5) == "<?xml" && end > 0)
-      data.replace(start, end + 2 - start, FDeclaration);
+    const qsizetype Start = FHasBom ? Utf8Bom.size() : 0;
+    const qsizetype End = Data.indexOf("?>", Start);
+    if (Data.mid(Start, 5) == "<?xml" && End > 0)
+      Data.replace(Start, End + 2 - Start, FDeclaration);
   }
-  return data;
+  return Data;
 }
 
 void TGameXmlDocument::Save(const QString& AFileName) const {
   // A read-only file stays as it is: the game marks nothing read-only by
   // itself, so the user meant it.
-  QString reason;
-  if (!ReplaceFileContents(AFileName, ToBytes(), reason))
-    RaiseWriteError(AFileName, reason);
+  QString Reason;
+  if (!ReplaceFileContents(AFileName, ToBytes(), Reason))
+    RaiseWriteError(AFileName, Reason);
 }
 
 QString TGameXmlDocument::FirstChildValue(pugi::xml_node ANode) {
-  const pugi::xml_node child = ANode.first_child();
-  if (child.type() != pugi::node_pcdata && child.type() != pugi::node_cdata)
+  const pugi::xml_node Child = ANode.first_child();
+  if (Child.type() != pugi::node_pcdata && Child.type() != pugi::node_cdata)
     return {};
-  return QString::fromUtf8(child.value());
+  return QString::fromUtf8(Child.value());
 }
 
 bool TGameXmlDocument::SetFirstChildValue(pugi::xml_node ANode, const QString& AValue) {
-  pugi::xml_node child = ANode.first_child();
-  if (child.type() != pugi::node_pcdata && child.type() != pugi::node_cdata)
+  pugi::xml_node Child = ANode.first_child();
+  if (Child.type() != pugi::node_pcdata && Child.type() != pugi::node_cdata)
     return false;
-  return child.set_value(AValue.toUtf8().constData());
+  return Child.set_value(AValue.toUtf8().constData());
 }
 
 QString TGameXmlDocument::AttributeValue(pugi::xml_node ANode, const char* AName) {
@@ -149,53 +149,53 @@ QString TGameXmlDocument::AttributeValue(pugi::xml_node ANode, const char* AName
 
 void TGameXmlDocument::SetAttribute(pugi::xml_node ANode, const char* AName,
                                     const QString& AValue) {
-  pugi::xml_attribute attribute = ANode.attribute(AName);
-  if (!attribute)
-    attribute = ANode.append_attribute(AName);
-  attribute.set_value(AValue.toUtf8().constData());
+  pugi::xml_attribute Attribute = ANode.attribute(AName);
+  if (!Attribute)
+    Attribute = ANode.append_attribute(AName);
+  Attribute.set_value(AValue.toUtf8().constData());
 }
 
 pugi::xml_node TGameXmlDocument::InsertFirstChild(pugi::xml_node AParent, const char* AName) {
-  pugi::xml_node first = AParent.first_child();
-  if (!IsWhitespaceText(first))
+  pugi::xml_node First = AParent.first_child();
+  if (!IsWhitespaceText(First))
     return AParent.prepend_child(AName);
-  pugi::xml_node element = AParent.insert_child_after(AName, first);
-  AParent.insert_child_after(pugi::node_pcdata, element).set_value(first.value());
-  return element;
+  pugi::xml_node Element = AParent.insert_child_after(AName, First);
+  AParent.insert_child_after(pugi::node_pcdata, Element).set_value(First.value());
+  return Element;
 }
 
 pugi::xml_node TGameXmlDocument::AppendLastChild(pugi::xml_node AParent, const char* AName) {
-  pugi::xml_node last = AParent.last_child();
-  if (!IsWhitespaceText(last))
+  pugi::xml_node Last = AParent.last_child();
+  if (!IsWhitespaceText(Last))
     return AParent.append_child(AName);
   // The indentation of the children is the whitespace before the first one.
-  pugi::xml_node first = AParent.first_child();
-  const char* indent = first != last && IsWhitespaceText(first) ? first.value() : last.value();
-  AParent.insert_child_before(pugi::node_pcdata, last).set_value(indent);
-  return AParent.insert_child_before(AName, last);
+  pugi::xml_node First = AParent.first_child();
+  const char* Indent = First != Last && IsWhitespaceText(First) ? First.value() : Last.value();
+  AParent.insert_child_before(pugi::node_pcdata, Last).set_value(Indent);
+  return AParent.insert_child_before(AName, Last);
 }
 
 void TGameXmlDocument::RemoveNode(pugi::xml_node ANode) {
-  pugi::xml_node parent = ANode.parent();
-  if (!parent)
+  pugi::xml_node Parent = ANode.parent();
+  if (!Parent)
     return;
-  const pugi::xml_node before = ANode.previous_sibling();
-  if (IsWhitespaceText(before))
-    parent.remove_child(before);
-  parent.remove_child(ANode);
+  const pugi::xml_node Before = ANode.previous_sibling();
+  if (IsWhitespaceText(Before))
+    Parent.remove_child(Before);
+  Parent.remove_child(ANode);
 }
 
 QString TGameXmlDocument::FindFileIgnoringCase(const QString& AFolder, const QString& AName) {
   if (AFolder.isEmpty())
     return {};
-  const QString exact = JoinPath(AFolder, AName);
-  if (QFileInfo(exact).isFile())
-    return exact;
-  const QStringList entries =
+  const QString Exact = JoinPath(AFolder, AName);
+  if (QFileInfo(Exact).isFile())
+    return Exact;
+  const QStringList Entries =
       QDir(AFolder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-  for (const QString& entry : entries) {
-    if (entry.compare(AName, Qt::CaseInsensitive) == 0)
-      return JoinPath(AFolder, entry);
+  for (const QString& Entry : Entries) {
+    if (Entry.compare(AName, Qt::CaseInsensitive) == 0)
+      return JoinPath(AFolder, Entry);
   }
   return {};
 }

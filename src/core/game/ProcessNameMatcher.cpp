@@ -9,16 +9,16 @@ namespace {
 constexpr qsizetype MaxProcessNameLength = 260;
 } // namespace
 
-TProcessNameMatcher::TProcessNameMatcher(const QString& sExeName)
-    : FLowerName(AsciiLower(sExeName)) {}
+TProcessNameMatcher::TProcessNameMatcher(const QString& ASExeName)
+    : FLowerName(AsciiLower(ASExeName)) {}
 
 QString TProcessNameMatcher::AsciiLower(const QString& AText) {
-  QString result = AText;
-  for (QChar& c : result) {
-    if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-      c = QChar(c.unicode() + ('a' - 'A'));
+  QString Result = AText;
+  for (QChar& C : Result) {
+    if (C >= QLatin1Char('A') && C <= QLatin1Char('Z'))
+      C = QChar(C.unicode() + ('a' - 'A'));
   }
-  return result;
+  return Result;
 }
 
 bool TProcessNameMatcher::Matches(const QString& AProcessName) const {
@@ -26,8 +26,8 @@ bool TProcessNameMatcher::Matches(const QString& AProcessName) const {
 }
 
 bool TProcessNameMatcher::AnyMatches(const std::vector<std::string>& AProcessNames) const {
-  for (const std::string& name : AProcessNames) {
-    if (Matches(FromPlatform(name)))
+  for (const std::string& Name : AProcessNames) {
+    if (Matches(FromPlatform(Name)))
       return true;
   }
   return false;

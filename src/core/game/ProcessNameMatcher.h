@@ -13,7 +13,7 @@ namespace tilvane {
 // fold other letters depending on the locale).
 class TProcessNameMatcher {
 public:
-  explicit TProcessNameMatcher(const QString& sExeName);
+  explicit TProcessNameMatcher(const QString& ASExeName);
 
   bool Matches(const QString& AProcessName) const;
   // Process names as the platform reports them (UTF-8 file names).

@@ -6,38 +6,38 @@ namespace tilvane {
 
 QString TSteamLibraryFolders::PathOfLine(const QString& ALine) {
   static const QString Token = QStringLiteral("\"path\"");
-  const qsizetype tokenAt = ALine.indexOf(Token);
-  if (tokenAt < 0)
+  const qsizetype TokenAt = ALine.indexOf(Token);
+  if (TokenAt < 0)
     return {};
   // The value sits between the next two quotation marks after the token.
-  const qsizetype open = ALine.indexOf(QLatin1Char('"'), tokenAt + Token.size());
-  if (open < 0)
+  const qsizetype Open = ALine.indexOf(QLatin1Char('"'), TokenAt + Token.size());
+  if (Open < 0)
     return {};
-  const qsizetype close = ALine.indexOf(QLatin1Char('"'), open + 1);
-  if (close < 0)
+  const qsizetype Close = ALine.indexOf(QLatin1Char('"'), Open + 1);
+  if (Close < 0)
     return {};
-  QString value = ALine.mid(open + 1, close - open - 1);
-  value.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
-  return value;
+  QString Value = ALine.mid(Open + 1, Close - Open - 1);
+  Value.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+  return Value;
 }
 
 QStringList TSteamLibraryFolders::ParsePaths(const QString& AText) {
-  QStringList result;
+  QStringList Result;
   // Split on LF; a CR left at the end of a line never sits inside a value.
-  const QStringList lines = AText.split(QLatin1Char('\n'));
-  for (const QString& line : lines) {
-    const QString path = PathOfLine(line);
-    if (!path.isEmpty())
-      result.append(path);
+  const QStringList Lines = AText.split(QLatin1Char('\n'));
+  for (const QString& Line : Lines) {
+    const QString Path = PathOfLine(Line);
+    if (!Path.isEmpty())
+      Result.append(Path);
   }
-  return result;
+  return Result;
 }
 
 QStringList TSteamLibraryFolders::ReadFile(const QString& AFileName) {
-  QFile file(AFileName);
-  if (!file.open(QIODevice::ReadOnly))
+  QFile File(AFileName);
+  if (!File.open(QIODevice::ReadOnly))
     return {};
-  return ParsePaths(QString::fromUtf8(file.readAll()));
+  return ParsePaths(QString::fromUtf8(File.readAll()));
 }
 
 } // namespace tilvane

@@ -17,31 +17,31 @@ namespace {
 // load: the file's first bytes and the bytes right before the last line. A
 // restarted log differs from the old one within them (time stamps), so a
 // grown file is not mistaken for one that was started afresh.
-constexpr std::int64_t kWindow = 64 * 1024;
+constexpr std::int64_t Window = 64 * 1024;
 
 // Turns CR LF, CR and LF into LF in place and records where each line starts
 // (offset by ABase). A line end at the very end begins no further line.
 void NormalizeLines(QString& AText, qsizetype ABase, std::vector<qsizetype>& AStarts) {
-  const qsizetype n = AText.size();
-  if (n == 0)
+  const qsizetype N = AText.size();
+  if (N == 0)
     return;
-  char16_t* d = reinterpret_cast<char16_t*>(AText.data());
-  qsizetype w = 0;
+  char16_t* D = reinterpret_cast<char16_t*>(AText.data());
+  qsizetype W = 0;
   AStarts.push_back(ABase);
-  for (qsizetype r = 0; r < n; ++r) {
-    const char16_t c = d[r];
-    if (c == u'\r' || c == u'\n') {
-      if (c == u'\r' && r + 1 < n && d[r + 1] == u'\n')
-        ++r;
-      if (r + 1 < n) {
-        d[w++] = u'\n';
-        AStarts.push_back(ABase + w);
+  for (qsizetype R = 0; R < N; ++R) {
+    const char16_t C = D[R];
+    if (C == u'\r' || C == u'\n') {
+      if (C == u'\r' && R + 1 < N && D[R + 1] == u'\n')
+        ++R;
+      if (R + 1 < N) {
+        D[W++] = u'\n';
+        AStarts.push_back(ABase + W);
       }
     } else {
-      d[w++] = c;
+      D[W++] = C;
     }
   }
-  AText.truncate(w);
+  AText.truncate(W);
 }
 
 int UnitSize(TLogEncoding AEncoding) {
@@ -54,13 +54,13 @@ int UnitSize(TLogEncoding AEncoding) {
 // the keyword; most lines of a log fail it, and they are then spared the
 // exact test's upper-case copy.
 bool MayContain(QStringView ALine, QLatin1String ALower) {
-  const qsizetype m = ALower.size();
-  const char16_t* d = ALine.utf16();
-  for (qsizetype i = 0, last = ALine.size() - m; i <= last; ++i) {
-    qsizetype k = 0;
-    while (k < m && (d[i + k] | 0x20) == static_cast<char16_t>(ALower.data()[k]))
-      ++k;
-    if (k == m)
+  const qsizetype M = ALower.size();
+  const char16_t* D = ALine.utf16();
+  for (qsizetype I = 0, Last = ALine.size() - M; I <= Last; ++I) {
+    qsizetype K = 0;
+    while (K < M && (D[I + K] | 0x20) == static_cast<char16_t>(ALower.data()[K]))
+      ++K;
+    if (K == M)
       return true;
   }
   return false;
@@ -69,10 +69,10 @@ bool MayContain(QStringView ALine, QLatin1String ALower) {
 } // namespace
 
 QStringView TLogFollower::Line(qsizetype AIndex) const {
-  const qsizetype start = FStarts[static_cast<size_t>(AIndex)];
-  const qsizetype end =
+  const qsizetype Start = FStarts[static_cast<size_t>(AIndex)];
+  const qsizetype End =
       AIndex + 1 < LineCount() ? FStarts[static_cast<size_t>(AIndex) + 1] - 1 : FText.size();
-  return QStringView(FText).mid(start, end - start);
+  return QStringView(FText).mid(Start, End - Start);
 }
 
 QStringView TLogFollower::TextFrom(qsizetype AFirst) const {
@@ -82,11 +82,11 @@ QStringView TLogFollower::TextFrom(qsizetype AFirst) const {
 }
 
 QString TLogFollower::EntryText(qsizetype AIndex) const {
-  const TLogEntry& entry = FEntries[static_cast<size_t>(AIndex)];
-  const QLatin1String prefix = entry.Kind == TLogEntryKind::Warning ? QLatin1String("[Warning] ")
+  const TLogEntry& Entry = FEntries[static_cast<size_t>(AIndex)];
+  const QLatin1String Prefix = Entry.Kind == TLogEntryKind::Warning ? QLatin1String("[Warning] ")
                                                                     : QLatin1String("[Error] ");
-  return prefix + QString::number(entry.Line + 1) + QLatin1String(":  ") +
-         Line(entry.Line).toString();
+  return Prefix + QString::number(Entry.Line + 1) + QLatin1String(":  ") +
+         Line(Entry.Line).toString();
 }
 
 void TLogFollower::SetOpenRetry(int AAttempts, int ADelayMs) {
@@ -107,35 +107,35 @@ void TLogFollower::AppendLines(const QString& ANormalized, const std::vector<qsi
   // split would read as a line end at the very end and drop the line.
   if (AFirst >= AStarts.size())
     return;
-  const qsizetype from = AStarts[AFirst];
+  const qsizetype From = AStarts[AFirst];
   if (!FStarts.empty())
     FText.append(u'\n');
-  const qsizetype shift = FText.size() - from;
-  for (size_t i = AFirst; i < AStarts.size(); ++i)
-    FStarts.push_back(AStarts[i] + shift);
-  FText.append(QStringView(ANormalized).mid(from));
+  const qsizetype Shift = FText.size() - From;
+  for (size_t I = AFirst; I < AStarts.size(); ++I)
+    FStarts.push_back(AStarts[I] + Shift);
+  FText.append(QStringView(ANormalized).mid(From));
 }
 
 void TLogFollower::RememberWindows(const QByteArray& AData, std::int64_t ADataOffset) {
-  const std::int64_t headEnd = std::min(kWindow, FLastLineByte);
-  if (FHead.size() < headEnd)
-    FHead.append(AData.constData() + (FHead.size() - ADataOffset), headEnd - FHead.size());
-  const std::int64_t tailStart = std::max(headEnd, FLastLineByte - kWindow);
-  FTail = AData.mid(tailStart - ADataOffset, FLastLineByte - tailStart);
-  FTailOffset = tailStart;
+  const std::int64_t HeadEnd = std::min(Window, FLastLineByte);
+  if (FHead.size() < HeadEnd)
+    FHead.append(AData.constData() + (FHead.size() - ADataOffset), HeadEnd - FHead.size());
+  const std::int64_t TailStart = std::max(HeadEnd, FLastLineByte - Window);
+  FTail = AData.mid(TailStart - ADataOffset, FLastLineByte - TailStart);
+  FTailOffset = TailStart;
 }
 
 bool TLogFollower::OpenLogFile(QFile& AFile) {
   AFile.setFileName(FLogFileName);
   // After a load that gave up, try once per call: the window must not stall
   // on every tick while the game keeps the file locked.
-  const int attempts = FLastOpenFailed ? 1 : FOpenAttempts;
-  for (int attempt = 1;; ++attempt) {
+  const int Attempts = FLastOpenFailed ? 1 : FOpenAttempts;
+  for (int Attempt = 1;; ++Attempt) {
     if (AFile.open(QIODevice::ReadOnly)) {
       FLastOpenFailed = false;
       return true;
     }
-    if (attempt >= attempts)
+    if (Attempt >= Attempts)
       break;
     QThread::msleep(static_cast<unsigned long>(FOpenDelayMs));
   }
@@ -143,178 +143,178 @@ bool TLogFollower::OpenLogFile(QFile& AFile) {
   return false;
 }
 
-TLogLoadResult TLogFollower::LoadLogFile(bool ForceLoad) {
-  TLogLoadResult result;
-  const QFileInfo info(FLogFileName);
-  if (!info.exists()) {
-    const bool hadContent = !FStarts.empty() || !FEntries.empty();
+TLogLoadResult TLogFollower::LoadLogFile(bool AForceLoad) {
+  TLogLoadResult Result;
+  const QFileInfo Info(FLogFileName);
+  if (!Info.exists()) {
+    const bool HadContent = !FStarts.empty() || !FEntries.empty();
     Clear();
     ParseLog(0);
     // Forget the old file: a file that comes back must be read even if its
     // time and size happen to match.
     FLastLogDT = QDateTime();
     FLastLogSize = -1;
-    result.Kind = hadContent ? TLogLoadResult::TKind::Emptied : TLogLoadResult::TKind::Unchanged;
-    return result;
+    Result.Kind = HadContent ? TLogLoadResult::TKind::Emptied : TLogLoadResult::TKind::Unchanged;
+    return Result;
   }
   // Taken before reading: a write during the read shows as a change next time.
-  const QDateTime time = info.lastModified();
-  const std::int64_t size = info.size();
-  if (!ForceLoad && FCanFollow && time == FLastLogDT && size == FLastLogSize)
-    return result;
+  const QDateTime Time = Info.lastModified();
+  const std::int64_t Size = Info.size();
+  if (!AForceLoad && FCanFollow && Time == FLastLogDT && Size == FLastLogSize)
+    return Result;
 
-  if (!ForceLoad && FCanFollow && size >= FLastLogSize) {
-    switch (ReadChanges(result)) {
+  if (!AForceLoad && FCanFollow && Size >= FLastLogSize) {
+    switch (ReadChanges(Result)) {
     case TReadResult::Ok:
-      FLastLogDT = time;
-      FLastLogSize = size;
-      return result;
+      FLastLogDT = Time;
+      FLastLogSize = Size;
+      return Result;
     case TReadResult::Failed:
-      result.Kind = TLogLoadResult::TKind::OpenFailed;
-      return result;
+      Result.Kind = TLogLoadResult::TKind::OpenFailed;
+      return Result;
     case TReadResult::NeedFullLoad:
       break;
     }
   }
-  return FullLoad(time, size);
+  return FullLoad(Time, Size);
 }
 
 TLogLoadResult TLogFollower::FullLoad(const QDateTime& ATime, std::int64_t ASize) {
-  TLogLoadResult result;
-  QFile file;
-  if (!OpenLogFile(file)) {
-    result.Kind = TLogLoadResult::TKind::OpenFailed;
-    return result;
+  TLogLoadResult Result;
+  QFile File;
+  if (!OpenLogFile(File)) {
+    Result.Kind = TLogLoadResult::TKind::OpenFailed;
+    return Result;
   }
-  QByteArray data = file.readAll();
-  file.close();
-  FLastBytesRead = data.size();
+  QByteArray Data = File.readAll();
+  File.close();
+  FLastBytesRead = Data.size();
   Clear();
 
-  FEncodingInfo = DetectLogEncoding(data.constData(), data.size());
+  FEncodingInfo = DetectLogEncoding(Data.constData(), Data.size());
   FEncoding = FEncodingInfo.Encoding;
-  const int bom = FEncodingInfo.BomSize;
-  const char* body = data.constData() + bom;
-  const std::int64_t bodySize = data.size() - bom;
-  const std::int64_t lastLine =
-      LastLineStart(body, bodySize, UnitSize(FEncoding), FEncoding == TLogEncoding::Utf16BE);
-  FLastLineByte = bom + lastLine;
-  FPrefixIsUtf8 = bom != 0 || FEncoding == TLogEncoding::Utf8 || IsValidUtf8(body, lastLine);
+  const int Bom = FEncodingInfo.BomSize;
+  const char* Body = Data.constData() + Bom;
+  const std::int64_t BodySize = Data.size() - Bom;
+  const std::int64_t LastLine =
+      LastLineStart(Body, BodySize, UnitSize(FEncoding), FEncoding == TLogEncoding::Utf16BE);
+  FLastLineByte = Bom + LastLine;
+  FPrefixIsUtf8 = Bom != 0 || FEncoding == TLogEncoding::Utf8 || IsValidUtf8(Body, LastLine);
   FHead.clear();
-  RememberWindows(data, 0);
+  RememberWindows(Data, 0);
 
-  QString decoded = DecodeLogBytes(FEncoding, body, bodySize);
-  data = QByteArray(); // the bytes are not needed beyond this point: keep the peak low
-  NormalizeLines(decoded, 0, FStarts);
-  FText = std::move(decoded);
+  QString Decoded = DecodeLogBytes(FEncoding, Body, BodySize);
+  Data = QByteArray(); // the bytes are not needed beyond this point: keep the peak low
+  NormalizeLines(Decoded, 0, FStarts);
+  FText = std::move(Decoded);
   // A file this short may still be growing into a byte-order mark.
   FCanFollow = ASize >= 3 && FLastBytesRead >= 3;
   FLastLogDT = ATime;
   FLastLogSize = ASize;
 
-  result.Kind = TLogLoadResult::TKind::Replaced;
-  result.FirstChangedEntry = ParseLog(0);
-  return result;
+  Result.Kind = TLogLoadResult::TKind::Replaced;
+  Result.FirstChangedEntry = ParseLog(0);
+  return Result;
 }
 
 TLogFollower::TReadResult TLogFollower::ReadChanges(TLogLoadResult& AResult) {
-  QFile file;
-  if (!OpenLogFile(file))
+  QFile File;
+  if (!OpenLogFile(File))
     return TReadResult::Failed;
-  if (!FHead.isEmpty() && file.read(FHead.size()) != FHead)
+  if (!FHead.isEmpty() && File.read(FHead.size()) != FHead)
     return TReadResult::NeedFullLoad;
-  if (!file.seek(FTailOffset))
+  if (!File.seek(FTailOffset))
     return TReadResult::NeedFullLoad;
-  const QByteArray data = file.readAll();
-  file.close();
-  FLastBytesRead = FHead.size() + data.size();
-  if (data.size() < FTail.size() ||
-      std::memcmp(data.constData(), FTail.constData(), static_cast<size_t>(FTail.size())) != 0)
+  const QByteArray Data = File.readAll();
+  File.close();
+  FLastBytesRead = FHead.size() + Data.size();
+  if (Data.size() < FTail.size() ||
+      std::memcmp(Data.constData(), FTail.constData(), static_cast<size_t>(FTail.size())) != 0)
     return TReadResult::NeedFullLoad;
 
-  const char* chunk = data.constData() + FTail.size();
-  const std::int64_t chunkSize = data.size() - FTail.size();
+  const char* Chunk = Data.constData() + FTail.size();
+  const std::int64_t ChunkSize = Data.size() - FTail.size();
   if (FEncodingInfo.BomSize == 0) {
     // The whole file decides between UTF-8 and Windows-1252.
-    const bool utf8 = FPrefixIsUtf8 && IsValidUtf8(chunk, chunkSize);
-    if (utf8 != (FEncoding == TLogEncoding::Utf8))
+    const bool Utf8 = FPrefixIsUtf8 && IsValidUtf8(Chunk, ChunkSize);
+    if (Utf8 != (FEncoding == TLogEncoding::Utf8))
       return TReadResult::NeedFullLoad;
   }
-  QString decoded = DecodeLogBytes(FEncoding, chunk, chunkSize);
-  std::vector<qsizetype> starts;
-  NormalizeLines(decoded, 0, starts);
+  QString Decoded = DecodeLogBytes(FEncoding, Chunk, ChunkSize);
+  std::vector<qsizetype> Starts;
+  NormalizeLines(Decoded, 0, Starts);
 
-  const qsizetype n = LineCount();
-  const qsizetype first = n > 0 ? n - 1 : 0; // the chunk begins with the text's last line
-  if (first + static_cast<qsizetype>(starts.size()) < n)
+  const qsizetype N = LineCount();
+  const qsizetype First = N > 0 ? N - 1 : 0; // the chunk begins with the text's last line
+  if (First + static_cast<qsizetype>(Starts.size()) < N)
     return TReadResult::NeedFullLoad;
 
-  bool replaced = false;
-  if (n > 0) {
-    const qsizetype end = starts.size() > 1 ? starts[1] - 1 : decoded.size();
-    if (QStringView(decoded).left(end) != Line(n - 1)) {
+  bool Replaced = false;
+  if (N > 0) {
+    const qsizetype End = Starts.size() > 1 ? Starts[1] - 1 : Decoded.size();
+    if (QStringView(Decoded).left(End) != Line(N - 1)) {
       // The last line was still being written at the last load.
-      FText.truncate(n > 1 ? FStarts.back() - 1 : 0);
+      FText.truncate(N > 1 ? FStarts.back() - 1 : 0);
       FStarts.pop_back();
-      AppendLines(decoded, starts, 0);
-      replaced = true;
+      AppendLines(Decoded, Starts, 0);
+      Replaced = true;
     } else {
-      AppendLines(decoded, starts, 1);
+      AppendLines(Decoded, Starts, 1);
     }
   } else {
-    AppendLines(decoded, starts, 0);
+    AppendLines(Decoded, Starts, 0);
   }
 
-  const std::int64_t newLastLine =
-      LastLineStart(chunk, chunkSize, UnitSize(FEncoding), FEncoding == TLogEncoding::Utf16BE);
+  const std::int64_t NewLastLine =
+      LastLineStart(Chunk, ChunkSize, UnitSize(FEncoding), FEncoding == TLogEncoding::Utf16BE);
   if (FEncodingInfo.BomSize == 0)
-    FPrefixIsUtf8 = FPrefixIsUtf8 && IsValidUtf8(chunk, newLastLine);
-  FLastLineByte += newLastLine;
-  RememberWindows(data, FTailOffset);
+    FPrefixIsUtf8 = FPrefixIsUtf8 && IsValidUtf8(Chunk, NewLastLine);
+  FLastLineByte += NewLastLine;
+  RememberWindows(Data, FTailOffset);
 
-  if (!replaced && LineCount() == n)
+  if (!Replaced && LineCount() == N)
     return TReadResult::Ok; // touched, not changed
   AResult.Kind = TLogLoadResult::TKind::Patched;
-  AResult.ReplacedLine = replaced ? n - 1 : -1;
-  AResult.FirstNewLine = n;
-  AResult.FirstChangedEntry = ParseLog(replaced ? n - 1 : n);
+  AResult.ReplacedLine = Replaced ? N - 1 : -1;
+  AResult.FirstNewLine = N;
+  AResult.FirstChangedEntry = ParseLog(Replaced ? N - 1 : N);
   return TReadResult::Ok;
 }
 
-qsizetype TLogFollower::ParseLog(qsizetype StartLine) {
-  static const QString kWarning = QStringLiteral("Warning");
-  static const QString kError = QStringLiteral("Error");
-  const TSearchOptions options = TSearchOption::soDown | TSearchOption::soWholeWord;
+qsizetype TLogFollower::ParseLog(qsizetype AStartLine) {
+  static const QString WarningWord = QStringLiteral("Warning");
+  static const QString ErrorWord = QStringLiteral("Error");
+  const TSearchOptions Options = TSearchOption::soDown | TSearchOption::soWholeWord;
 
-  if (StartLine <= 0) {
-    StartLine = 0;
+  if (AStartLine <= 0) {
+    AStartLine = 0;
     FEntries.clear();
     FTotalErrors = 0;
     FTotalWarnings = 0;
   } else {
     // Lines classified again (a last line that was completed) lose their old
     // entries, so that one line is not listed and counted twice.
-    while (!FEntries.empty() && FEntries.back().Line >= StartLine) {
+    while (!FEntries.empty() && FEntries.back().Line >= AStartLine) {
       (FEntries.back().Kind == TLogEntryKind::Error ? FTotalErrors : FTotalWarnings) -= 1;
       FEntries.pop_back();
     }
   }
-  const qsizetype firstChanged = static_cast<qsizetype>(FEntries.size());
-  const qsizetype count = LineCount();
-  for (qsizetype i = StartLine; i < count; ++i) {
-    const QStringView line = Line(i);
-    if (FShowWarnings && MayContain(line, QLatin1String("warn")) &&
-        KeyWordInString(line, kWarning, options)) {
-      FEntries.push_back({TLogEntryKind::Warning, i});
+  const qsizetype FirstChanged = static_cast<qsizetype>(FEntries.size());
+  const qsizetype Count = LineCount();
+  for (qsizetype I = AStartLine; I < Count; ++I) {
+    const QStringView LineText = Line(I);
+    if (FShowWarnings && MayContain(LineText, QLatin1String("warn")) &&
+        KeyWordInString(LineText, WarningWord, Options)) {
+      FEntries.push_back({TLogEntryKind::Warning, I});
       ++FTotalWarnings;
     }
-    if (FShowErrors && MayContain(line, QLatin1String("error")) &&
-        KeyWordInString(line, kError, options)) {
-      FEntries.push_back({TLogEntryKind::Error, i});
+    if (FShowErrors && MayContain(LineText, QLatin1String("error")) &&
+        KeyWordInString(LineText, ErrorWord, Options)) {
+      FEntries.push_back({TLogEntryKind::Error, I});
       ++FTotalErrors;
     }
   }
-  return firstChanged;
+  return FirstChanged;
 }
 
 } // namespace tilvane

@@ -53,11 +53,11 @@ public:
 
   // ForceLoad reads the whole file; otherwise only what changed since the
   // last load is read.
-  TLogLoadResult LoadLogFile(bool ForceLoad);
+  TLogLoadResult LoadLogFile(bool AForceLoad);
 
   // Classifies the lines from StartLine (0-based) on; 0 rebuilds the list.
   // Returns the index of the first entry that changed.
-  qsizetype ParseLog(qsizetype StartLine);
+  qsizetype ParseLog(qsizetype AStartLine);
 
   bool ShowErrors() const { return FShowErrors; }
   void SetShowErrors(bool AValue) { FShowErrors = AValue; }

@@ -10,16 +10,16 @@ namespace tilvane {
 
 namespace {
 
-const QString kSection = QStringLiteral("Button");
+const QString Section = QStringLiteral("Button");
 
 // The layout's version, written for other readers of the file. This program
 // reads by key names and takes a default for any key that is missing.
-const QString kFileVersion = QStringLiteral("2");
+const QString FileVersion = QStringLiteral("2");
 
 std::optional<QString> OptionalString(const TIniDocument& ADoc, const QString& AKey) {
-  if (!ADoc.ValueExists(kSection, AKey))
+  if (!ADoc.ValueExists(Section, AKey))
     return std::nullopt;
-  return ADoc.ReadString(kSection, AKey, QString());
+  return ADoc.ReadString(Section, AKey, QString());
 }
 
 } // namespace
@@ -45,50 +45,50 @@ void TModFolderButtonFile::Export(const TModFolder& AModFolder, TFSVersion AFSVe
   // file whole instead of half of a button.
   TIniFile File(AFileName, FPlatform);
   File.Update([&](TIniDocument& ADoc) {
-    ADoc.WriteString(kSection, QStringLiteral("FileVersion"), kFileVersion);
-    ADoc.WriteString(kSection, QStringLiteral("FSVersion"), FSVersionToNumberStr(AFSVersion));
-    ADoc.WriteString(kSection, QStringLiteral("Name"), AModFolder.Name);
-    ADoc.WriteString(kSection, QStringLiteral("DedicatedServerURL"), AModFolder.DedicatedServerURL);
+    ADoc.WriteString(Section, QStringLiteral("FileVersion"), FileVersion);
+    ADoc.WriteString(Section, QStringLiteral("FSVersion"), FSVersionToNumberStr(AFSVersion));
+    ADoc.WriteString(Section, QStringLiteral("Name"), AModFolder.Name);
+    ADoc.WriteString(Section, QStringLiteral("DedicatedServerURL"), AModFolder.DedicatedServerURL);
     // Only a folder that follows a stats feed writes one; exported over an
     // older button's file, a feed that this folder does not have goes away.
     if (AModFolder.StatsFeedURL.isEmpty())
-      ADoc.DeleteKey(kSection, QStringLiteral("StatsFeedURL"));
+      ADoc.DeleteKey(Section, QStringLiteral("StatsFeedURL"));
     else
-      ADoc.WriteString(kSection, QStringLiteral("StatsFeedURL"), AModFolder.StatsFeedURL);
+      ADoc.WriteString(Section, QStringLiteral("StatsFeedURL"), AModFolder.StatsFeedURL);
     if (AWithWebLogin) {
-      ADoc.WriteString(kSection, QStringLiteral("WebUserName"), AModFolder.WebUsername);
-      ADoc.WriteString(kSection, QStringLiteral("WebPassword"), AModFolder.WebPassword);
+      ADoc.WriteString(Section, QStringLiteral("WebUserName"), AModFolder.WebUsername);
+      ADoc.WriteString(Section, QStringLiteral("WebPassword"), AModFolder.WebPassword);
     } else {
       // An earlier export to the same file may have put the login there; a
       // "No" would otherwise hand it on with the file.
-      ADoc.DeleteKey(kSection, QStringLiteral("WebUserName"));
-      ADoc.DeleteKey(kSection, QStringLiteral("WebPassword"));
+      ADoc.DeleteKey(Section, QStringLiteral("WebUserName"));
+      ADoc.DeleteKey(Section, QStringLiteral("WebPassword"));
     }
-    ADoc.WriteBool(kSection, QStringLiteral("AutoUpdateFromDedicatedServer"),
+    ADoc.WriteBool(Section, QStringLiteral("AutoUpdateFromDedicatedServer"),
                    AModFolder.AutoUpdateFromDedicatedServer);
-    ADoc.WriteBool(kSection, QStringLiteral("RemoveModsNotOnServer"),
+    ADoc.WriteBool(Section, QStringLiteral("RemoveModsNotOnServer"),
                    AModFolder.RemoveModsNotOnServer);
-    ADoc.WriteString(kSection, QStringLiteral("GameNameFilter"), AModFolder.GameNameFilter);
-    ADoc.WriteString(kSection, QStringLiteral("ServerPassword"), AModFolder.GamePassword);
+    ADoc.WriteString(Section, QStringLiteral("GameNameFilter"), AModFolder.GameNameFilter);
+    ADoc.WriteString(Section, QStringLiteral("ServerPassword"), AModFolder.GamePassword);
   });
 }
 
 TModFolderButtonFile::TButton TModFolderButtonFile::Import(const QString& AFileName) const {
   const TIniDocument Doc = TIniFile(AFileName, FPlatform).ReadDocument();
   TButton Button;
-  Button.FSVersion = Doc.ReadString(kSection, QStringLiteral("FSVersion"), Button.FSVersion);
-  Button.Name = Doc.ReadString(kSection, QStringLiteral("Name"), QString());
+  Button.FSVersion = Doc.ReadString(Section, QStringLiteral("FSVersion"), Button.FSVersion);
+  Button.Name = Doc.ReadString(Section, QStringLiteral("Name"), QString());
   Button.DedicatedServerURL =
-      Doc.ReadString(kSection, QStringLiteral("DedicatedServerURL"), QString());
-  Button.StatsFeedURL = Doc.ReadString(kSection, QStringLiteral("StatsFeedURL"), QString());
+      Doc.ReadString(Section, QStringLiteral("DedicatedServerURL"), QString());
+  Button.StatsFeedURL = Doc.ReadString(Section, QStringLiteral("StatsFeedURL"), QString());
   Button.WebUserName = OptionalString(Doc, QStringLiteral("WebUserName"));
   Button.WebPassword = OptionalString(Doc, QStringLiteral("WebPassword"));
   Button.AutoUpdateFromDedicatedServer =
-      Doc.ReadBool(kSection, QStringLiteral("AutoUpdateFromDedicatedServer"), true);
+      Doc.ReadBool(Section, QStringLiteral("AutoUpdateFromDedicatedServer"), true);
   Button.RemoveModsNotOnServer =
-      Doc.ReadBool(kSection, QStringLiteral("RemoveModsNotOnServer"), true);
-  Button.GameNameFilter = Doc.ReadString(kSection, QStringLiteral("GameNameFilter"), QString());
-  Button.ServerPassword = Doc.ReadString(kSection, QStringLiteral("ServerPassword"), QString());
+      Doc.ReadBool(Section, QStringLiteral("RemoveModsNotOnServer"), true);
+  Button.GameNameFilter = Doc.ReadString(Section, QStringLiteral("GameNameFilter"), QString());
+  Button.ServerPassword = Doc.ReadString(Section, QStringLiteral("ServerPassword"), QString());
   return Button;
 }
 

@@ -35,76 +35,76 @@ QString TModFolderIniFormat::SectionName(int ANumber) {
 }
 
 TModFolderIniFormat::TList TModFolderIniFormat::Read(const TIniDocument& ADoc) {
-  TList result;
-  const int count = ListedCount(ADoc);
-  if (count > 0)
-    result.reserve(static_cast<size_t>(count));
-  for (int i = 1; i <= count; ++i) {
-    const QString section = SectionName(i);
-    auto folder = std::make_unique<TModFolder>();
-    folder->Name = ADoc.ReadString(section, KeyName, {});
-    folder->Folder = ADoc.ReadString(section, KeyFolder, {});
-    folder->DedicatedServerURL = ADoc.ReadString(section, KeyServerURL, {});
+  TList Result;
+  const int Count = ListedCount(ADoc);
+  if (Count > 0)
+    Result.reserve(static_cast<size_t>(Count));
+  for (int I = 1; I <= Count; ++I) {
+    const QString Section = SectionName(I);
+    auto Folder = std::make_unique<TModFolder>();
+    Folder->Name = ADoc.ReadString(Section, KeyName, {});
+    Folder->Folder = ADoc.ReadString(Section, KeyFolder, {});
+    Folder->DedicatedServerURL = ADoc.ReadString(Section, KeyServerURL, {});
     // Files written before the feed was known have no such key: no feed.
-    folder->StatsFeedURL = ADoc.ReadString(section, KeyStatsFeedURL, {});
-    folder->WebUsername = ADoc.ReadString(section, KeyWebUsername, {});
-    folder->WebPassword = ADoc.ReadString(section, KeyWebPassword, {});
-    folder->AutoUpdateFromDedicatedServer = ADoc.ReadBool(section, KeyAutoUpdate, true);
-    folder->RemoveModsNotOnServer = ADoc.ReadBool(section, KeyRemoveMods, true);
-    folder->GameNameFilter = ADoc.ReadString(section, KeyGameNameFilter, {});
-    if (folder->GameNameFilter.isEmpty())
-      folder->GameNameFilter = ADoc.ReadString(section, KeyLegacyServerName, {});
+    Folder->StatsFeedURL = ADoc.ReadString(Section, KeyStatsFeedURL, {});
+    Folder->WebUsername = ADoc.ReadString(Section, KeyWebUsername, {});
+    Folder->WebPassword = ADoc.ReadString(Section, KeyWebPassword, {});
+    Folder->AutoUpdateFromDedicatedServer = ADoc.ReadBool(Section, KeyAutoUpdate, true);
+    Folder->RemoveModsNotOnServer = ADoc.ReadBool(Section, KeyRemoveMods, true);
+    Folder->GameNameFilter = ADoc.ReadString(Section, KeyGameNameFilter, {});
+    if (Folder->GameNameFilter.isEmpty())
+      Folder->GameNameFilter = ADoc.ReadString(Section, KeyLegacyServerName, {});
     // Until the move reaches the file, the old key still holds the password.
-    folder->GamePassword = NeedsPasswordMove(ADoc, section)
-                               ? ADoc.ReadString(section, KeyLegacyServerPassword, {})
-                               : ADoc.ReadString(section, KeyGamePassword, {});
-    result.push_back(std::move(folder));
+    Folder->GamePassword = NeedsPasswordMove(ADoc, Section)
+                               ? ADoc.ReadString(Section, KeyLegacyServerPassword, {})
+                               : ADoc.ReadString(Section, KeyGamePassword, {});
+    Result.push_back(std::move(Folder));
   }
-  return result;
+  return Result;
 }
 
 bool TModFolderIniFormat::HasLegacyPasswords(const TIniDocument& ADoc) {
-  const int count = ListedCount(ADoc);
-  for (int i = 1; i <= count; ++i) {
-    if (NeedsPasswordMove(ADoc, SectionName(i)))
+  const int Count = ListedCount(ADoc);
+  for (int I = 1; I <= Count; ++I) {
+    if (NeedsPasswordMove(ADoc, SectionName(I)))
       return true;
   }
   return false;
 }
 
 void TModFolderIniFormat::MoveLegacyPasswords(TIniDocument& ADoc) {
-  const int count = ListedCount(ADoc);
-  for (int i = 1; i <= count; ++i) {
-    const QString section = SectionName(i);
-    if (!NeedsPasswordMove(ADoc, section))
+  const int Count = ListedCount(ADoc);
+  for (int I = 1; I <= Count; ++I) {
+    const QString Section = SectionName(I);
+    if (!NeedsPasswordMove(ADoc, Section))
       continue;
-    ADoc.WriteString(section, KeyGamePassword,
-                     ADoc.ReadString(section, KeyLegacyServerPassword, {}));
-    ADoc.DeleteKey(section, KeyLegacyServerPassword);
+    ADoc.WriteString(Section, KeyGamePassword,
+                     ADoc.ReadString(Section, KeyLegacyServerPassword, {}));
+    ADoc.DeleteKey(Section, KeyLegacyServerPassword);
   }
 }
 
 void TModFolderIniFormat::Write(TIniDocument& ADoc, const TList& AList) {
-  const int count = static_cast<int>(AList.size());
-  ADoc.WriteInteger(Common, NumberOfModFolders, count);
-  for (int k = count + 1; k <= MaxSectionNumber; ++k) {
-    const QString section = SectionName(k);
-    if (ADoc.SectionExists(section))
-      ADoc.EraseSection(section);
+  const int Count = static_cast<int>(AList.size());
+  ADoc.WriteInteger(Common, NumberOfModFolders, Count);
+  for (int K = Count + 1; K <= MaxSectionNumber; ++K) {
+    const QString Section = SectionName(K);
+    if (ADoc.SectionExists(Section))
+      ADoc.EraseSection(Section);
   }
-  for (int j = 1; j <= count; ++j) {
-    const TModFolder& folder = *AList[static_cast<size_t>(j - 1)];
-    const QString section = SectionName(j);
-    ADoc.WriteString(section, KeyName, folder.Name);
-    ADoc.WriteString(section, KeyFolder, folder.Folder);
-    ADoc.WriteString(section, KeyServerURL, folder.DedicatedServerURL);
-    ADoc.WriteString(section, KeyStatsFeedURL, folder.StatsFeedURL);
-    ADoc.WriteString(section, KeyWebUsername, folder.WebUsername);
-    ADoc.WriteString(section, KeyWebPassword, folder.WebPassword);
-    ADoc.WriteBool(section, KeyAutoUpdate, folder.AutoUpdateFromDedicatedServer);
-    ADoc.WriteBool(section, KeyRemoveMods, folder.RemoveModsNotOnServer);
-    ADoc.WriteString(section, KeyGameNameFilter, folder.GameNameFilter);
-    ADoc.WriteString(section, KeyGamePassword, folder.GamePassword);
+  for (int J = 1; J <= Count; ++J) {
+    const TModFolder& Folder = *AList[static_cast<size_t>(J - 1)];
+    const QString Section = SectionName(J);
+    ADoc.WriteString(Section, KeyName, Folder.Name);
+    ADoc.WriteString(Section, KeyFolder, Folder.Folder);
+    ADoc.WriteString(Section, KeyServerURL, Folder.DedicatedServerURL);
+    ADoc.WriteString(Section, KeyStatsFeedURL, Folder.StatsFeedURL);
+    ADoc.WriteString(Section, KeyWebUsername, Folder.WebUsername);
+    ADoc.WriteString(Section, KeyWebPassword, Folder.WebPassword);
+    ADoc.WriteBool(Section, KeyAutoUpdate, Folder.AutoUpdateFromDedicatedServer);
+    ADoc.WriteBool(Section, KeyRemoveMods, Folder.RemoveModsNotOnServer);
+    ADoc.WriteString(Section, KeyGameNameFilter, Folder.GameNameFilter);
+    ADoc.WriteString(Section, KeyGamePassword, Folder.GamePassword);
   }
 }
 

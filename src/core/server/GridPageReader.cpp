@@ -18,13 +18,13 @@ using servermodpage::FindInPage;
 
 // White space between attributes and classes: the blank, tab, line ends and
 // the other control characters, which have no business there otherwise.
-bool IsSpace(QChar C) {
-  return C.unicode() <= u' ';
+bool IsSpace(QChar AC) {
+  return AC.unicode() <= u' ';
 }
 
 // Whether a tag or attribute name ends before C: white space, '=', '>', '/'.
-bool EndsName(QChar C) {
-  const char16_t U = C.unicode();
+bool EndsName(QChar AC) {
+  const char16_t U = AC.unicode();
   return U <= u' ' || (U <= u'>' && (U == u'=' || U == u'>' || U == u'/'));
 }
 

@@ -14,8 +14,8 @@ namespace tilvane {
 
 namespace {
 
-char16_t FoldAscii(char16_t C) {
-  return (C >= u'A' && C <= u'Z') ? C + (u'a' - u'A') : C;
+char16_t FoldAscii(char16_t AC) {
+  return (AC >= u'A' && AC <= u'Z') ? AC + (u'a' - u'A') : AC;
 }
 
 QString PercentDecoded(QStringView AText) {
@@ -120,11 +120,11 @@ template <typename TVisit> void ForEachHref(QStringView AText, TVisit AVisit) {
 
 } // namespace
 
-bool SameTextAscii(QStringView A, QStringView B) {
-  if (A.size() != B.size())
+bool SameTextAscii(QStringView A_, QStringView AB) {
+  if (A_.size() != AB.size())
     return false;
-  for (qsizetype i = 0; i < A.size(); ++i) {
-    if (FoldAscii(A[i].unicode()) != FoldAscii(B[i].unicode()))
+  for (qsizetype I = 0; I < A_.size(); ++I) {
+    if (FoldAscii(A_[I].unicode()) != FoldAscii(AB[I].unicode()))
       return false;
   }
   return true;

@@ -15,7 +15,7 @@ namespace tilvane {
 
 // Equal when equal after folding the ASCII letters only (how the game's
 // folder, authors and versions are compared).
-bool SameTextAscii(QStringView A, QStringView B);
+bool SameTextAscii(QStringView A_, QStringView AB);
 bool EndsWithAscii(QStringView AText, QStringView ASuffix);
 // AText with its ASCII letters in lower case: a key under which names that
 // SameTextAscii holds equal meet.

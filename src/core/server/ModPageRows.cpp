@@ -19,8 +19,8 @@ constexpr int VersionCell = 2;
 constexpr int AuthorCell = 3;
 constexpr int FileNameCell = 4;
 
-bool IsTagEnd(QChar C) {
-  return C == u'>' || C == u' ' || C == u'\t' || C == u'\r' || C == u'\n';
+bool IsTagEnd(QChar AC) {
+  return AC == u'>' || AC == u' ' || AC == u'\t' || AC == u'\r' || AC == u'\n';
 }
 
 std::vector<qsizetype> RowStarts(QStringView APage, TServerPageLayout ALayout) {

@@ -17,40 +17,40 @@ bool MatchesAt(const char16_t* AText, const char16_t* APattern, qsizetype ALengt
 // The first place in [AFrom, AEnd - M] where APattern (M >= 2 characters)
 // starts; -1 if none. AEnd is the end of the text that may be read.
 qsizetype SearchFrom(const char16_t* AText, qsizetype AFrom, qsizetype AEnd,
-                     const char16_t* APattern, qsizetype M) {
+                     const char16_t* APattern, qsizetype AM) {
   // A place is a candidate when its first, middle and last characters match:
   // markup is full of '<', '"' and '>', so two characters alone let through
   // many places that fail later.
-  const qsizetype Mid = M / 2;
+  const qsizetype Mid = AM / 2;
   const char16_t First = APattern[0];
   const char16_t Middle = APattern[Mid];
-  const char16_t Last = APattern[M - 1];
+  const char16_t Last = APattern[AM - 1];
   qsizetype Pos = AFrom;
 #if defined(__SSE2__)
   // Eight places per step; every load ends before AEnd.
   const __m128i FirstV = _mm_set1_epi16(static_cast<short>(First));
   const __m128i MiddleV = _mm_set1_epi16(static_cast<short>(Middle));
   const __m128i LastV = _mm_set1_epi16(static_cast<short>(Last));
-  const auto Load = [AText](qsizetype At) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(AText + At));
+  const auto Load = [AText](qsizetype AT) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(AText + AT));
   };
-  for (; Pos + M - 1 + 8 <= AEnd; Pos += 8) {
+  for (; Pos + AM - 1 + 8 <= AEnd; Pos += 8) {
     const __m128i Hits = _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi16(Load(Pos), FirstV),
                                                      _mm_cmpeq_epi16(Load(Pos + Mid), MiddleV)),
-                                       _mm_cmpeq_epi16(Load(Pos + M - 1), LastV));
+                                       _mm_cmpeq_epi16(Load(Pos + AM - 1), LastV));
     unsigned Mask = static_cast<unsigned>(_mm_movemask_epi8(Hits));
     while (Mask != 0) {
       const int Bit = __builtin_ctz(Mask);
       const qsizetype At = Pos + Bit / 2;
-      if (MatchesAt(AText + At + 1, APattern + 1, M - 2))
+      if (MatchesAt(AText + At + 1, APattern + 1, AM - 2))
         return At;
       Mask &= ~(3u << Bit); // both bytes of the character
     }
   }
 #endif
-  for (; Pos + M <= AEnd; ++Pos) {
-    if (AText[Pos] == First && AText[Pos + Mid] == Middle && AText[Pos + M - 1] == Last &&
-        MatchesAt(AText + Pos + 1, APattern + 1, M - 2))
+  for (; Pos + AM <= AEnd; ++Pos) {
+    if (AText[Pos] == First && AText[Pos + Mid] == Middle && AText[Pos + AM - 1] == Last &&
+        MatchesAt(AText + Pos + 1, APattern + 1, AM - 2))
       return Pos;
   }
   return -1;

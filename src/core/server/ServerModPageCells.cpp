@@ -88,8 +88,8 @@ QString ParseDownloadURL(QStringView AText) {
 
 namespace {
 
-bool IsDigit(QChar C) {
-  return C >= u'0' && C <= u'9';
+bool IsDigit(QChar AC) {
+  return AC >= u'0' && AC <= u'9';
 }
 
 // A number as the user writes it under their regional settings: optional sign,

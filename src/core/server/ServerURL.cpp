@@ -8,10 +8,10 @@ namespace tilvane {
 
 namespace {
 
-bool IsUnreserved(char32_t C) {
-  if ((C >= U'A' && C <= U'Z') || (C >= U'a' && C <= U'z') || (C >= U'0' && C <= U'9'))
+bool IsUnreserved(char32_t AC) {
+  if ((AC >= U'A' && AC <= U'Z') || (AC >= U'a' && AC <= U'z') || (AC >= U'0' && AC <= U'9'))
     return true;
-  switch (C) {
+  switch (AC) {
   case U'!':
   case U'$':
   case U'\'':

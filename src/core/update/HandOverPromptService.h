@@ -13,11 +13,11 @@ class THandOverPromptService : public IPromptService {
 public:
   THandOverPromptService(IPromptService& ATarget, TUiHandOver& AHandOver);
 
-  void ShowMessage(const QString& text, TMessageKind kind = TMessageKind::Plain) override;
-  bool AskYesNo(const QString& text, bool yesIsDefault = true) override;
-  QString OpenFile(const TFileDialogOptions& options) override;
-  QString SaveFile(const TFileDialogOptions& options) override;
-  QString PickFolder(const QString& title, const QString& initialFolder) override;
+  void ShowMessage(const QString& AText, TMessageKind AKind = TMessageKind::Plain) override;
+  bool AskYesNo(const QString& AText, bool AYesIsDefault = true) override;
+  QString OpenFile(const TFileDialogOptions& AOptions) override;
+  QString SaveFile(const TFileDialogOptions& AOptions) override;
+  QString PickFolder(const QString& ATitle, const QString& AInitialFolder) override;
 
 private:
   IPromptService& FTarget;

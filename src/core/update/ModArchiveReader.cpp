@@ -21,15 +21,15 @@ namespace tilvane {
 
 namespace {
 
-struct ZipCloser {
+struct TZipCloser {
   void operator()(zip_t* AZip) const { zip_discard(AZip); }
 };
-using ZipPtr = std::unique_ptr<zip_t, ZipCloser>;
+using TZipPtr = std::unique_ptr<zip_t, TZipCloser>;
 
-struct ZipFileCloser {
+struct TZipFileCloser {
   void operator()(zip_file_t* AFile) const { zip_fclose(AFile); }
 };
-using ZipFilePtr = std::unique_ptr<zip_file_t, ZipFileCloser>;
+using TZipFilePtr = std::unique_ptr<zip_file_t, TZipFileCloser>;
 
 QString ZipErrorText(int ACode) {
   zip_error_t Error;
@@ -98,14 +98,14 @@ private:
     FLines.clear();
     qsizetype Start = 0;
     const qsizetype Length = AText.size();
-    for (qsizetype i = 0; i < Length; ++i) {
-      const QChar C = AText.at(i);
+    for (qsizetype I = 0; I < Length; ++I) {
+      const QChar C = AText.at(I);
       if (C != u'\r' && C != u'\n')
         continue;
-      FLines.append(AText.mid(Start, i - Start));
-      if (C == u'\r' && i + 1 < Length && AText.at(i + 1) == u'\n')
-        ++i;
-      Start = i + 1;
+      FLines.append(AText.mid(Start, I - Start));
+      if (C == u'\r' && I + 1 < Length && AText.at(I + 1) == u'\n')
+        ++I;
+      Start = I + 1;
     }
     if (Start < Length)
       FLines.append(AText.mid(Start));
@@ -126,7 +126,7 @@ bool ExtractEntry(zip_t* AZip, zip_int64_t AIndex, const QString& AFileName,
       (Stat.valid & ZIP_STAT_SIZE) && Stat.size > TModArchiveReader::MaxModDescSize)
     return false;
 
-  ZipFilePtr Entry(zip_fopen_index(AZip, static_cast<zip_uint64_t>(AIndex), 0));
+  TZipFilePtr Entry(zip_fopen_index(AZip, static_cast<zip_uint64_t>(AIndex), 0));
   if (!Entry)
     throw EAppError(AArchiveName + QLatin1String(": ") + ZipErrorText(AZip));
 
@@ -164,8 +164,8 @@ bool ExtractEntry(zip_t* AZip, zip_int64_t AIndex, const QString& AFileName,
 QString LineAndColumn(const QByteArray& AText, std::ptrdiff_t AOffset, bool ACharacters) {
   int Line = 1;
   int Column = 1;
-  for (std::ptrdiff_t i = 0; i < AOffset && i < AText.size(); ++i) {
-    const auto C = static_cast<unsigned char>(AText.at(i));
+  for (std::ptrdiff_t I = 0; I < AOffset && I < AText.size(); ++I) {
+    const auto C = static_cast<unsigned char>(AText.at(I));
     if (C == '\n') {
       ++Line;
       Column = 1;
@@ -196,23 +196,23 @@ TDeclaredEncoding DeclaredEncoding(QByteArrayView ABytes) {
   if (End < 0)
     return TDeclaredEncoding::Other;
   const QByteArrayView Declaration = Rest.first(End);
-  qsizetype i = Declaration.indexOf("encoding");
-  if (i < 0)
+  qsizetype I = Declaration.indexOf("encoding");
+  if (I < 0)
     return TDeclaredEncoding::Other;
-  i += 8;
-  while (i < End && IsXmlSpace(Declaration.at(i)))
-    ++i;
-  if (i >= End || Declaration.at(i) != '=')
+  I += 8;
+  while (I < End && IsXmlSpace(Declaration.at(I)))
+    ++I;
+  if (I >= End || Declaration.at(I) != '=')
     return TDeclaredEncoding::Other;
-  ++i;
-  while (i < End && IsXmlSpace(Declaration.at(i)))
-    ++i;
-  if (i >= End || (Declaration.at(i) != '"' && Declaration.at(i) != '\''))
+  ++I;
+  while (I < End && IsXmlSpace(Declaration.at(I)))
+    ++I;
+  if (I >= End || (Declaration.at(I) != '"' && Declaration.at(I) != '\''))
     return TDeclaredEncoding::Other;
-  const qsizetype Close = Declaration.indexOf(Declaration.at(i), i + 1);
+  const qsizetype Close = Declaration.indexOf(Declaration.at(I), I + 1);
   if (Close < 0)
     return TDeclaredEncoding::Other;
-  const QByteArrayView Name = Declaration.sliced(i + 1, Close - i - 1);
+  const QByteArrayView Name = Declaration.sliced(I + 1, Close - I - 1);
   const auto Is = [&Name](const char* AKnown) {
     return Name.compare(QByteArrayView(AKnown), Qt::CaseInsensitive) == 0;
   };
@@ -342,7 +342,7 @@ TModInfo TModArchiveReader::GetModFileInfo(const QString& AFileName) {
   int ErrorCode = 0;
   // libzip takes names in UTF-8 on every system; QFile::encodeName would
   // give Windows' ANSI code page, which cannot spell every mod folder.
-  ZipPtr Zip(zip_open(AFileName.toUtf8().constData(), ZIP_RDONLY, &ErrorCode));
+  TZipPtr Zip(zip_open(AFileName.toUtf8().constData(), ZIP_RDONLY, &ErrorCode));
   if (!Zip)
     throw EAppError(ArchiveName + QLatin1String(": ") + ZipErrorText(ErrorCode));
 

@@ -80,10 +80,10 @@ QString TUpdateModsTask::PartialDownloadSuffix() {
   return QStringLiteral(".tilvane-download");
 }
 
-TUpdateModsTask::TUpdateModsTask(const TModFolder& AModFolder, TFSVersion FSVersion,
+TUpdateModsTask::TUpdateModsTask(const TModFolder& AModFolder, TFSVersion AFSVersion,
                                  TURLBuilder ACreateServerURL, IUpdateProgress& AProgress,
                                  IPromptService& APrompts, const QString& ATempFolder)
-    : FModFolder(AModFolder), FFSVersion(FSVersion), FCreateServerURL(std::move(ACreateServerURL)),
+    : FModFolder(AModFolder), FFSVersion(AFSVersion), FCreateServerURL(std::move(ACreateServerURL)),
       FProgress(AProgress), FPrompts(APrompts), FTempFolder(ATempFolder),
       FStateFolder(ATempFolder) {
   FClient.SetOnReceiveData([this](qint64 AContentLength, qint64 AReadCount, bool& AAbort) {
@@ -204,15 +204,15 @@ void TUpdateModsTask::UpdateModsTask() {
   RemovePartialDownloads();
 
   QString ModPage;
-  TArrayOfServerMods modList;
-  if (!FetchModPage(ModPage) || !JudgeModPage(ModPage) || !ReadModList(ModPage, modList))
+  TArrayOfServerMods ModList;
+  if (!FetchModPage(ModPage) || !JudgeModPage(ModPage) || !ReadModList(ModPage, ModList))
     return;
 
   // Local archives
   if (!QDir().mkpath(FModFolder.Folder))
     throw EAppError(QLatin1String("Unable to create folder ") + FModFolder.Folder);
   const QStringList Files = ZipFilesIn(FModFolder.Folder);
-  if (!ConfirmEmptyModList(modList, Files) || !ReadStatsFeed(modList))
+  if (!ConfirmEmptyModList(ModList, Files) || !ReadStatsFeed(ModList))
     return;
 
   // What was learnt about the archives is kept however the task ends.
@@ -224,13 +224,13 @@ void TUpdateModsTask::UpdateModsTask() {
   if (FDeleteAllFilesFirst) {
     // Every archive afresh, each one replaced only when its download is
     // complete; what the server does not list goes last.
-    if (!DownloadArchives(ArchiveRows(modList)) || !RemoveArchivesNotOnServer(Files, modList))
+    if (!DownloadArchives(ArchiveRows(ModList)) || !RemoveArchivesNotOnServer(Files, ModList))
       return;
   } else {
-    if (FModFolder.RemoveModsNotOnServer && !RemoveArchivesNotOnServer(Files, modList))
+    if (FModFolder.RemoveModsNotOnServer && !RemoveArchivesNotOnServer(Files, ModList))
       return;
     TArrayOfServerMods ToDownload;
-    if (!FindOutdatedArchives(modList, ToDownload) || !DownloadArchives(ToDownload))
+    if (!FindOutdatedArchives(ModList, ToDownload) || !DownloadArchives(ToDownload))
       return;
   }
 

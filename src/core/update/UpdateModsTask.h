@@ -71,7 +71,7 @@ public:
   // AModFolder is copied; FSVersion is the generation the folder belongs to.
   // The task keeps the descriptions it inspects in a folder of its own below
   // ATempFolder (the user's temporary folder).
-  TUpdateModsTask(const TModFolder& AModFolder, TFSVersion FSVersion, TURLBuilder ACreateServerURL,
+  TUpdateModsTask(const TModFolder& AModFolder, TFSVersion AFSVersion, TURLBuilder ACreateServerURL,
                   IUpdateProgress& AProgress, IPromptService& APrompts, const QString& ATempFolder);
   // Requests cancellation and waits for a started task to end.
   ~TUpdateModsTask();

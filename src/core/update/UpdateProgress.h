@@ -13,12 +13,13 @@ public:
   // The task's start (ADownloadsBegin false) and the start of the downloads
   // (true): the clocks of the time-left estimate begin again.
   virtual void StartTimes(bool ADownloadsBegin) = 0;
-  virtual void UpdateStatus(const QString& StatusMsg) = 0;
+  virtual void UpdateStatus(const QString& AStatusMsg) = 0;
   // Once per archive, before its download.
-  virtual void UpdateDownloadStatus(int OnFile, int TotalFiles, double DownloadedMB, double TotalMB,
-                                    const QString& FileName, double FileSizeMB) = 0;
+  virtual void UpdateDownloadStatus(int AOnFile, int ATotalFiles, double ADownloadedMB,
+                                    double ATotalMB, const QString& AFileName,
+                                    double AFileSizeMB) = 0;
   // Speed in bytes per second; -1 when there is none to show.
-  virtual void UpdateFileStatus(int FilePercent, double Speed) = 0;
+  virtual void UpdateFileStatus(int AFilePercent, double ASpeed) = 0;
   // The archives the server does not list, so far: those the desktop's trash
   // took, those deleted outright with the player's consent because the trash
   // could not take them, and those kept because the player said no.

@@ -42,36 +42,36 @@ void TUpdateProgressModel::StartTimes(bool ADownloadsBegin) {
   }
 }
 
-void TUpdateProgressModel::UpdateStatus(const QString& StatusMsg) {
-  FView.Status = StatusMsg;
+void TUpdateProgressModel::UpdateStatus(const QString& AStatusMsg) {
+  FView.Status = AStatusMsg;
   Publish();
 }
 
-void TUpdateProgressModel::UpdateDownloadStatus(int OnFile, int TotalFiles, double DownloadedMB,
-                                                double TotalMB, const QString& FileName,
-                                                double FileSizeMB) {
+void TUpdateProgressModel::UpdateDownloadStatus(int AOnFile, int ATotalFiles, double ADownloadedMB,
+                                                double ATotalMB, const QString& AFileName,
+                                                double AFileSizeMB) {
   int PercentComplete = 100;
-  if (TotalMB != 0)
+  if (ATotalMB != 0)
     PercentComplete =
-        static_cast<int>(std::clamp(std::trunc(DownloadedMB / TotalMB * 100), 0.0, 100.0));
-  FView.Files = QString::number(OnFile) + QLatin1String(" of ") + QString::number(TotalFiles);
+        static_cast<int>(std::clamp(std::trunc(ADownloadedMB / ATotalMB * 100), 0.0, 100.0));
+  FView.Files = QString::number(AOnFile) + QLatin1String(" of ") + QString::number(ATotalFiles);
   FView.SizeMB =
-      FormatMB(DownloadedMB, FLocale) + QLatin1String(" of ") + FormatMB(TotalMB, FLocale);
+      FormatMB(ADownloadedMB, FLocale) + QLatin1String(" of ") + FormatMB(ATotalMB, FLocale);
   FView.CompletePercent = PercentComplete;
-  FView.FileName = FileName;
-  FView.FileSizeMB = FormatMB(FileSizeMB, FLocale);
+  FView.FileName = AFileName;
+  FView.FileSizeMB = FormatMB(AFileSizeMB, FLocale);
   FView.FilePercent = 0;
   UpdateDownloadTime();
   Publish();
 }
 
-void TUpdateProgressModel::UpdateFileStatus(int FilePercent, double Speed) {
+void TUpdateProgressModel::UpdateFileStatus(int AFilePercent, double ASpeed) {
   const qint64 Now = FClock();
   if (Now - FLastCalcSpeed >= 500) {
     FLastCalcSpeed = Now;
-    FView.FilePercent = FilePercent;
-    if (Speed != -1)
-      FView.Speed = FormatSpeed(Speed, FLocale);
+    FView.FilePercent = AFilePercent;
+    if (ASpeed != -1)
+      FView.Speed = FormatSpeed(ASpeed, FLocale);
   }
   UpdateDownloadTime();
   Publish();
@@ -162,12 +162,12 @@ QString TUpdateProgressModel::FormatTimeLeft(double AMilliseconds) {
   QString Text;
   if (Days > 0)
     Text = CountText(Days, "one day", "days");
-  for (int i = 0; i < 3; ++i) {
-    if (Parts[i] <= 0)
+  for (int I = 0; I < 3; ++I) {
+    if (Parts[I] <= 0)
       continue;
     if (!Text.isEmpty())
       Text += QLatin1Char(' ');
-    Text += CountText(Parts[i], Names[i][0], Names[i][1]);
+    Text += CountText(Parts[I], Names[I][0], Names[I][1]);
   }
   return Text;
 }

@@ -23,10 +23,10 @@ public:
   explicit TUpdateProgressModel(TSink ASink, TClock AClock = {}, QLocale ALocale = QLocale());
 
   void StartTimes(bool ADownloadsBegin) override;
-  void UpdateStatus(const QString& StatusMsg) override;
-  void UpdateDownloadStatus(int OnFile, int TotalFiles, double DownloadedMB, double TotalMB,
-                            const QString& FileName, double FileSizeMB) override;
-  void UpdateFileStatus(int FilePercent, double Speed) override;
+  void UpdateStatus(const QString& AStatusMsg) override;
+  void UpdateDownloadStatus(int AOnFile, int ATotalFiles, double ADownloadedMB, double ATotalMB,
+                            const QString& AFileName, double AFileSizeMB) override;
+  void UpdateFileStatus(int AFilePercent, double ASpeed) override;
   void UpdateRemoved(int AMovedToTrash, int ADeleted, int AKept) override;
 
   const TProgressView& View() const { return FView; }

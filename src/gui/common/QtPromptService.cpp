@@ -12,75 +12,76 @@ QString Caption() {
   return QStringLiteral("Tilvane");
 }
 
-QString QtFilter(const QList<TFileType>& types) {
-  QStringList parts;
-  for (const TFileType& t : types) {
-    QString masks = t.Mask;
-    masks.replace(QLatin1Char(';'), QLatin1Char(' '));
-    parts << t.Name + QStringLiteral(" (") + masks + QLatin1Char(')');
+QString QtFilter(const QList<TFileType>& ATypes) {
+  QStringList Parts;
+  for (const TFileType& T : ATypes) {
+    QString Masks = T.Mask;
+    Masks.replace(QLatin1Char(';'), QLatin1Char(' '));
+    Parts << T.Name + QStringLiteral(" (") + Masks + QLatin1Char(')');
   }
-  return parts.join(QStringLiteral(";;"));
+  return Parts.join(QStringLiteral(";;"));
 }
 
-QString InitialPath(const TFileDialogOptions& options) {
-  if (options.FileName.isEmpty())
-    return options.InitialFolder;
-  if (options.InitialFolder.isEmpty())
-    return options.FileName;
-  return options.InitialFolder + QLatin1Char('/') + options.FileName;
+QString InitialPath(const TFileDialogOptions& AOptions) {
+  if (AOptions.FileName.isEmpty())
+    return AOptions.InitialFolder;
+  if (AOptions.InitialFolder.isEmpty())
+    return AOptions.FileName;
+  return AOptions.InitialFolder + QLatin1Char('/') + AOptions.FileName;
 }
 
-QString WithDefaultExtension(QString path, const TFileDialogOptions& options) {
-  if (!path.isEmpty() && !options.DefaultExtension.isEmpty() && QFileInfo(path).suffix().isEmpty())
-    path += QLatin1Char('.') + options.DefaultExtension;
-  return path;
+QString WithDefaultExtension(QString APath, const TFileDialogOptions& AOptions) {
+  if (!APath.isEmpty() && !AOptions.DefaultExtension.isEmpty() &&
+      QFileInfo(APath).suffix().isEmpty())
+    APath += QLatin1Char('.') + AOptions.DefaultExtension;
+  return APath;
 }
 } // namespace
 
-void QtPromptService::ShowMessage(const QString& text, TMessageKind kind) {
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  switch (kind) {
+void TQtPromptService::ShowMessage(const QString& AText, TMessageKind AKind) {
+  QMessageBox::Icon Icon = QMessageBox::NoIcon;
+  switch (AKind) {
   case TMessageKind::Plain:
     break;
   case TMessageKind::Information:
-    icon = QMessageBox::Information;
+    Icon = QMessageBox::Information;
     break;
   case TMessageKind::Warning:
-    icon = QMessageBox::Warning;
+    Icon = QMessageBox::Warning;
     break;
   case TMessageKind::Error:
-    icon = QMessageBox::Critical;
+    Icon = QMessageBox::Critical;
     break;
   }
-  QMessageBox box(icon, Caption(), text, QMessageBox::Ok, QApplication::activeWindow());
-  box.exec();
+  QMessageBox Box(Icon, Caption(), AText, QMessageBox::Ok, QApplication::activeWindow());
+  Box.exec();
 }
 
-bool QtPromptService::AskYesNo(const QString& text, bool yesIsDefault) {
-  QMessageBox box(QMessageBox::Question, Caption(), text, QMessageBox::Yes | QMessageBox::No,
+bool TQtPromptService::AskYesNo(const QString& AText, bool AYesIsDefault) {
+  QMessageBox Box(QMessageBox::Question, Caption(), AText, QMessageBox::Yes | QMessageBox::No,
                   QApplication::activeWindow());
-  box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
-  box.setEscapeButton(QMessageBox::No);
-  return box.exec() == QMessageBox::Yes;
+  Box.setDefaultButton(AYesIsDefault ? QMessageBox::Yes : QMessageBox::No);
+  Box.setEscapeButton(QMessageBox::No);
+  return Box.exec() == QMessageBox::Yes;
 }
 
-QString QtPromptService::OpenFile(const TFileDialogOptions& options) {
-  return QFileDialog::getOpenFileName(QApplication::activeWindow(), options.Title,
-                                      InitialPath(options), QtFilter(options.FileTypes));
+QString TQtPromptService::OpenFile(const TFileDialogOptions& AOptions) {
+  return QFileDialog::getOpenFileName(QApplication::activeWindow(), AOptions.Title,
+                                      InitialPath(AOptions), QtFilter(AOptions.FileTypes));
 }
 
-QString QtPromptService::SaveFile(const TFileDialogOptions& options) {
-  QFileDialog::Options flags;
-  if (!options.OverwritePrompt)
-    flags |= QFileDialog::DontConfirmOverwrite;
-  const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), options.Title,
-                                                    InitialPath(options),
-                                                    QtFilter(options.FileTypes), nullptr, flags);
-  return WithDefaultExtension(path, options);
+QString TQtPromptService::SaveFile(const TFileDialogOptions& AOptions) {
+  QFileDialog::Options Flags;
+  if (!AOptions.OverwritePrompt)
+    Flags |= QFileDialog::DontConfirmOverwrite;
+  const QString Path = QFileDialog::getSaveFileName(QApplication::activeWindow(), AOptions.Title,
+                                                    InitialPath(AOptions),
+                                                    QtFilter(AOptions.FileTypes), nullptr, Flags);
+  return WithDefaultExtension(Path, AOptions);
 }
 
-QString QtPromptService::PickFolder(const QString& title, const QString& initialFolder) {
-  return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, initialFolder);
+QString TQtPromptService::PickFolder(const QString& ATitle, const QString& AInitialFolder) {
+  return QFileDialog::getExistingDirectory(QApplication::activeWindow(), ATitle, AInitialFolder);
 }
 
 } // namespace tilvane

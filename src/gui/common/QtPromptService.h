@@ -8,13 +8,13 @@ namespace tilvane {
 
 // The prompt service of the running program: Qt message boxes and file
 // dialogs, parented to the active window and captioned "Tilvane".
-class QtPromptService : public IPromptService {
+class TQtPromptService : public IPromptService {
 public:
-  void ShowMessage(const QString& text, TMessageKind kind = TMessageKind::Plain) override;
-  bool AskYesNo(const QString& text, bool yesIsDefault = true) override;
-  QString OpenFile(const TFileDialogOptions& options) override;
-  QString SaveFile(const TFileDialogOptions& options) override;
-  QString PickFolder(const QString& title, const QString& initialFolder) override;
+  void ShowMessage(const QString& AText, TMessageKind AKind = TMessageKind::Plain) override;
+  bool AskYesNo(const QString& AText, bool AYesIsDefault = true) override;
+  QString OpenFile(const TFileDialogOptions& AOptions) override;
+  QString SaveFile(const TFileDialogOptions& AOptions) override;
+  QString PickFolder(const QString& ATitle, const QString& AInitialFolder) override;
 };
 
 } // namespace tilvane

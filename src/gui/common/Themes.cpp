@@ -14,8 +14,8 @@ namespace {
 
 // The plain look: the platform's own style and palette, no style sheet.
 const QString& PlainName() {
-  static const QString name = QStringLiteral("Windows");
-  return name;
+  static const QString Name = QStringLiteral("Windows");
+  return Name;
 }
 
 // The colours of one coloured theme. The pairs a user reads (window, base,
@@ -62,9 +62,9 @@ constexpr std::array<TThemeColors, 13> Themes = {{
 // clang-format on
 
 const TThemeColors* FindTheme(const QString& AName) {
-  for (const TThemeColors& theme : Themes)
-    if (theme.Name == AName)
-      return &theme;
+  for (const TThemeColors& Theme : Themes)
+    if (Theme.Name == AName)
+      return &Theme;
   return nullptr;
 }
 
@@ -82,8 +82,8 @@ QColor Shade(const TThemeColors& ATheme, QRgb AColor, int AFactor) {
 QPalette ThemePalette(const TThemeColors& ATheme) {
   // Starting from the button and window colours lets Qt work out the bevel
   // shades (Light, Mid, Dark, Shadow) that Fusion draws frames with.
-  QPalette palette{QColor(ATheme.Button), QColor(ATheme.Window)};
-  const std::pair<QPalette::ColorRole, QRgb> roles[] = {
+  QPalette Palette{QColor(ATheme.Button), QColor(ATheme.Window)};
+  const std::pair<QPalette::ColorRole, QRgb> Roles[] = {
       {QPalette::Window, ATheme.Window},
       {QPalette::WindowText, ATheme.WindowText},
       {QPalette::Base, ATheme.Base},
@@ -99,11 +99,11 @@ QPalette ThemePalette(const TThemeColors& ATheme) {
       {QPalette::Link, ATheme.Link},
       {QPalette::LinkVisited, ATheme.Link},
   };
-  for (const auto& [role, color] : roles)
-    palette.setColor(role, QColor(color));
-  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-    palette.setColor(QPalette::Disabled, role, QColor(ATheme.DisabledText));
-  return palette;
+  for (const auto& [role, color] : Roles)
+    Palette.setColor(role, QColor(color));
+  for (QPalette::ColorRole Role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    Palette.setColor(QPalette::Disabled, Role, QColor(ATheme.DisabledText));
+  return Palette;
 }
 
 // What the palette cannot say: rounded buttons, menus and a tab strip in the
@@ -134,7 +134,7 @@ QToolTip { background-color: @ToolTipBase@; color: @ToolTipText@; border: 1px so
 )";
 
 QString ThemeStyleSheet(const TThemeColors& ATheme) {
-  const std::pair<const char*, QColor> colors[] = {
+  const std::pair<const char*, QColor> Colors[] = {
       {"@Window@", QColor(ATheme.Window)},
       {"@WindowText@", QColor(ATheme.WindowText)},
       {"@Base@", QColor(ATheme.Base)},
@@ -150,23 +150,23 @@ QString ThemeStyleSheet(const TThemeColors& ATheme) {
       {"@Frame@", Shade(ATheme, ATheme.Window, 150)},
       {"@Pressed@", Shade(ATheme, ATheme.Button, 115)},
   };
-  QString sheet = QString::fromLatin1(SheetTemplate);
-  for (const auto& [token, color] : colors)
-    sheet.replace(QLatin1String(token), color.name());
-  return sheet;
+  QString Sheet = QString::fromLatin1(SheetTemplate);
+  for (const auto& [token, color] : Colors)
+    Sheet.replace(QLatin1String(token), color.name());
+  return Sheet;
 }
 
 QString& ActiveNameStore() {
-  static QString name = PlainName();
-  return name;
+  static QString Name = PlainName();
+  return Name;
 }
 
 // The style the program started with, which the plain look goes back to.
 // Read before this class ever sets a style sheet: under one, the
 // application's style is the sheet's wrapper and has no name of its own.
 const QString& StartingStyle() {
-  static const QString name = QApplication::style()->name();
-  return name;
+  static const QString Name = QApplication::style()->name();
+  return Name;
 }
 
 void UseStyle(const QString& AName) {
@@ -177,12 +177,12 @@ void UseStyle(const QString& AName) {
 } // namespace
 
 QStringList TThemes::Names() {
-  QStringList names;
-  for (const TThemeColors& theme : Themes)
-    names.append(theme.Name.toString());
-  names.append(PlainName());
-  names.sort();
-  return names;
+  QStringList Names;
+  for (const TThemeColors& Theme : Themes)
+    Names.append(Theme.Name.toString());
+  Names.append(PlainName());
+  Names.sort();
+  return Names;
 }
 
 QString TThemes::DefaultName() {
@@ -194,20 +194,20 @@ QString TThemes::ActiveName() {
 }
 
 bool TThemes::Apply(const QString& AName) {
-  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-  const TThemeColors* theme = FindTheme(AName);
-  if (!app || (!theme && AName != PlainName()))
+  auto* App = qobject_cast<QApplication*>(QCoreApplication::instance());
+  const TThemeColors* Theme = FindTheme(AName);
+  if (!App || (!Theme && AName != PlainName()))
     return false;
   StartingStyle(); // remembered now, before a style sheet hides it
   // A style sheet wraps the style below it: take it off before the style
   // changes, or the new style would end up under the old sheet.
-  app->setStyleSheet(QString());
-  if (theme) {
+  App->setStyleSheet(QString());
+  if (Theme) {
     // Fusion draws everything from the palette, so the theme's colours
     // reach every control alike.
     UseStyle(QStringLiteral("Fusion"));
-    QApplication::setPalette(ThemePalette(*theme));
-    app->setStyleSheet(ThemeStyleSheet(*theme));
+    QApplication::setPalette(ThemePalette(*Theme));
+    App->setStyleSheet(ThemeStyleSheet(*Theme));
   } else {
     UseStyle(StartingStyle());
     // A palette that sets no colour of its own gives the application back the

@@ -11,42 +11,42 @@ namespace {
 // Open Begin calls per window. A window has an entry only while its count is
 // above zero. Used on the user-interface thread only.
 QHash<const QWidget*, int>& Counts() {
-  static QHash<const QWidget*, int> counts;
-  return counts;
+  static QHash<const QWidget*, int> Table;
+  return Table;
 }
 } // namespace
 
-int BeginWindowUpdate(QWidget* WinHandle) {
-  auto& counts = Counts();
-  const int count = counts.value(WinHandle, 0);
-  if (count == 0 && WinHandle)
-    WinHandle->setUpdatesEnabled(false);
-  counts.insert(WinHandle, count + 1);
-  return count + 1;
+int BeginWindowUpdate(QWidget* AWinHandle) {
+  auto& Table = Counts();
+  const int Count = Table.value(AWinHandle, 0);
+  if (Count == 0 && AWinHandle)
+    AWinHandle->setUpdatesEnabled(false);
+  Table.insert(AWinHandle, Count + 1);
+  return Count + 1;
 }
 
-int EndWindowUpdate(QWidget* WinHandle) {
-  auto& counts = Counts();
-  auto it = counts.find(WinHandle);
-  if (it == counts.end())
+int EndWindowUpdate(QWidget* AWinHandle) {
+  auto& Table = Counts();
+  auto It = Table.find(AWinHandle);
+  if (It == Table.end())
     throw EAppError(QStringLiteral("EndWindowUpdate is called one too many times."));
-  const int count = it.value() - 1;
-  if (count == 0) {
-    counts.erase(it);
-    if (WinHandle) {
-      WinHandle->setUpdatesEnabled(true);
-      WinHandle->update();
-      for (QWidget* child : WinHandle->findChildren<QWidget*>())
-        child->update();
+  const int Count = It.value() - 1;
+  if (Count == 0) {
+    Table.erase(It);
+    if (AWinHandle) {
+      AWinHandle->setUpdatesEnabled(true);
+      AWinHandle->update();
+      for (QWidget* Child : AWinHandle->findChildren<QWidget*>())
+        Child->update();
     }
   } else {
-    it.value() = count;
+    It.value() = Count;
   }
-  return count;
+  return Count;
 }
 
-int WindowUpdateCount(const QWidget* WinHandle) {
-  return Counts().value(WinHandle, 0);
+int WindowUpdateCount(const QWidget* AWinHandle) {
+  return Counts().value(AWinHandle, 0);
 }
 
 } // namespace tilvane

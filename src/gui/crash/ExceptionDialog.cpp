@@ -17,10 +17,10 @@ namespace {
 
 // Posted to itself when shown: the window is painted before the slow part of
 // the report is built.
-const QEvent::Type UM_CREATEDETAILS = static_cast<QEvent::Type>(QEvent::User + 0x100);
+const QEvent::Type UmCreateDetails = static_cast<QEvent::Type>(QEvent::User + 0x100);
 
 // Unfolded, the window is at least this much taller than folded.
-constexpr int kMinDetailsHeight = 100;
+constexpr int MinDetailsHeight = 100;
 
 QString PreviousCrashText() {
   return QStringLiteral("%1 ended unexpectedly the last time it ran.\r\n"
@@ -92,11 +92,11 @@ void TExceptionDialog::showEvent(QShowEvent* AEvent) {
   FShown = true;
   QApplication::beep();
   if (!FDetailsCreated)
-    QCoreApplication::postEvent(this, new QEvent(UM_CREATEDETAILS));
+    QCoreApplication::postEvent(this, new QEvent(UmCreateDetails));
 }
 
 bool TExceptionDialog::event(QEvent* AEvent) {
-  if (AEvent->type() == UM_CREATEDETAILS) {
+  if (AEvent->type() == UmCreateDetails) {
     repaint();
     CreateDetails();
     return true;
@@ -170,7 +170,7 @@ void TExceptionDialog::SetDetailsVisible(bool AValue) {
     FUi->BevelDetails->show();
     FUi->DetailsMemo->show();
     FUi->DetailsMemo->setEnabled(true);
-    setMinimumHeight(FNonDetailsHeight + kMinDetailsHeight);
+    setMinimumHeight(FNonDetailsHeight + MinDetailsHeight);
     setMaximumHeight(screen() ? screen()->availableGeometry().height() : QWIDGETSIZE_MAX);
     resize(width(), FFullHeight);
   } else {

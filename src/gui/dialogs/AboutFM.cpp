@@ -19,8 +19,8 @@ namespace {
 
 // The page is a courtesy, not the box's purpose: a site that is down must not
 // keep the browser empty for a minute.
-constexpr int kConnectionTimeout = 3000;
-constexpr int kResponseTimeout = 5000;
+constexpr int ConnectionTimeout = 3000;
+constexpr int ResponseTimeout = 5000;
 
 // Shown when the build has no web site or its page could not be fetched.
 QString LocalSupportersText() {
@@ -106,8 +106,8 @@ void TfmAbout::FetchSupportersPage() {
     QString Html;
     try {
       THttpClient Client;
-      Client.SetConnectionTimeout(kConnectionTimeout);
-      Client.SetResponseTimeout(kResponseTimeout);
+      Client.SetConnectionTimeout(ConnectionTimeout);
+      Client.SetResponseTimeout(ResponseTimeout);
       Client.SetAbortCheck([this] { return FClosing.load(); });
       Html = Client.GetText(URL);
       // An error page of the site is no list of supporters.

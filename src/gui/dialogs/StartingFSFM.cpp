@@ -8,7 +8,7 @@ namespace tilvane {
 
 TfmStartingFS::TfmStartingFS(QWidget* AOwner, TFSVersion AFSVersion)
     : QDialog(AOwner), FFSVersion(AFSVersion), FUi(std::make_unique<Ui::TfmStartingFS>()),
-      FtmrClose(new QTimer(this)) {
+      tmrClose(new QTimer(this)) {
   FUi->setupUi(this);
   const QString Number = FSVersionToNumberStr(FFSVersion);
   FUi->Label1->setText(QStringLiteral("Please wait while Farming Simulator ") + Number +
@@ -17,10 +17,10 @@ TfmStartingFS::TfmStartingFS(QWidget* AOwner, TFSVersion AFSVersion)
 
   // Running from creation: the caller shows the notice at once, so the five
   // seconds are the time it stays on screen.
-  FtmrClose->setObjectName(QStringLiteral("tmrClose"));
-  FtmrClose->setInterval(5000);
-  connect(FtmrClose, &QTimer::timeout, this, &TfmStartingFS::tmrCloseTimer);
-  FtmrClose->start();
+  tmrClose->setObjectName(QStringLiteral("tmrClose"));
+  tmrClose->setInterval(5000);
+  connect(tmrClose, &QTimer::timeout, this, &TfmStartingFS::tmrCloseTimer);
+  tmrClose->start();
 }
 
 TfmStartingFS::~TfmStartingFS() = default;

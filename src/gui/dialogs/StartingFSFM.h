@@ -29,7 +29,7 @@ private:
 
   TFSVersion FFSVersion;
   std::unique_ptr<Ui::TfmStartingFS> FUi;
-  QTimer* FtmrClose;
+  QTimer* tmrClose;
 };
 
 } // namespace tilvane

@@ -52,8 +52,8 @@ TfmMain::TfmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TOpti
     FOptions.ShiftHeld = &KeyboardShiftHeld;
   FLogic = std::make_unique<TMainWindowLogic>(*FDataModule);
 
-  ui = std::make_unique<Ui::TfmMain>();
-  ui->setupUi(this);
+  FUi = std::make_unique<Ui::TfmMain>();
+  FUi->setupUi(this);
   setObjectName(QStringLiteral("fmMain"));
   setWindowIcon(QIcon(QStringLiteral(":/pictures/tilvane.svg")));
   setAutoFillBackground(true);
@@ -114,13 +114,13 @@ void TfmMain::showEvent(QShowEvent* AEvent) {
 void TfmMain::BuildToolsMenu() {
   popTools = new QMenu(this);
   popTools->setObjectName(QStringLiteral("popTools"));
-  popTools->addAction(ui->mniLogViewer);
+  popTools->addAction(FUi->mniLogViewer);
   N1 = popTools->addSeparator();
   N1->setObjectName(QStringLiteral("N1"));
-  popTools->addActions({ui->mniDeleteShaderCache, ui->mniDeleteLogFile});
+  popTools->addActions({FUi->mniDeleteShaderCache, FUi->mniDeleteLogFile});
   N2 = popTools->addSeparator();
   N2->setObjectName(QStringLiteral("N2"));
-  popTools->addAction(ui->mniDeveloperInfo);
+  popTools->addAction(FUi->mniDeveloperInfo);
 }
 
 void TfmMain::ConnectHandlers() {
@@ -129,16 +129,16 @@ void TfmMain::ConnectHandlers() {
       FDataModule->RunReported([this, AHandler] { (this->*AHandler)(); });
     });
   };
-  On(ui->tabFS, &QTabBar::currentChanged, &TfmMain::tabFSChange);
-  On(ui->btnAddModFolder, &QToolButton::clicked, &TfmMain::btnAddModFolderClick);
-  On(ui->btnSettings, &QToolButton::clicked, &TfmMain::btnSettingsClick);
-  On(ui->btnAbout, &QToolButton::clicked, &TfmMain::btnAboutClick);
-  On(ui->btnTools, &QToolButton::clicked, &TfmMain::btnToolsClick);
+  On(FUi->tabFS, &QTabBar::currentChanged, &TfmMain::tabFSChange);
+  On(FUi->btnAddModFolder, &QToolButton::clicked, &TfmMain::btnAddModFolderClick);
+  On(FUi->btnSettings, &QToolButton::clicked, &TfmMain::btnSettingsClick);
+  On(FUi->btnAbout, &QToolButton::clicked, &TfmMain::btnAboutClick);
+  On(FUi->btnTools, &QToolButton::clicked, &TfmMain::btnToolsClick);
   On(popTools, &QMenu::aboutToShow, &TfmMain::popToolsPopup);
-  On(ui->mniLogViewer, &QAction::triggered, &TfmMain::mniLogViewerClick);
-  On(ui->mniDeleteShaderCache, &QAction::triggered, &TfmMain::mniDeleteShaderCacheClick);
-  On(ui->mniDeleteLogFile, &QAction::triggered, &TfmMain::mniDeleteLogFileClick);
-  On(ui->mniDeveloperInfo, &QAction::triggered, &TfmMain::mniDeveloperInfoClick);
+  On(FUi->mniLogViewer, &QAction::triggered, &TfmMain::mniLogViewerClick);
+  On(FUi->mniDeleteShaderCache, &QAction::triggered, &TfmMain::mniDeleteShaderCacheClick);
+  On(FUi->mniDeleteLogFile, &QAction::triggered, &TfmMain::mniDeleteLogFileClick);
+  On(FUi->mniDeveloperInfo, &QAction::triggered, &TfmMain::mniDeveloperInfoClick);
   On(tmrAfterShow, &QTimer::timeout, &TfmMain::tmrAfterShowTimer);
   On(tmrUpdateGUI, &QTimer::timeout, &TfmMain::tmrUpdateGUITimer);
   On(tmrCheckForUpdates, &QTimer::timeout, &TfmMain::tmrCheckForUpdatesTimer);
@@ -170,8 +170,8 @@ void TfmMain::MoveOntoScreen() {
 }
 
 TFSVersion TfmMain::GetFSVersionTab() const {
-  const int Index = ui->tabFS->currentIndex();
-  return TMainWindowLogic::FSVersionOfTab(ui->tabFS->tabText(Index), Index >= 0);
+  const int Index = FUi->tabFS->currentIndex();
+  return TMainWindowLogic::FSVersionOfTab(FUi->tabFS->tabText(Index), Index >= 0);
 }
 
 void TfmMain::UpdateTabs(bool ASetActiveTab) {
@@ -180,18 +180,18 @@ void TfmMain::UpdateTabs(bool ASetActiveTab) {
     bool& Flag;
     ~TReset() { Flag = false; }
   } Reset{FUpdatingTabs};
-  while (ui->tabFS->count() > 0)
-    ui->tabFS->removeTab(ui->tabFS->count() - 1);
+  while (FUi->tabFS->count() > 0)
+    FUi->tabFS->removeTab(FUi->tabFS->count() - 1);
   const TMainWindowLogic::TTabs Tabs = FLogic->Tabs(ASetActiveTab);
   for (const QString& Caption : Tabs.Captions)
-    ui->tabFS->addTab(Caption);
-  ui->tabFS->setCurrentIndex(Tabs.Selected);
+    FUi->tabFS->addTab(Caption);
+  FUi->tabFS->setCurrentIndex(Tabs.Selected);
 }
 
 std::vector<TfrModFolder*> TfmMain::Frames() const {
   std::vector<TfrModFolder*> Result;
-  for (int I = 0; I < ui->layButtons->count(); ++I) {
-    if (auto* Frame = qobject_cast<TfrModFolder*>(ui->layButtons->itemAt(I)->widget()))
+  for (int I = 0; I < FUi->layButtons->count(); ++I) {
+    if (auto* Frame = qobject_cast<TfrModFolder*>(FUi->layButtons->itemAt(I)->widget()))
       Result.push_back(Frame);
   }
   return Result;
@@ -215,38 +215,38 @@ void TfmMain::DrawGUI() {
   const int FrameHeight = static_cast<int>(FrameDesignHeight * Dpi / 96.0);
   // Clearing the layout's stretch before and adding it after keeps the
   // buttons at the top.
-  while (QLayoutItem* Item = ui->layButtons->takeAt(0))
+  while (QLayoutItem* Item = FUi->layButtons->takeAt(0))
     delete Item;
   int Folders = 0;
-  if (ui->tabFS->currentIndex() >= 0) {
+  if (FUi->tabFS->currentIndex() >= 0) {
     const TFSVersion FSVersion = GetFSVersionTab();
     FDataModule->LoadModFolders(FSVersion);
     for (const std::unique_ptr<TModFolder>& ModFolder : FDataModule->ModFolderList()) {
       ++FFrameNumber;
       auto* Frame =
-          new TfrModFolder(ui->boxButtonsContent, FSVersion, *ModFolder, *FDataModule,
+          new TfrModFolder(FUi->boxButtonsContent, FSVersion, *ModFolder, *FDataModule,
                            *FOptions.Dialogs, {[this] { QueueUpdateGUI(); }, FOptions.ShiftHeld});
       Frame->setObjectName(QStringLiteral("frModFolder") + QString::number(FFrameNumber));
       Frame->setFixedHeight(FrameHeight);
-      ui->layButtons->addWidget(Frame);
+      FUi->layButtons->addWidget(Frame);
       ++Folders;
     }
   }
-  ui->layButtons->addStretch(1);
+  FUi->layButtons->addStretch(1);
 
-  ui->boxButtons->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  FUi->boxButtons->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   TMainWindowLogic::THeight Height;
   Height.Folders = Folders;
   Height.FrameHeight = FrameDesignHeight;
   Height.HeaderHeight = HeaderDesignHeight;
-  Height.TabHeight = ui->tabFS->height();
+  Height.TabHeight = FUi->tabFS->height();
   Height.Dpi = Dpi;
   Height.NonClientHeight = NonClient;
   if (const QScreen* Screen = screen())
     Height.WorkAreaHeight = Screen->availableGeometry().height();
   setFixedHeight(TMainWindowLogic::WindowHeight(Height) - NonClient);
   // Needed only when the work area cut the height.
-  ui->boxButtons->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  FUi->boxButtons->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 void TfmMain::QueueUpdateGUI() {
@@ -262,12 +262,12 @@ void TfmMain::tabFSChange() {
   if (FUpdatingTabs)
     return;
   UpdateGUI(true);
-  const int Index = ui->tabFS->currentIndex();
-  FLogic->RememberTab(Index >= 0 ? ui->tabFS->tabText(Index) : QString());
+  const int Index = FUi->tabFS->currentIndex();
+  FLogic->RememberTab(Index >= 0 ? FUi->tabFS->tabText(Index) : QString());
 }
 
 void TfmMain::btnAddModFolderClick() {
-  if (ui->tabFS->count() == 0) {
+  if (FUi->tabFS->count() == 0) {
     FDataModule->Prompts().ShowMessage(TMainWindowLogic::AddModFolderWithoutGameMessage());
     btnSettingsClick();
     return;
@@ -294,13 +294,13 @@ void TfmMain::btnAboutClick() {
 }
 
 void TfmMain::btnToolsClick() {
-  popTools->popup(ui->btnTools->mapToGlobal(ui->btnTools->rect().bottomLeft()));
+  popTools->popup(FUi->btnTools->mapToGlobal(FUi->btnTools->rect().bottomLeft()));
 }
 
 void TfmMain::popToolsPopup() {
   const bool Shift = FOptions.ShiftHeld();
   N2->setVisible(Shift);
-  ui->mniDeveloperInfo->setVisible(Shift);
+  FUi->mniDeveloperInfo->setVisible(Shift);
 }
 
 void TfmMain::mniLogViewerClick() {
@@ -321,7 +321,7 @@ void TfmMain::mniDeveloperInfoClick() {
 
 void TfmMain::tmrAfterShowTimer() {
   tmrAfterShow->stop();
-  if (ui->tabFS->count() > 0)
+  if (FUi->tabFS->count() > 0)
     return;
   FDataModule->Prompts().ShowMessage(TMainWindowLogic::NoGameDetectedMessage());
   btnSettingsClick();

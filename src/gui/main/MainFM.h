@@ -90,7 +90,7 @@ private:
   TQtWaitService FWaitService;
   // The update check of this start, on a worker; stopped with the window.
   std::unique_ptr<TWorkerJob> FUpdateCheck;
-  std::unique_ptr<Ui::TfmMain> ui;
+  std::unique_ptr<Ui::TfmMain> FUi;
   TOptions FOptions;
   std::unique_ptr<TMainWindowLogic> FLogic;
   bool FUpdatingTabs = false;

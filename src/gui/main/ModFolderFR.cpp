@@ -26,57 +26,59 @@ QPixmap Mark(const char* AName, const QWidget* AWidget) {
 
 TfrModFolder::TfrModFolder(QWidget* AOwner, TFSVersion AFSVersion, TModFolder& AModFolder,
                            TdmMain& ADataModule, IMainDialogs& ADialogs, THooks AHooks)
-    : QFrame(AOwner), ui(std::make_unique<Ui::TfrModFolder>()), FDataModule(ADataModule),
+    : QFrame(AOwner), FUi(std::make_unique<Ui::TfrModFolder>()), FDataModule(ADataModule),
       FDialogs(ADialogs), FHooks(std::move(AHooks)),
       FLogic(ADataModule, AFSVersion, AModFolder, *this) {
-  ui->setupUi(this);
-  ui->imgServer->setPixmap(Mark(":/pictures/server.svg", this));
-  ui->imgCurrent->installEventFilter(this);
+  FUi->setupUi(this);
+  FUi->imgServer->setPixmap(Mark(":/pictures/server.svg", this));
+  FUi->imgCurrent->installEventFilter(this);
   BuildMenu();
-  connect(ui->btnModFolder, &QPushButton::clicked, this, &TfrModFolder::btnModFolderClick);
-  connect(ui->btnModFolder, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& APos) { pmRightClick->popup(ui->btnModFolder->mapToGlobal(APos)); });
+  connect(FUi->btnModFolder, &QPushButton::clicked, this, &TfrModFolder::btnModFolderClick);
+  connect(
+      FUi->btnModFolder, &QWidget::customContextMenuRequested, this,
+      [this](const QPoint& APos) { FPmRightClick->popup(FUi->btnModFolder->mapToGlobal(APos)); });
   UpdateGUI();
 }
 
 TfrModFolder::~TfrModFolder() = default;
 
 void TfrModFolder::BuildMenu() {
-  pmRightClick = new QMenu(this);
-  pmRightClick->setObjectName(QStringLiteral("pmRightClick"));
+  FPmRightClick = new QMenu(this);
+  FPmRightClick->setObjectName(QStringLiteral("pmRightClick"));
   const auto Separator = [this](const char* AName) {
-    QAction* Action = pmRightClick->addSeparator();
+    QAction* Action = FPmRightClick->addSeparator();
     Action->setObjectName(QLatin1String(AName));
   };
-  pmRightClick->addActions({ui->mniUpdateMods, ui->mniRedownloadMods, ui->mniOpenServerModList,
-                            ui->mniOpenFileExplorer, ui->mniMakeModFolderActive,
-                            ui->mniDownloadmodpagehtml});
+  FPmRightClick->addActions({FUi->mniUpdateMods, FUi->mniRedownloadMods, FUi->mniOpenServerModList,
+                             FUi->mniOpenFileExplorer, FUi->mniMakeModFolderActive,
+                             FUi->mniDownloadmodpagehtml});
   Separator("mniSeperator1");
-  pmRightClick->addActions({ui->mniMoveFirst, ui->mniMoveUp, ui->mniMoveDown, ui->mniMoveLast});
+  FPmRightClick->addActions(
+      {FUi->mniMoveFirst, FUi->mniMoveUp, FUi->mniMoveDown, FUi->mniMoveLast});
   Separator("mniSeperator2");
-  pmRightClick->addAction(ui->mniDelete);
+  FPmRightClick->addAction(FUi->mniDelete);
   Separator("mniSeperator3");
-  pmRightClick->addAction(ui->mniExportModFolder);
+  FPmRightClick->addAction(FUi->mniExportModFolder);
   Separator("N1");
-  pmRightClick->addAction(ui->mniEditModFolder);
-  ui->mniMakeModFolderActive->setIcon(QIcon(QStringLiteral(":/pictures/menu-make-active.svg")));
-  connect(pmRightClick, &QMenu::aboutToShow, this, &TfrModFolder::pmRightClickPopup);
+  FPmRightClick->addAction(FUi->mniEditModFolder);
+  FUi->mniMakeModFolderActive->setIcon(QIcon(QStringLiteral(":/pictures/menu-make-active.svg")));
+  connect(FPmRightClick, &QMenu::aboutToShow, this, &TfrModFolder::pmRightClickPopup);
 
   using TMove = TModFolderButtonLogic::TMove;
   const std::pair<QAction*, std::function<void()>> Handlers[] = {
-      {ui->mniUpdateMods, [this] { FLogic.UpdateMods(); }},
-      {ui->mniRedownloadMods, [this] { FLogic.RedownloadMods(); }},
-      {ui->mniOpenServerModList, [this] { FLogic.OpenServerModList(); }},
-      {ui->mniOpenFileExplorer, [this] { FLogic.OpenFolder(); }},
-      {ui->mniMakeModFolderActive, [this] { FLogic.MakeActive(); }},
-      {ui->mniDownloadmodpagehtml, [this] { FLogic.DownloadModPageHtml(); }},
-      {ui->mniMoveFirst, [this] { FLogic.Move(TMove::First); }},
-      {ui->mniMoveUp, [this] { FLogic.Move(TMove::Up); }},
-      {ui->mniMoveDown, [this] { FLogic.Move(TMove::Down); }},
-      {ui->mniMoveLast, [this] { FLogic.Move(TMove::Last); }},
-      {ui->mniDelete, [this] { FLogic.Delete(); }},
-      {ui->mniExportModFolder, [this] { FLogic.Export(); }},
-      {ui->mniEditModFolder, [this] { FLogic.Edit(); }},
+      {FUi->mniUpdateMods, [this] { FLogic.UpdateMods(); }},
+      {FUi->mniRedownloadMods, [this] { FLogic.RedownloadMods(); }},
+      {FUi->mniOpenServerModList, [this] { FLogic.OpenServerModList(); }},
+      {FUi->mniOpenFileExplorer, [this] { FLogic.OpenFolder(); }},
+      {FUi->mniMakeModFolderActive, [this] { FLogic.MakeActive(); }},
+      {FUi->mniDownloadmodpagehtml, [this] { FLogic.DownloadModPageHtml(); }},
+      {FUi->mniMoveFirst, [this] { FLogic.Move(TMove::First); }},
+      {FUi->mniMoveUp, [this] { FLogic.Move(TMove::Up); }},
+      {FUi->mniMoveDown, [this] { FLogic.Move(TMove::Down); }},
+      {FUi->mniMoveLast, [this] { FLogic.Move(TMove::Last); }},
+      {FUi->mniDelete, [this] { FLogic.Delete(); }},
+      {FUi->mniExportModFolder, [this] { FLogic.Export(); }},
+      {FUi->mniEditModFolder, [this] { FLogic.Edit(); }},
   };
   for (const auto& [Action, Handler] : Handlers)
     connect(Action, &QAction::triggered, this,
@@ -85,26 +87,26 @@ void TfrModFolder::BuildMenu() {
 }
 
 void TfrModFolder::UpdateGUI() {
-  ui->btnModFolder->setText(FLogic.ModFolder().Name);
-  ui->imgCurrent->clear();
+  FUi->btnModFolder->setText(FLogic.ModFolder().Name);
+  FUi->imgCurrent->clear();
   if (FLogic.IsActive())
-    ui->imgCurrent->setPixmap(Mark(":/pictures/active.svg", this));
-  ui->pnlCurrent->setFrameShape(QFrame::NoFrame);
-  ui->imgServer->setVisible(FLogic.HasServer());
+    FUi->imgCurrent->setPixmap(Mark(":/pictures/active.svg", this));
+  FUi->pnlCurrent->setFrameShape(QFrame::NoFrame);
+  FUi->imgServer->setVisible(FLogic.HasServer());
 }
 
 void TfrModFolder::ShowHoverMark(bool AShow) {
   if (FLogic.IsActive())
     return;
   if (AShow)
-    ui->imgCurrent->setPixmap(Mark(":/pictures/make-active.svg", this));
+    FUi->imgCurrent->setPixmap(Mark(":/pictures/make-active.svg", this));
   else
-    ui->imgCurrent->clear();
-  ui->pnlCurrent->setFrameShape(AShow ? QFrame::StyledPanel : QFrame::NoFrame);
+    FUi->imgCurrent->clear();
+  FUi->pnlCurrent->setFrameShape(AShow ? QFrame::StyledPanel : QFrame::NoFrame);
 }
 
 bool TfrModFolder::eventFilter(QObject* AWatched, QEvent* AEvent) {
-  if (AWatched == ui->imgCurrent) {
+  if (AWatched == FUi->imgCurrent) {
     switch (AEvent->type()) {
     case QEvent::Enter:
       FDataModule.RunReported([this] { ShowHoverMark(true); });
@@ -138,14 +140,14 @@ void TfrModFolder::pmRightClickPopup() {
   FDataModule.RunReported([this] {
     const bool Shift = FHooks.ShiftHeld && FHooks.ShiftHeld();
     const TModFolderButtonLogic::TMenuState State = FLogic.MenuState(Shift);
-    for (QAction* Action : {ui->mniUpdateMods, ui->mniRedownloadMods, ui->mniOpenServerModList})
+    for (QAction* Action : {FUi->mniUpdateMods, FUi->mniRedownloadMods, FUi->mniOpenServerModList})
       Action->setEnabled(State.ServerActions);
-    ui->mniMakeModFolderActive->setEnabled(State.MakeActive);
-    ui->mniMoveFirst->setEnabled(State.MoveTowardsFirst);
-    ui->mniMoveUp->setEnabled(State.MoveTowardsFirst);
-    ui->mniMoveDown->setEnabled(State.MoveTowardsLast);
-    ui->mniMoveLast->setEnabled(State.MoveTowardsLast);
-    ui->mniDownloadmodpagehtml->setVisible(State.DebugPageVisible);
+    FUi->mniMakeModFolderActive->setEnabled(State.MakeActive);
+    FUi->mniMoveFirst->setEnabled(State.MoveTowardsFirst);
+    FUi->mniMoveUp->setEnabled(State.MoveTowardsFirst);
+    FUi->mniMoveDown->setEnabled(State.MoveTowardsLast);
+    FUi->mniMoveLast->setEnabled(State.MoveTowardsLast);
+    FUi->mniDownloadmodpagehtml->setVisible(State.DebugPageVisible);
   });
 }
 

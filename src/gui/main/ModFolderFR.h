@@ -44,7 +44,7 @@ public:
   void UpdateGUI();
 
   TModFolderButtonLogic& Logic() { return FLogic; }
-  QMenu* RightClickMenu() const { return pmRightClick; }
+  QMenu* RightClickMenu() const { return FPmRightClick; }
 
   // The handlers, also for tests.
   void btnModFolderClick();
@@ -66,12 +66,12 @@ private:
   void BuildMenu();
   void ShowHoverMark(bool AShow);
 
-  std::unique_ptr<Ui::TfrModFolder> ui;
+  std::unique_ptr<Ui::TfrModFolder> FUi;
   TdmMain& FDataModule;
   IMainDialogs& FDialogs;
   THooks FHooks;
   TModFolderButtonLogic FLogic;
-  QMenu* pmRightClick = nullptr;
+  QMenu* FPmRightClick = nullptr;
 };
 
 } // namespace tilvane

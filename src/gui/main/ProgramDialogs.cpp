@@ -19,17 +19,18 @@ bool TProgramDialogs::ShowSettings(QWidget* AOwner) {
   return Dialog.exec() == QDialog::Accepted;
 }
 
-std::optional<TModFolder> TProgramDialogs::NewModFolder(QWidget* AOwner, TFSVersion FSVersion) {
-  return TfmNewModFolder::NewModFolder(AOwner, FSVersion, DataModule());
+std::optional<TModFolder> TProgramDialogs::NewModFolder(QWidget* AOwner, TFSVersion AFSVersion) {
+  return TfmNewModFolder::NewModFolder(AOwner, AFSVersion, DataModule());
 }
 
-bool TProgramDialogs::EditModFolder(QWidget* AOwner, TFSVersion FSVersion, TModFolder& AModFolder) {
-  return TfmNewModFolder::EditModFolder(AOwner, FSVersion, DataModule(), AModFolder);
+bool TProgramDialogs::EditModFolder(QWidget* AOwner, TFSVersion AFSVersion,
+                                    TModFolder& AModFolder) {
+  return TfmNewModFolder::EditModFolder(AOwner, AFSVersion, DataModule(), AModFolder);
 }
 
-void TProgramDialogs::ExportModFolder(QWidget*, TFSVersion FSVersion,
+void TProgramDialogs::ExportModFolder(QWidget*, TFSVersion AFSVersion,
                                       const TModFolder& AModFolder) {
-  ExportModFolderButton(DataModule(), FSVersion, AModFolder);
+  ExportModFolderButton(DataModule(), AFSVersion, AModFolder);
 }
 
 void TProgramDialogs::ShowDeveloperInfo(QWidget* AOwner) {

@@ -14,9 +14,9 @@ public:
   void SetDataModule(TdmMain* ADataModule) { FDataModule = ADataModule; }
 
   bool ShowSettings(QWidget* AOwner) override;
-  std::optional<TModFolder> NewModFolder(QWidget* AOwner, TFSVersion FSVersion) override;
-  bool EditModFolder(QWidget* AOwner, TFSVersion FSVersion, TModFolder& AModFolder) override;
-  void ExportModFolder(QWidget* AOwner, TFSVersion FSVersion,
+  std::optional<TModFolder> NewModFolder(QWidget* AOwner, TFSVersion AFSVersion) override;
+  bool EditModFolder(QWidget* AOwner, TFSVersion AFSVersion, TModFolder& AModFolder) override;
+  void ExportModFolder(QWidget* AOwner, TFSVersion AFSVersion,
                        const TModFolder& AModFolder) override;
   void ShowDeveloperInfo(QWidget* AOwner) override;
 

@@ -84,40 +84,40 @@ void TfmNewModFolder::FormShow() {
     move(Screen->availableGeometry().center() - rect().center());
 }
 
-void TfmNewModFolder::SetEditMode(bool Value) {
-  setWindowTitle(TNewModFolderLogic::EditModeCaption(Value));
-  FLogic.SetEditMode(Value);
+void TfmNewModFolder::SetEditMode(bool AValue) {
+  setWindowTitle(TNewModFolderLogic::EditModeCaption(AValue));
+  FLogic.SetEditMode(AValue);
 }
 
-void TfmNewModFolder::LoadFromTModFolder(const TModFolder& mf) {
+void TfmNewModFolder::LoadFromTModFolder(const TModFolder& AMf) {
   // Edit mode first: the stored directory must not give way to a proposal
   // for the name.
   SetEditMode(true);
-  FUi->edtName->setText(mf.Name);
-  FUi->edtModFolder->setText(mf.Folder);
-  FUi->edtDedicatedServerUrl->setText(mf.DedicatedServerURL);
-  FUi->edtStatsFeedURL->setText(mf.StatsFeedURL);
-  FUi->edtWebUserName->setText(mf.WebUsername);
-  FUi->edtWebPassword->setText(mf.WebPassword);
-  FUi->chkAutoUpdateFromDedicatedServer->setChecked(mf.AutoUpdateFromDedicatedServer);
-  FUi->chkRemoveModsNotOnServer->setChecked(mf.RemoveModsNotOnServer);
-  FUi->edtGameNameFilter->setText(mf.GameNameFilter);
-  FUi->edtGamePassword->setText(mf.GamePassword);
+  FUi->edtName->setText(AMf.Name);
+  FUi->edtModFolder->setText(AMf.Folder);
+  FUi->edtDedicatedServerUrl->setText(AMf.DedicatedServerURL);
+  FUi->edtStatsFeedURL->setText(AMf.StatsFeedURL);
+  FUi->edtWebUserName->setText(AMf.WebUsername);
+  FUi->edtWebPassword->setText(AMf.WebPassword);
+  FUi->chkAutoUpdateFromDedicatedServer->setChecked(AMf.AutoUpdateFromDedicatedServer);
+  FUi->chkRemoveModsNotOnServer->setChecked(AMf.RemoveModsNotOnServer);
+  FUi->edtGameNameFilter->setText(AMf.GameNameFilter);
+  FUi->edtGamePassword->setText(AMf.GamePassword);
 }
 
-void TfmNewModFolder::SaveToTModFolder(TModFolder& mf) const {
-  mf.Name = FUi->edtName->text();
-  mf.Folder = FUi->edtModFolder->text();
-  mf.DedicatedServerURL = FUi->edtDedicatedServerUrl->text();
+void TfmNewModFolder::SaveToTModFolder(TModFolder& AMf) const {
+  AMf.Name = FUi->edtName->text();
+  AMf.Folder = FUi->edtModFolder->text();
+  AMf.DedicatedServerURL = FUi->edtDedicatedServerUrl->text();
   // Pasted from the server's web interface, often with a space or a line
   // break around it; a feed address never has one of its own.
-  mf.StatsFeedURL = FUi->edtStatsFeedURL->text().trimmed();
-  mf.WebUsername = FUi->edtWebUserName->text();
-  mf.WebPassword = FUi->edtWebPassword->text();
-  mf.AutoUpdateFromDedicatedServer = FUi->chkAutoUpdateFromDedicatedServer->isChecked();
-  mf.RemoveModsNotOnServer = FUi->chkRemoveModsNotOnServer->isChecked();
-  mf.GameNameFilter = FUi->edtGameNameFilter->text();
-  mf.GamePassword = FUi->edtGamePassword->text();
+  AMf.StatsFeedURL = FUi->edtStatsFeedURL->text().trimmed();
+  AMf.WebUsername = FUi->edtWebUserName->text();
+  AMf.WebPassword = FUi->edtWebPassword->text();
+  AMf.AutoUpdateFromDedicatedServer = FUi->chkAutoUpdateFromDedicatedServer->isChecked();
+  AMf.RemoveModsNotOnServer = FUi->chkRemoveModsNotOnServer->isChecked();
+  AMf.GameNameFilter = FUi->edtGameNameFilter->text();
+  AMf.GamePassword = FUi->edtGamePassword->text();
 }
 
 void TfmNewModFolder::GenerateSuggestedDir() {

@@ -44,11 +44,11 @@ public:
   static bool EditModFolder(QWidget* AOwner, TFSVersion AFSVersion, TdmMain& ADataModule,
                             TModFolder& AModFolder);
 
-  void SetEditMode(bool Value);
+  void SetEditMode(bool AValue);
   // Switches to edit mode and shows AModFolder's fields.
-  void LoadFromTModFolder(const TModFolder& mf);
+  void LoadFromTModFolder(const TModFolder& AMf);
   // The fields as typed, untrimmed; only the stats feed's address is trimmed.
-  void SaveToTModFolder(TModFolder& mf) const;
+  void SaveToTModFolder(TModFolder& AMf) const;
 
   // Fixes the size and centres the dialog on the screen before it appears.
   void setVisible(bool AVisible) override;

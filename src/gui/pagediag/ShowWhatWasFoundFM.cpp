@@ -17,33 +17,33 @@ TfmShowWhatWasFound::TfmShowWhatWasFound(IPromptService& APrompts, QWidget* APar
   setSizeGripEnabled(true);
   resize(653, 559);
 
-  FmmoPage = new QPlainTextEdit(this);
-  FmmoPage->setObjectName(QStringLiteral("mmoPage"));
-  FmmoPage->setReadOnly(true);
-  FmmoPage->setLineWrapMode(QPlainTextEdit::NoWrap);
-  FmmoPage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  FmmoPage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  FMmoPage = new QPlainTextEdit(this);
+  FMmoPage->setObjectName(QStringLiteral("mmoPage"));
+  FMmoPage->setReadOnly(true);
+  FMmoPage->setLineWrapMode(QPlainTextEdit::NoWrap);
+  FMmoPage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  FMmoPage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
   FPanel1 = new QWidget(this);
   FPanel1->setObjectName(QStringLiteral("Panel1"));
   FPanel1->setFixedHeight(41);
 
-  FbtnSave = new QPushButton(QStringLiteral("Save To File"), FPanel1);
-  FbtnSave->setObjectName(QStringLiteral("btnSave"));
-  FbtnSave->setGeometry(8, 8, 97, 25);
+  FBtnSave = new QPushButton(QStringLiteral("Save To File"), FPanel1);
+  FBtnSave->setObjectName(QStringLiteral("btnSave"));
+  FBtnSave->setGeometry(8, 8, 97, 25);
 
-  FbtnOk = new QPushButton(QStringLiteral("Ok"), FPanel1);
-  FbtnOk->setObjectName(QStringLiteral("btnOk"));
-  FbtnOk->setGeometry(113, 8, 75, 25);
+  FBtnOk = new QPushButton(QStringLiteral("Ok"), FPanel1);
+  FBtnOk->setObjectName(QStringLiteral("btnOk"));
+  FBtnOk->setGeometry(113, 8, 75, 25);
 
   auto* Layout = new QVBoxLayout(this);
   Layout->setContentsMargins(0, 0, 0, 0);
   Layout->setSpacing(0);
-  Layout->addWidget(FmmoPage, 1);
+  Layout->addWidget(FMmoPage, 1);
   Layout->addWidget(FPanel1);
 
-  connect(FbtnSave, &QPushButton::clicked, this, &TfmShowWhatWasFound::btnSaveClick);
-  connect(FbtnOk, &QPushButton::clicked, this, &TfmShowWhatWasFound::btnOkClick);
+  connect(FBtnSave, &QPushButton::clicked, this, &TfmShowWhatWasFound::btnSaveClick);
+  connect(FBtnOk, &QPushButton::clicked, this, &TfmShowWhatWasFound::btnOkClick);
 }
 
 void TfmShowWhatWasFound::showEvent(QShowEvent* AEvent) {
@@ -57,7 +57,7 @@ void TfmShowWhatWasFound::FormShow() {
   QString Text = ModPage;
   Text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   Text.replace(u'\r', u'\n');
-  FmmoPage->setPlainText(Text);
+  FMmoPage->setPlainText(Text);
 }
 
 void TfmShowWhatWasFound::btnSaveClick() {

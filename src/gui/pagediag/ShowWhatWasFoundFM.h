@@ -23,9 +23,9 @@ public:
   // Where the save dialog starts; empty for the dialog's default.
   QString SaveFolder;
 
-  QPlainTextEdit* mmoPage() const { return FmmoPage; }
-  QPushButton* btnSave() const { return FbtnSave; }
-  QPushButton* btnOk() const { return FbtnOk; }
+  QPlainTextEdit* mmoPage() const { return FMmoPage; }
+  QPushButton* btnSave() const { return FBtnSave; }
+  QPushButton* btnOk() const { return FBtnOk; }
 
 public Q_SLOTS:
   // Raises EAppError when the file cannot be written; the window stays open.
@@ -39,10 +39,10 @@ private:
   void FormShow();
 
   IPromptService& FPrompts;
-  QPlainTextEdit* FmmoPage;
+  QPlainTextEdit* FMmoPage;
   QWidget* FPanel1;
-  QPushButton* FbtnSave;
-  QPushButton* FbtnOk;
+  QPushButton* FBtnSave;
+  QPushButton* FBtnOk;
 };
 
 } // namespace tilvane

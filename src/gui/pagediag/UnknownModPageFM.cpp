@@ -19,18 +19,18 @@ TfmUnknownModPage::TfmUnknownModPage(IPromptService& APrompts, QWidget* AParent)
   FLabel1->setGeometry(8, 8, 451, 30);
   FLabel1->setWordWrap(true);
 
-  FbtnShow = new QPushButton(QStringLiteral("Show what was found"), this);
-  FbtnShow->setObjectName(QStringLiteral("btnShow"));
-  FbtnShow->setGeometry(8, 48, 161, 25);
-  FbtnShow->setDefault(true);
+  FBtnShow = new QPushButton(QStringLiteral("Show what was found"), this);
+  FBtnShow->setObjectName(QStringLiteral("btnShow"));
+  FBtnShow->setGeometry(8, 48, 161, 25);
+  FBtnShow->setDefault(true);
 
-  FbtnOk = new QPushButton(QStringLiteral("Ok"), this);
-  FbtnOk->setObjectName(QStringLiteral("btnOk"));
-  FbtnOk->setGeometry(384, 48, 75, 25);
+  FBtnOk = new QPushButton(QStringLiteral("Ok"), this);
+  FBtnOk->setObjectName(QStringLiteral("btnOk"));
+  FBtnOk->setGeometry(384, 48, 75, 25);
 
-  setTabOrder(FbtnShow, FbtnOk);
-  connect(FbtnShow, &QPushButton::clicked, this, &TfmUnknownModPage::btnShowClick);
-  connect(FbtnOk, &QPushButton::clicked, this, &TfmUnknownModPage::btnOkClick);
+  setTabOrder(FBtnShow, FBtnOk);
+  connect(FBtnShow, &QPushButton::clicked, this, &TfmUnknownModPage::btnShowClick);
+  connect(FBtnOk, &QPushButton::clicked, this, &TfmUnknownModPage::btnOkClick);
 }
 
 void TfmUnknownModPage::btnShowClick() {

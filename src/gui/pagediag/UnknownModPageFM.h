@@ -23,8 +23,8 @@ public:
   // Where the page window's save dialog starts; empty for the dialog's default.
   QString SaveFolder;
 
-  QPushButton* btnShow() const { return FbtnShow; }
-  QPushButton* btnOk() const { return FbtnOk; }
+  QPushButton* btnShow() const { return FBtnShow; }
+  QPushButton* btnOk() const { return FBtnOk; }
 
 public Q_SLOTS:
   void btnShowClick();
@@ -33,8 +33,8 @@ public Q_SLOTS:
 private:
   IPromptService& FPrompts;
   QLabel* FLabel1;
-  QPushButton* FbtnShow;
-  QPushButton* FbtnOk;
+  QPushButton* FBtnShow;
+  QPushButton* FBtnOk;
 };
 
 } // namespace tilvane

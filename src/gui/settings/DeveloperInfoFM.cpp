@@ -47,9 +47,9 @@ QFont ListingFont() {
 } // namespace
 
 TfmDeveloperInfo::TfmDeveloperInfo(QWidget* AOwner, TdmMain& ADataModule)
-    : QDialog(AOwner), ui(std::make_unique<Ui::TfmDeveloperInfo>()), FDataModule(ADataModule) {
-  ui->setupUi(this);
-  ui->mmoInfo->setFont(ListingFont());
+    : QDialog(AOwner), FUi(std::make_unique<Ui::TfmDeveloperInfo>()), FDataModule(ADataModule) {
+  FUi->setupUi(this);
+  FUi->mmoInfo->setFont(ListingFont());
   FormCreate();
 }
 
@@ -69,7 +69,7 @@ void TfmDeveloperInfo::FormCreate() {
   // A reason from the system may end its lines in CR LF, of which the text
   // box would make two line breaks.
   Text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  ui->mmoInfo->setPlainText(Text);
+  FUi->mmoInfo->setPlainText(Text);
   if (Error)
     FDataModule.ReportError(Error);
 }

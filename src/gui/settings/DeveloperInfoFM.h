@@ -28,7 +28,7 @@ public:
 private:
   void FormCreate();
 
-  std::unique_ptr<Ui::TfmDeveloperInfo> ui;
+  std::unique_ptr<Ui::TfmDeveloperInfo> FUi;
   TdmMain& FDataModule;
   bool FPlaced = false;
 };

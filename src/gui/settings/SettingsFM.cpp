@@ -10,9 +10,9 @@
 namespace tilvane {
 
 TfmSettings::TfmSettings(QWidget* AOwner, TdmMain& ADataModule)
-    : QDialog(AOwner), ui(std::make_unique<Ui::TfmSettings>()), FDataModule(ADataModule),
+    : QDialog(AOwner), FUi(std::make_unique<Ui::TfmSettings>()), FDataModule(ADataModule),
       FLogic(ADataModule) {
-  ui->setupUi(this);
+  FUi->setupUi(this);
   FDataModule.RunReported([this] { FormCreate(); });
   // After the list is filled: selecting the active theme is no preview.
   ConnectHandlers();
@@ -26,13 +26,13 @@ void TfmSettings::ConnectHandlers() {
       FDataModule.RunReported([this, AHandler] { (this->*AHandler)(); });
     });
   };
-  On(ui->btnFS19Location, &TfmSettings::btnFS19LocationClick);
-  On(ui->btnFS22Location, &TfmSettings::btnFS22LocationClick);
-  On(ui->btnFS25Location, &TfmSettings::btnFS25LocationClick);
-  On(ui->btnModFolders, &TfmSettings::btnModFoldersClick);
-  On(ui->btnOk, &TfmSettings::btnOkClick);
-  On(ui->btnCancel, &TfmSettings::btnCancelClick);
-  connect(ui->cmbTheme, &QComboBox::currentIndexChanged, this,
+  On(FUi->btnFS19Location, &TfmSettings::btnFS19LocationClick);
+  On(FUi->btnFS22Location, &TfmSettings::btnFS22LocationClick);
+  On(FUi->btnFS25Location, &TfmSettings::btnFS25LocationClick);
+  On(FUi->btnModFolders, &TfmSettings::btnModFoldersClick);
+  On(FUi->btnOk, &TfmSettings::btnOkClick);
+  On(FUi->btnCancel, &TfmSettings::btnCancelClick);
+  connect(FUi->cmbTheme, &QComboBox::currentIndexChanged, this,
           [this] { FDataModule.RunReported([this] { cmbThemeChange(); }); });
 }
 
@@ -40,38 +40,38 @@ void TfmSettings::FormCreate() {
   const TSettingsLogic::TValues Values = FLogic.Load();
   for (const TFSVersion FSVersion : AllFSVersions)
     LocationBox(FSVersion)->setText(Values.Location(FSVersion));
-  ui->lblProton->setText(Values.ProtonNote);
-  ui->lblProton->setVisible(!Values.ProtonNote.isEmpty());
-  ui->edtModFolders->setText(Values.ModFolders);
-  ui->edtInGameName->setText(Values.InGameName);
-  ui->chkEnableDevConsole->setChecked(Values.EnableDevConsole);
+  FUi->lblProton->setText(Values.ProtonNote);
+  FUi->lblProton->setVisible(!Values.ProtonNote.isEmpty());
+  FUi->edtModFolders->setText(Values.ModFolders);
+  FUi->edtInGameName->setText(Values.InGameName);
+  FUi->chkEnableDevConsole->setChecked(Values.EnableDevConsole);
 
   const QString Active = TThemes::ActiveName();
-  ui->cmbTheme->addItems(TThemes::Names());
-  ui->cmbTheme->setCurrentIndex(ui->cmbTheme->findText(Active));
+  FUi->cmbTheme->addItems(TThemes::Names());
+  FUi->cmbTheme->setCurrentIndex(FUi->cmbTheme->findText(Active));
   FOldTheme = Active;
 }
 
-QLineEdit* TfmSettings::LocationBox(TFSVersion FSVersion) const {
-  switch (FSVersion) {
+QLineEdit* TfmSettings::LocationBox(TFSVersion AFSVersion) const {
+  switch (AFSVersion) {
   case TFSVersion::fsv19:
-    return ui->edtFS19Location;
+    return FUi->edtFS19Location;
   case TFSVersion::fsv22:
-    return ui->edtFS22Location;
+    return FUi->edtFS22Location;
   case TFSVersion::fsv25:
-    return ui->edtFS25Location;
+    return FUi->edtFS25Location;
   }
-  RaiseFSVersionException(FSVersion);
+  RaiseFSVersionException(AFSVersion);
 }
 
 TSettingsLogic::TValues TfmSettings::Values() const {
   TSettingsLogic::TValues Values;
   for (const TFSVersion FSVersion : AllFSVersions)
     Values.Location(FSVersion) = LocationBox(FSVersion)->text();
-  Values.ModFolders = ui->edtModFolders->text();
-  Values.InGameName = ui->edtInGameName->text();
-  Values.EnableDevConsole = ui->chkEnableDevConsole->isChecked();
-  Values.Theme = ui->cmbTheme->currentText();
+  Values.ModFolders = FUi->edtModFolders->text();
+  Values.InGameName = FUi->edtInGameName->text();
+  Values.EnableDevConsole = FUi->chkEnableDevConsole->isChecked();
+  Values.Theme = FUi->cmbTheme->currentText();
   return Values;
 }
 
@@ -106,10 +106,10 @@ void TfmSettings::btnFS25LocationClick() {
   LocationClick(TFSVersion::fsv25);
 }
 
-void TfmSettings::LocationClick(TFSVersion FSVersion) {
-  QLineEdit* Box = LocationBox(FSVersion);
+void TfmSettings::LocationClick(TFSVersion AFSVersion) {
+  QLineEdit* Box = LocationBox(AFSVersion);
   const QString Picked =
-      FDataModule.Prompts().OpenFile(TSettingsLogic::LocationDialog(FSVersion, Box->text()));
+      FDataModule.Prompts().OpenFile(TSettingsLogic::LocationDialog(AFSVersion, Box->text()));
   if (!Picked.isEmpty())
     Box->setText(Picked);
 }
@@ -117,20 +117,20 @@ void TfmSettings::LocationClick(TFSVersion FSVersion) {
 void TfmSettings::btnModFoldersClick() {
   // The folder picker has no title of its own here: the box's label says
   // what is picked.
-  const QString Picked = FDataModule.Prompts().PickFolder(QString(), ui->edtModFolders->text());
+  const QString Picked = FDataModule.Prompts().PickFolder(QString(), FUi->edtModFolders->text());
   if (!Picked.isEmpty())
-    ui->edtModFolders->setText(Picked);
+    FUi->edtModFolders->setText(Picked);
 }
 
 void TfmSettings::cmbThemeChange() {
   // A preview only; an unknown name leaves the look as it is.
-  TThemes::Apply(ui->cmbTheme->currentText());
+  TThemes::Apply(FUi->cmbTheme->currentText());
 }
 
 void TfmSettings::btnOkClick() {
   const TSettingsLogic::TValues Values = this->Values();
   if (const std::optional<TSettingsLogic::TRefusal> Refusal = TSettingsLogic::Check(Values)) {
-    QWidget* Box = Refusal->Location ? LocationBox(*Refusal->Location) : ui->edtInGameName;
+    QWidget* Box = Refusal->Location ? LocationBox(*Refusal->Location) : FUi->edtInGameName;
     Box->setFocus(Qt::OtherFocusReason);
     FDataModule.Prompts().ShowMessage(Refusal->Message);
     return;

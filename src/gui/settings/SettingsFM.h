@@ -49,11 +49,11 @@ protected:
 private:
   void FormCreate();
   void ConnectHandlers();
-  void LocationClick(TFSVersion FSVersion);
-  QLineEdit* LocationBox(TFSVersion FSVersion) const;
+  void LocationClick(TFSVersion AFSVersion);
+  QLineEdit* LocationBox(TFSVersion AFSVersion) const;
   TSettingsLogic::TValues Values() const;
 
-  std::unique_ptr<Ui::TfmSettings> ui;
+  std::unique_ptr<Ui::TfmSettings> FUi;
   TdmMain& FDataModule;
   TSettingsLogic FLogic;
   // The theme Cancel goes back to, remembered as the dialog opens.
