@@ -99,9 +99,7 @@ TEST_F(ServerWaitTest, TheWindowGoesOnWhileTheServerIsSilentAndCancelEndsTheWait
       {"the click", [](TfrModFolder* AFrame) { AFrame->btnModFolderClick(); },
        QStringLiteral("Checking the server\u2026")},
       {"the page download",
-       [](TfrModFolder* AFrame) {
-         AFrame->findChild<QAction*>(QStringLiteral("mniDownloadmodpagehtml"))->trigger();
-       },
+       [](TfrModFolder* AFrame) { Child<QAction>(*AFrame, "mniDownloadmodpagehtml").trigger(); },
        QStringLiteral("Fetching the server's mod page\u2026")},
   };
   int Connections = 0;
@@ -148,12 +146,12 @@ TEST_F(ServerWaitTest, AFolderThatFollowsItsServerFetchesThePageOncePerAction) {
   EXPECT_EQ(Server.Requests("/mods.html"), 1);
   EXPECT_EQ(Env.Platform().OpenedTargets().size(), 1u) << "the game started";
 
-  Main.Frames()[0]->findChild<QAction*>(QStringLiteral("mniUpdateMods"))->trigger();
+  Child<QAction>(*Main.Frames()[0], "mniUpdateMods").trigger();
   Settle();
   EXPECT_EQ(Server.Requests("/mods.html"), 2);
 
   Env.Prompts().AnswerYes();
-  Main.Frames()[0]->findChild<QAction*>(QStringLiteral("mniRedownloadMods"))->trigger();
+  Child<QAction>(*Main.Frames()[0], "mniRedownloadMods").trigger();
   Settle();
   EXPECT_EQ(Server.Requests("/mods.html"), 3);
   EXPECT_EQ(Env.Prompts().Questions(),
