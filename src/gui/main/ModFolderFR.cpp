@@ -91,6 +91,14 @@ void TfrModFolder::UpdateGUI() {
     ui->imgCurrent->setPixmap(Mark(":/pictures/active.svg", this));
   ui->pnlCurrent->setFrameShape(QFrame::NoFrame);
   ui->imgServer->setVisible(FLogic.HasServer());
+  if (FHooks.FolderState)
+    ShowFolderState(FHooks.FolderState(FLogic.ModFolder()));
+}
+
+void TfrModFolder::ShowFolderState(const QString& AText) {
+  ui->lblFolderState->setText(AText);
+  ui->lblFolderState->setToolTip(AText);
+  ui->btnModFolder->setToolTip(AText);
 }
 
 void TfrModFolder::ShowHoverMark(bool AShow) {
@@ -152,7 +160,11 @@ void TfrModFolder::pmRightClickPopup() {
 bool TfrModFolder::RunUpdate(bool ADeleteAllFilesFirst) {
   TfmUpdatingMods Window(this, FLogic.ModFolder(), FLogic.FSVersion(), FDataModule);
   Window.SetDeleteAllFilesFirst(ADeleteAllFilesFirst);
-  return Window.exec() == QDialog::Accepted;
+  const bool Accepted = Window.exec() == QDialog::Accepted;
+  // However the sync ended, it left its record and changed the archives.
+  if (FHooks.FolderSynced)
+    FHooks.FolderSynced(FLogic.ModFolder());
+  return Accepted;
 }
 
 void TfrModFolder::ShowStartingNotice() {
