@@ -31,6 +31,12 @@ TfrModFolder::TfrModFolder(QWidget* AOwner, TFSVersion AFSVersion, TModFolder& A
       FLogic(ADataModule, AFSVersion, AModFolder, *this) {
   ui->setupUi(this);
   ui->imgServer->setPixmap(Mark(":/pictures/server.svg", this));
+  // Set here rather than by a style sheet: a style sheet per label would
+  // double the cost of the redraw that rebuilds every button.
+  QFont Small = ui->lblFolderState->font();
+  Small.setPixelSize(10);
+  ui->lblFolderState->setFont(Small);
+  ui->lblFolderState->setForegroundRole(QPalette::PlaceholderText);
   ui->imgCurrent->installEventFilter(this);
   BuildMenu();
   connect(ui->btnModFolder, &QPushButton::clicked, this, &TfrModFolder::btnModFolderClick);
