@@ -16,6 +16,7 @@
 #include "core/update/ModFolderLock.h"
 #include "core/update/UpdateProgress.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -186,6 +187,43 @@ QString TUpdateModsTask::LocalPath(const QString& AFileName) {
 }
 
 void TUpdateModsTask::UpdateModsTask() {
+  try {
+    RunPhases();
+  } catch (...) {
+    WriteRecord(TSyncRecord::TKind::Failed);
+    throw;
+  }
+  using TKind = TSyncRecord::TKind;
+  if (IsCancelled())
+    // A check that was stopped knows nothing; a sync that was stopped has
+    // left the folder half done.
+    WriteRecord(FPreviewOnly ? FOutcome.value_or(TKind::Cancelled) : TKind::Cancelled);
+  else if (FFinishedUpdating)
+    WriteRecord(TKind::InLine);
+  else
+    WriteRecord(FOutcome.value_or(TKind::Failed));
+}
+
+void TUpdateModsTask::WriteRecord(TSyncRecord::TKind AKind) {
+  if (!FRecordOutcome || (FPreviewOnly && AKind == TSyncRecord::TKind::Cancelled))
+    return;
+  TSyncRecord Record;
+  Record.Kind = AKind;
+  if (AKind == TSyncRecord::TKind::Pending) {
+    Record.ToDownload = FRecord ? FRecord->ToDownload : 0;
+    Record.ToRemove = FRecord ? FRecord->ToRemove : 0;
+  }
+  Record.When = QDateTime::currentDateTimeUtc();
+  FRecord = Record;
+  try {
+    TSyncRecord::Save(FStateFolder, FModFolder.Folder, Record);
+  } catch (const std::exception&) {
+    // The record only informs the folder's button; a sync or check that
+    // could not keep it did its work all the same.
+  }
+}
+
+void TUpdateModsTask::RunPhases() {
   FProgress.StartTimes(false);
   // The windows refuse such a folder first; the task is the last line before
   // archives would be removed from the working folder.
@@ -195,18 +233,27 @@ void TUpdateModsTask::UpdateModsTask() {
   }
   // Held to the end: a second sync of the folder would write the same
   // partial files and could put the other's unfinished download in place.
+  // A check writes nothing in the folder, so it needs no lock, and a sync the
+  // player starts meanwhile must not find the folder taken.
   TModFolderLock Lock(FStateFolder, FModFolder.Folder);
-  if (!Lock.TryLock()) {
-    FFinalMsg = QLatin1String("Mod folder ") + FModFolder.Folder +
-                QLatin1String(" is being updated by another Tilvane window.");
-    return;
+  if (!FPreviewOnly) {
+    if (!Lock.TryLock()) {
+      FFinalMsg = QLatin1String("Mod folder ") + FModFolder.Folder +
+                  QLatin1String(" is being updated by another Tilvane window.");
+      return;
+    }
+    RemovePartialDownloads();
   }
-  RemovePartialDownloads();
+  FRecordOutcome = true;
 
   QString ModPage;
   TArrayOfServerMods ModList;
   if (!FetchModPage(ModPage) || !JudgeModPage(ModPage) || !ReadModList(ModPage, ModList))
     return;
+  if (FPreviewOnly) {
+    PreviewChanges(ModList);
+    return;
+  }
 
   // Local archives
   if (!QDir().mkpath(FModFolder.Folder))
@@ -265,7 +312,10 @@ bool TUpdateModsTask::FetchModPage(QString& AModPage) {
       Wait(FTimings.RetryDelayMs);
       if (IsCancelled())
         return false;
-      if (Attempt == 3) {
+      // A check in the background tries once: the next look at the tab
+      // asks again, and a server that does not answer must not hold it.
+      if (Attempt == 3 || FPreviewOnly) {
+        FOutcome = TSyncRecord::TKind::NoAnswer;
         FFinalMsg = UnableToRetrieveMessage(ExceptionText(Error));
         return false;
       }
@@ -336,6 +386,11 @@ bool TUpdateModsTask::RemoveArchivesNotOnServer(const QStringList& AFiles,
   if (IsCancelled())
     return false;
   SetStatus(QStringLiteral("Removing mod files not on the server..."));
+  return RemoveArchives(UnlistedArchives(AFiles, AModList));
+}
+
+QStringList TUpdateModsTask::UnlistedArchives(const QStringList& AFiles,
+                                              const TArrayOfServerMods& AModList) {
   QSet<QString> Listed;
   for (const TServerMod& Mod : AModList)
     Listed.insert(FoldedAscii(Mod.FileName));
@@ -344,7 +399,29 @@ bool TUpdateModsTask::RemoveArchivesNotOnServer(const QStringList& AFiles,
     if (!Listed.contains(FoldedAscii(QFileInfo(Path).fileName())))
       Unlisted.append(Path);
   }
-  return RemoveArchives(Unlisted);
+  return Unlisted;
+}
+
+void TUpdateModsTask::PreviewChanges(const TArrayOfServerMods& AModList) {
+  // A folder not made yet holds nothing; the check does not make it.
+  const QStringList Files =
+      QFileInfo(FModFolder.Folder).isDir() ? ZipFilesIn(FModFolder.Folder) : QStringList();
+  if (!ReadStatsFeed(AModList))
+    return;
+  struct TFactsSaver {
+    TUpdateModsTask& FTask;
+    ~TFactsSaver() { FTask.SaveFacts(); }
+  } Saver{*this};
+  TSyncRecord Found;
+  if (FModFolder.RemoveModsNotOnServer)
+    Found.ToRemove = static_cast<int>(UnlistedArchives(Files, AModList).size());
+  TArrayOfServerMods ToDownload;
+  if (!FindOutdatedArchives(AModList, ToDownload) || IsCancelled())
+    return;
+  Found.ToDownload = static_cast<int>(ToDownload.size());
+  FRecord = Found;
+  FOutcome = Found.ToDownload + Found.ToRemove > 0 ? TSyncRecord::TKind::Pending
+                                                   : TSyncRecord::TKind::InLine;
 }
 
 bool TUpdateModsTask::RemoveArchives(const QStringList& APaths) {

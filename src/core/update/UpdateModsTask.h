@@ -5,6 +5,7 @@
 #include "core/modfolders/ModFolder.h"
 #include "core/server/ParseServerModList.h"
 #include "core/update/ModInfo.h"
+#include "core/update/SyncRecord.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class QFile;
 class QFileInfo;
@@ -90,6 +92,12 @@ public:
   // Where the folder's lock and what the task learnt about its archives are
   // kept (a folder of the program's own); the temporary folder until set.
   void SetStateFolder(const QString& AFolder) { FStateFolder = AFolder; }
+  // A check instead of a sync: the page (one attempt) and the stats feed are
+  // read and judged as a sync judges them, and the task ends once it knows
+  // which archives it would download and remove. Nothing in the mod folder is
+  // written, removed or locked, and nobody is asked anything.
+  void SetPreviewOnly(bool AValue) { FPreviewOnly = AValue; }
+  bool PreviewOnly() const { return FPreviewOnly; }
 
   // Runs the task on the application's thread pool.
   void Start();
@@ -122,10 +130,19 @@ public:
   int MovedToTrash() const { return FMovedToTrash; }
   int Deleted() const { return FDeleted; }
   int Kept() const { return FKept; }
+  // What the task found, as it keeps it in the folder's sync record; none
+  // when it ended before it could judge (another window's sync, a cancelled
+  // check).
+  const std::optional<TSyncRecord>& Record() const { return FRecord; }
 
 private:
   // The phases, in the order the body runs them. Each returns false when the
   // task ends there (the reason, if any, is in FFinalMsg).
+  // The phases up to the report; UpdateModsTask adds the sync record.
+  void RunPhases();
+  // The preview's end: what a sync would download and remove.
+  void PreviewChanges(const TArrayOfServerMods& AModList);
+  void WriteRecord(TSyncRecord::TKind AKind);
   void RemovePartialDownloads();
   bool FetchModPage(QString& AModPage);
   bool JudgeModPage(const QString& AModPage);
@@ -157,6 +174,9 @@ private:
   static const QString& CannotDeleteMessage();
   // The archive rows of a list, each file once.
   static TArrayOfServerMods ArchiveRows(const TArrayOfServerMods& AModList);
+  // The archives among AFiles that the list does not name.
+  static QStringList UnlistedArchives(const QStringList& AFiles,
+                                      const TArrayOfServerMods& AModList);
 
   // The folder below the temporary folder that the task extracts into.
   QString WorkFolder();
@@ -193,6 +213,11 @@ private:
   QStringList FUnmatched;
 
   bool FDeleteAllFilesFirst = false;
+  bool FPreviewOnly = false;
+  // How the task ended as far as the record goes; set where it is known.
+  std::optional<TSyncRecord::TKind> FOutcome;
+  bool FRecordOutcome = false; // false until the task may speak for the folder
+  std::optional<TSyncRecord> FRecord;
   QString FFinalMsg;
   QString FLastStatus;
   bool FFinishedUpdating = false;

@@ -1,15 +1,19 @@
 #include "gui/main/MainFM.h"
 
+#include "core/common/Paths.h"
 #include "core/common/PromptService.h"
 #include "core/common/WorkerJob.h"
+#include "core/update/FolderStateModel.h"
 #include "gui/common/Themes.h"
 #include "gui/common/WindowUpdate.h"
 #include "gui/dialogs/AboutFM.h"
 #include "gui/logviewer/LogViewerInstance.h"
 #include "gui/main/ModFolderFR.h"
+#include "platform/Platform.h"
 #include "ui_MainFM.h"
 #include "windowlogic/MainDialogs.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -33,7 +37,7 @@ QTimer* OneShot(QObject* AOwner, const char* AName) {
 }
 
 // Design pixels of the parts the window's height is made of.
-constexpr int FrameDesignHeight = 42;
+constexpr int FrameDesignHeight = 54; // the button and the folder's line under it
 constexpr int HeaderDesignHeight = 40;
 constexpr int DesignWidth = 481;
 
@@ -51,6 +55,18 @@ TfmMain::TfmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TOpti
   if (!FOptions.ShiftHeld)
     FOptions.ShiftHeld = &KeyboardShiftHeld;
   FLogic = std::make_unique<TMainWindowLogic>(*FDataModule);
+  TFolderStateModel::TSetup States;
+  States.StateFolder =
+      JoinPath(FromPlatform(APlatform.LocalAppDataFolder()), QStringLiteral("Tilvane"));
+  States.TempFolder = FromPlatform(APlatform.TempFolder());
+  States.CreateServerURL = &TdmMain::CreateServerURL;
+  States.GameRunning = [this](TFSVersion AFSVersion) {
+    return FDataModule->IsFSRunning(AFSVersion);
+  };
+  FFolderStates = std::make_unique<TFolderStateModel>(States);
+  connect(FFolderStates.get(), &TFolderStateModel::Changed, this, [this](const QString& AFolder) {
+    FDataModule->RunReported([this, AFolder] { FolderStateChanged(AFolder); });
+  });
 
   FUi = std::make_unique<Ui::TfmMain>();
   FUi->setupUi(this);
@@ -82,6 +98,8 @@ TfmMain::~TfmMain() {
   // The check reads the data module: it ends first (within a tenth of a
   // second: it is cancelled).
   FUpdateCheck.reset();
+  // The checks under way are cancelled; their answers have no button left.
+  FFolderStates.reset();
   FDataModule->SetWaitService(nullptr);
   try {
     FDataModule->SetFormPos(TMainWindowLogic::ClassName(), pos());
@@ -95,6 +113,7 @@ TfmMain::~TfmMain() {
 
 void TfmMain::showEvent(QShowEvent* AEvent) {
   QWidget::showEvent(AEvent);
+  FDataModule->RunReported([this] { SurveyFolders(); });
   if (FWatchingScreen || !windowHandle())
     return;
   // Another monitor or another scale: the buttons are sized anew.
@@ -223,9 +242,11 @@ void TfmMain::DrawGUI() {
     FDataModule->LoadModFolders(FSVersion);
     for (const std::unique_ptr<TModFolder>& ModFolder : FDataModule->ModFolderList()) {
       ++FFrameNumber;
-      auto* Frame =
-          new TfrModFolder(FUi->boxButtonsContent, FSVersion, *ModFolder, *FDataModule,
-                           *FOptions.Dialogs, {[this] { QueueUpdateGUI(); }, FOptions.ShiftHeld});
+      auto* Frame = new TfrModFolder(
+          FUi->boxButtonsContent, FSVersion, *ModFolder, *FDataModule, *FOptions.Dialogs,
+          {[this] { QueueUpdateGUI(); }, FOptions.ShiftHeld,
+           [this](const TModFolder& AFolder) { return FolderStateText(AFolder); },
+           [this](const TModFolder& AFolder) { FFolderStates->Reread(AFolder.Folder); }});
       Frame->setObjectName(QStringLiteral("frModFolder") + QString::number(FFrameNumber));
       Frame->setFixedHeight(FrameHeight);
       FUi->layButtons->addWidget(Frame);
@@ -262,8 +283,30 @@ void TfmMain::tabFSChange() {
   if (FUpdatingTabs)
     return;
   UpdateGUI(true);
+  SurveyFolders();
   const int Index = FUi->tabFS->currentIndex();
   FLogic->RememberTab(Index >= 0 ? FUi->tabFS->tabText(Index) : QString());
+}
+
+void TfmMain::SurveyFolders() {
+  if (FUi->tabFS->currentIndex() < 0)
+    return;
+  QList<TModFolder> Folders;
+  for (const std::unique_ptr<TModFolder>& ModFolder : FDataModule->ModFolderList())
+    Folders.append(*ModFolder);
+  FFolderStates->Survey(Folders, GetFSVersionTab());
+}
+
+void TfmMain::FolderStateChanged(const QString& AModFolder) {
+  // Only the line changes: the buttons are not rebuilt for it.
+  const QString Folder = QDir::cleanPath(AModFolder);
+  for (TfrModFolder* Frame : Frames())
+    if (QDir::cleanPath(Frame->Logic().ModFolder().Folder) == Folder)
+      Frame->ShowFolderState(FFolderStates->Text(AModFolder));
+}
+
+QString TfmMain::FolderStateText(const TModFolder& AModFolder) const {
+  return FFolderStates ? FFolderStates->Text(AModFolder.Folder) : QString();
 }
 
 void TfmMain::btnAddModFolderClick() {
@@ -279,6 +322,7 @@ void TfmMain::btnAddModFolderClick() {
   FDataModule->ModFolderList().push_back(std::make_unique<TModFolder>(*ModFolder));
   FDataModule->SaveModFolders(FSVersion);
   UpdateGUI(true);
+  SurveyFolders();
 }
 
 void TfmMain::btnSettingsClick() {

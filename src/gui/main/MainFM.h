@@ -27,6 +27,7 @@ class IMainDialogs;
 class IPromptService;
 class IServerPageViewer;
 class TfrModFolder;
+class TFolderStateModel;
 class TWorkerJob;
 
 // The main window: a tab per installed game generation and, for the
@@ -58,6 +59,8 @@ public:
   // The button frames, top to bottom.
   std::vector<TfrModFolder*> Frames() const;
   QMenu* ToolsMenu() const { return popTools; }
+  // Where each folder of the window stands, for the line under its button.
+  TFolderStateModel& FolderStates() { return *FFolderStates; }
 
   // The handlers, also for tests.
   void tabFSChange();
@@ -79,6 +82,11 @@ protected:
 
 private:
   void DrawGUI();
+  // The tab's folders are walked and their servers checked in the
+  // background; each button's line follows as the answers come.
+  void SurveyFolders();
+  void FolderStateChanged(const QString& AModFolder);
+  QString FolderStateText(const TModFolder& AModFolder) const;
   // The answer of the update check, on the window's thread once it came.
   void UpdateCheckAnswered(bool AAvailable);
   void BuildToolsMenu();
@@ -93,6 +101,7 @@ private:
   std::unique_ptr<Ui::TfmMain> FUi;
   TOptions FOptions;
   std::unique_ptr<TMainWindowLogic> FLogic;
+  std::unique_ptr<TFolderStateModel> FFolderStates;
   bool FUpdatingTabs = false;
   int FFrameNumber = 0;
   bool FWatchingScreen = false;

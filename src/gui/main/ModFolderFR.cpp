@@ -31,6 +31,12 @@ TfrModFolder::TfrModFolder(QWidget* AOwner, TFSVersion AFSVersion, TModFolder& A
       FLogic(ADataModule, AFSVersion, AModFolder, *this) {
   FUi->setupUi(this);
   FUi->imgServer->setPixmap(Mark(":/pictures/server.svg", this));
+  // Set here rather than by a style sheet: a style sheet per label would
+  // double the cost of the redraw that rebuilds every button.
+  QFont Small = FUi->lblFolderState->font();
+  Small.setPixelSize(10);
+  FUi->lblFolderState->setFont(Small);
+  FUi->lblFolderState->setForegroundRole(QPalette::PlaceholderText);
   FUi->imgCurrent->installEventFilter(this);
   BuildMenu();
   connect(FUi->btnModFolder, &QPushButton::clicked, this, &TfrModFolder::btnModFolderClick);
@@ -93,6 +99,14 @@ void TfrModFolder::UpdateGUI() {
     FUi->imgCurrent->setPixmap(Mark(":/pictures/active.svg", this));
   FUi->pnlCurrent->setFrameShape(QFrame::NoFrame);
   FUi->imgServer->setVisible(FLogic.HasServer());
+  if (FHooks.FolderState)
+    ShowFolderState(FHooks.FolderState(FLogic.ModFolder()));
+}
+
+void TfrModFolder::ShowFolderState(const QString& AText) {
+  FUi->lblFolderState->setText(AText);
+  FUi->lblFolderState->setToolTip(AText);
+  FUi->btnModFolder->setToolTip(AText);
 }
 
 void TfrModFolder::ShowHoverMark(bool AShow) {
@@ -154,7 +168,11 @@ void TfrModFolder::pmRightClickPopup() {
 bool TfrModFolder::RunUpdate(bool ADeleteAllFilesFirst) {
   TfmUpdatingMods Window(this, FLogic.ModFolder(), FLogic.FSVersion(), FDataModule);
   Window.SetDeleteAllFilesFirst(ADeleteAllFilesFirst);
-  return Window.exec() == QDialog::Accepted;
+  const bool Accepted = Window.exec() == QDialog::Accepted;
+  // However the sync ended, it left its record and changed the archives.
+  if (FHooks.FolderSynced)
+    FHooks.FolderSynced(FLogic.ModFolder());
+  return Accepted;
 }
 
 void TfrModFolder::ShowStartingNotice() {

@@ -32,6 +32,10 @@ public:
   struct THooks {
     std::function<void()> QueueRedraw; // the main window's QueueUpdateGUI
     std::function<bool()> ShiftHeld;   // whether Shift is down as a menu opens
+    // The line under the button (count, size, last sync), from what the main
+    // window knows already; and the word that a sync of the folder ended.
+    std::function<QString(const TModFolder&)> FolderState;
+    std::function<void(const TModFolder&)> FolderSynced;
   };
 
   // AModFolder belongs to the data module's list and outlives the frame.
@@ -42,6 +46,8 @@ public:
   // Shows the folder's name, whether it is the game's, whether it follows a
   // server.
   void UpdateGUI();
+  // The line under the button, also in the button's tooltip.
+  void ShowFolderState(const QString& AText);
 
   TModFolderButtonLogic& Logic() { return FLogic; }
   QMenu* RightClickMenu() const { return FPmRightClick; }

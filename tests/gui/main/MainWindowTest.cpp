@@ -312,7 +312,7 @@ TEST_F(MainWindowTest, HeightHoldsHeaderTabsAndOneRowPerFolderUpToTheWorkArea) {
       Folders.push_back(MakeFolder(QStringLiteral("Folder %1").arg(I)));
     SetFolders(TFSVersion::fsv25, Folders);
     Main.UpdateGUI(true);
-    EXPECT_EQ(Main.height(), 40 + 24 + 42 * Count);
+    EXPECT_EQ(Main.height(), 40 + 24 + 54 * Count);
   }
   std::vector<TModFolder> Many;
   for (int I = 0; I < 60; ++I)

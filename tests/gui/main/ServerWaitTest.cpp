@@ -5,6 +5,7 @@
 #include "LocalHttpServer.h"
 #include "support/FailingPorts.h"
 
+#include "core/update/FolderStateModel.h"
 #include "gui/common/WaitingFM.h"
 #include "gui/dialogs/StartingFSFM.h"
 #include "gui/main/ModFolderFR.h"
@@ -102,7 +103,10 @@ TEST_F(ServerWaitTest, TheWindowGoesOnWhileTheServerIsSilentAndCancelEndsTheWait
        [](TfrModFolder* AFrame) { Child<QAction>(*AFrame, "mniDownloadmodpagehtml").trigger(); },
        QStringLiteral("Fetching the server's mod page\u2026")},
   };
-  int Connections = 0;
+  // Showing the tab checks the folder's server in the background: that check
+  // holds one connection of its own until the window goes.
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Silent.Accepted() == 1; }, 5000));
+  int Connections = 1;
   for (const auto& Case : Cases) {
     SCOPED_TRACE(Case.Name);
     TWaitWatch Watch(700);
@@ -139,21 +143,24 @@ TEST_F(ServerWaitTest, AFolderThatFollowsItsServerFetchesThePageOncePerAction) {
                  QStringLiteral("1.0.0.0"));
   Server.SetFile(QStringLiteral("A.zip"), ReadFile(Env.PathOf(QStringLiteral("served/A.zip"))));
   TfmMain& Main = Open();
+  // Showing the tab checked the folder once in the background.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Main.FolderStates().Busy(Followed.Folder); }, 5000));
+  EXPECT_EQ(Server.Requests("/mods.html"), 1);
 
   WhenShown<TfmStartingFS>([](TfmStartingFS* ANotice) { ANotice->accept(); });
   Main.Frames()[0]->btnModFolderClick();
   Settle();
-  EXPECT_EQ(Server.Requests("/mods.html"), 1);
+  EXPECT_EQ(Server.Requests("/mods.html"), 2);
   EXPECT_EQ(Env.Platform().OpenedTargets().size(), 1u) << "the game started";
 
   Child<QAction>(*Main.Frames()[0], "mniUpdateMods").trigger();
   Settle();
-  EXPECT_EQ(Server.Requests("/mods.html"), 2);
+  EXPECT_EQ(Server.Requests("/mods.html"), 3);
 
   Env.Prompts().AnswerYes();
   Child<QAction>(*Main.Frames()[0], "mniRedownloadMods").trigger();
   Settle();
-  EXPECT_EQ(Server.Requests("/mods.html"), 3);
+  EXPECT_EQ(Server.Requests("/mods.html"), 4);
   EXPECT_EQ(Env.Prompts().Questions(),
             QStringList{QStringLiteral("Do you want re-download all mods?")});
   EXPECT_EQ(ReadFile(Followed.Folder + QStringLiteral("/A.zip")),
