@@ -4,6 +4,7 @@
 #include "core/common/CommonUtilities.h"
 #include "core/common/Paths.h"
 #include "datamodule/MainDM.h"
+#include "gui/common/AfterFirstPaint.h"
 #include "gui/common/QtPromptService.h"
 #include "gui/crash/CrashReporter.h"
 #include "gui/main/MainFM.h"
@@ -13,7 +14,6 @@
 #include "platform/Platform.h"
 
 #include <QIcon>
-#include <QTimer>
 
 namespace tilvane {
 
@@ -22,7 +22,6 @@ int RunTilvane(int argc, char** argv, const std::function<void(TfmMain&)>& AOnCr
   TApplication::setApplicationName(QStringLiteral("Tilvane"));
   TApplication::setApplicationDisplayName(QStringLiteral("Tilvane"));
   TApplication::setApplicationVersion(GetBuildInfoAsString());
-  TApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/tilvane.svg")));
   // The installed desktop entry's name: Wayland desktops find the program's
   // icon and name through it.
   TApplication::setDesktopFileName(QStringLiteral("org.tilvane.Tilvane"));
@@ -49,7 +48,10 @@ int RunTilvane(int argc, char** argv, const std::function<void(TfmMain&)>& AOnCr
   if (AOnCreated)
     AOnCreated(fmMain);
   fmMain.show();
-  QTimer::singleShot(0, &fmMain, [&CrashReporter, CrashReportPath] {
+  // The program's icon (for its other windows) and the offer of the last
+  // crash's report wait until the main window is on the screen.
+  new TAfterFirstPaint(&fmMain, [&CrashReporter, CrashReportPath] {
+    TApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/tilvane.svg")));
     CrashReporter.OfferPreviousCrashReport(CrashReportPath);
   });
   const int ExitCode = App.exec();

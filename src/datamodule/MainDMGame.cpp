@@ -79,12 +79,16 @@ QString FSModFolderForGame(TFSVersion FSVersion, const QString& APrefix, const Q
 
 // ---- Game generations and locations ---------------------------------------
 
+platform::ProtonGame TdmMain::FSProtonGame(TFSVersion FSVersion) const {
+  return FGameLookups.ProtonGame(FSVersion, [&] { return ProtonGameOf(FPlatform, FSVersion); });
+}
+
 QString TdmMain::GetFSMyGamesFolder(TFSVersion FSVersion) const {
-  return MyGamesFolderOf(FPlatform, ProtonGameOf(FPlatform, FSVersion), FSVersion);
+  return MyGamesFolderOf(FPlatform, FSProtonGame(FSVersion), FSVersion);
 }
 
 QString TdmMain::GetFSProtonPrefix(TFSVersion FSVersion) const {
-  return FromPlatform(ProtonGameOf(FPlatform, FSVersion).Prefix);
+  return FromPlatform(FSProtonGame(FSVersion).Prefix);
 }
 
 QString TdmMain::GetSteamFolder() {
@@ -128,6 +132,10 @@ QString TdmMain::SearchFSProgram(TFSVersion FSVersion) {
 }
 
 QString TdmMain::GetFSProgramLocation(TFSVersion FSVersion) {
+  return FGameLookups.ProgramLocation(FSVersion, [&] { return FindFSProgramLocation(FSVersion); });
+}
+
+QString TdmMain::FindFSProgramLocation(TFSVersion FSVersion) {
   const QString stored = GetIniFileForFS(FSVersion).ReadString(Common, FSProgramLocation, {});
   if (!stored.isEmpty() && QFileInfo(stored).isFile())
     return stored;
@@ -144,6 +152,7 @@ QString TdmMain::GetFSProgramLocation(TFSVersion FSVersion) {
 }
 
 void TdmMain::SetFSProgramLocation(TFSVersion FSVersion, const QString& Value) {
+  FGameLookups.ForgetProgramLocation(FSVersion);
   GetIniFileForFS(FSVersion).WriteString(Common, FSProgramLocation, Value);
 }
 
@@ -168,7 +177,11 @@ void TdmMain::SetFSInGameName(TFSVersion FSVersion, const QString& Value) {
 // A game under Proton names its mod folder as a Windows path; the program
 // keeps and compares Linux paths, so the path crosses here in both directions.
 QString TdmMain::GetFSModFolder(TFSVersion FSVersion) {
-  const platform::ProtonGame proton = ProtonGameOf(FPlatform, FSVersion);
+  return FGameLookups.ModFolder(FSVersion, [&] { return ReadFSModFolder(FSVersion); });
+}
+
+QString TdmMain::ReadFSModFolder(TFSVersion FSVersion) {
+  const platform::ProtonGame proton = FSProtonGame(FSVersion);
   const QString folder =
       TGameSettingsFiles(MyGamesFolderOf(FPlatform, proton, FSVersion), FSVersion).GetModFolder();
   if (!proton.RunsUnderProton() || folder.isEmpty())
@@ -177,7 +190,9 @@ QString TdmMain::GetFSModFolder(TFSVersion FSVersion) {
 }
 
 void TdmMain::SetFSModFolder(TFSVersion FSVersion, const QString& AFolder) {
-  const platform::ProtonGame proton = ProtonGameOf(FPlatform, FSVersion);
+  // Forgotten even when the write fails half-way: the next question reads.
+  FGameLookups.ForgetModFolder(FSVersion);
+  const platform::ProtonGame proton = FSProtonGame(FSVersion);
   QString refusal;
   const QString gameFolder =
       FSModFolderForGame(FSVersion, FromPlatform(proton.Prefix), AFolder, refusal);

@@ -50,6 +50,7 @@ std::string FakePlatform::SteamFolder() {
 
 ProtonGame FakePlatform::FindProtonGame(std::uint32_t steamAppId,
                                         const std::string& /*steamGameRelative*/) {
+  ++FProtonLookups;
   const auto it = FProtonGames.find(steamAppId);
   return it == FProtonGames.end() ? ProtonGame() : it->second;
 }

@@ -2,6 +2,7 @@
 
 #include "core/common/PromptService.h"
 #include "core/common/WorkerJob.h"
+#include "gui/common/AfterFirstPaint.h"
 #include "gui/common/Themes.h"
 #include "gui/common/WindowUpdate.h"
 #include "gui/dialogs/AboutFM.h"
@@ -51,11 +52,14 @@ TfmMain::TfmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TOpti
   if (!FOptions.ShiftHeld)
     FOptions.ShiftHeld = &KeyboardShiftHeld;
   FLogic = std::make_unique<TMainWindowLogic>(*FDataModule);
+  // Every button asks whether its folder is the game's, and a hover asks
+  // again: each redraw looks up the game once (under Proton, over every
+  // Steam library) and the buttons share the answer.
+  FDataModule->KeepGameLookups(true);
 
   ui = std::make_unique<Ui::TfmMain>();
   ui->setupUi(this);
   setObjectName(QStringLiteral("fmMain"));
-  setWindowIcon(QIcon(QStringLiteral(":/pictures/tilvane.svg")));
   setAutoFillBackground(true);
   setFixedWidth(DesignWidth);
   BuildToolsMenu();
@@ -74,8 +78,14 @@ TfmMain::TfmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TOpti
   if (!Theme.isEmpty())
     TThemes::Apply(Theme);
   MoveOntoScreen();
-  tmrAfterShow->start();
-  tmrCheckForUpdates->start();
+  // Nothing of this shows in the first frame: the icon's picture is drawn
+  // at every size the desktop asks for, and the update check starts a
+  // thread and the network library. The window appears first.
+  new TAfterFirstPaint(this, [this] {
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/tilvane.svg")));
+    tmrAfterShow->start();
+    tmrCheckForUpdates->start();
+  });
 }
 
 TfmMain::~TfmMain() {
@@ -180,6 +190,7 @@ void TfmMain::UpdateTabs(bool ASetActiveTab) {
     bool& Flag;
     ~TReset() { Flag = false; }
   } Reset{FUpdatingTabs};
+  FDataModule->ForgetGameLookups();
   while (ui->tabFS->count() > 0)
     ui->tabFS->removeTab(ui->tabFS->count() - 1);
   const TMainWindowLogic::TTabs Tabs = FLogic->Tabs(ASetActiveTab);
@@ -201,6 +212,7 @@ void TfmMain::UpdateGUI(bool AFreezeWindowUpdates) {
   std::optional<TWindowUpdateGuard> Freeze;
   if (AFreezeWindowUpdates)
     Freeze.emplace(this);
+  FDataModule->ForgetGameLookups();
   const std::vector<TfrModFolder*> Old = Frames();
   for (auto It = Old.rbegin(); It != Old.rend(); ++It)
     delete *It;
@@ -282,6 +294,8 @@ void TfmMain::btnAddModFolderClick() {
 }
 
 void TfmMain::btnSettingsClick() {
+  // The dialog shows where the games are now, not at the last redraw.
+  FDataModule->ForgetGameLookups();
   if (!FOptions.Dialogs->ShowSettings(this))
     return;
   UpdateTabs(false);
