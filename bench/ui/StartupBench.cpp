@@ -3,6 +3,9 @@
 // and three mod folders; and the process's peak memory. Targets: 500 ms and
 // 80 MB. Each repetition starts the program anew (tilvane_startup_probe, the
 // program ending at its first paint); one untimed start warms the caches.
+// StartupAgainstBareQt starts the program and a bare Qt window
+// (tilvane_bare_qt_probe) in turn under the same X server and reports both
+// medians and their ratio; the target is 1.2 at most.
 #include "ShowcaseSetup.h"
 #include "SilentPrompts.h"
 #include "core/common/PromptService.h"
@@ -12,6 +15,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 #include <benchmark/benchmark.h>
 
@@ -100,13 +105,14 @@ struct TStart {
   double PeakMB = -1;
 };
 
-// Starts the program and waits for its first painted window.
-TStart StartOnce() {
+// Starts a probe (the program by default) and waits for its first painted
+// window.
+TStart StartOnce(const char* AProbe = TILVANE_STARTUP_PROBE) {
   int Pipe[2];
   if (pipe(Pipe) != 0)
     return {};
   const TClock::time_point Begin = TClock::now();
-  const pid_t Pid = Spawn({TILVANE_STARTUP_PROBE}, Pipe[1]);
+  const pid_t Pid = Spawn({AProbe}, Pipe[1]);
   close(Pipe[1]);
   TStart Start;
   std::string Output;
@@ -127,22 +133,37 @@ TStart StartOnce() {
   return Start;
 }
 
-void StartupToFirstPaint(benchmark::State& AState) {
+// The X server and the home folder, shared by both benchmarks; false when
+// there is no X server.
+bool Prepare() {
   static TXvfb Xvfb;
   static QTemporaryDir Home;
-  if (Xvfb.Display().empty() || !Home.isValid()) {
-    AState.SkipWithError("no X server");
-    return;
-  }
+  if (Xvfb.Display().empty() || !Home.isValid())
+    return false;
   static const bool Prepared = [] {
     PrepareHome(Home.path());
     setenv("DISPLAY", Xvfb.Display().c_str(), 1);
     unsetenv("QT_QPA_PLATFORM");
     unsetenv("WAYLAND_DISPLAY");
-    StartOnce(); // untimed: the libraries into the page cache
+    // untimed: the libraries into the page cache
+    StartOnce(TILVANE_BARE_QT_PROBE);
+    StartOnce();
     return true;
   }();
-  (void)Prepared;
+  return Prepared;
+}
+
+double Median(std::vector<double> AValues) {
+  std::sort(AValues.begin(), AValues.end());
+  const size_t Middle = AValues.size() / 2;
+  return AValues.size() % 2 ? AValues[Middle] : (AValues[Middle - 1] + AValues[Middle]) / 2;
+}
+
+void StartupToFirstPaint(benchmark::State& AState) {
+  if (!Prepare()) {
+    AState.SkipWithError("no X server");
+    return;
+  }
   for (auto _ : AState) {
     const TStart Start = StartOnce();
     if (Start.Milliseconds < 0) {
@@ -155,7 +176,40 @@ void StartupToFirstPaint(benchmark::State& AState) {
   }
 }
 
+// Both probes in turn, so that a busy moment of the machine falls on both
+// alike; the medians of one run and their ratio.
+void StartupAgainstBareQt(benchmark::State& AState) {
+  if (!Prepare()) {
+    AState.SkipWithError("no X server");
+    return;
+  }
+  constexpr int Starts = 11;
+  for (auto _ : AState) {
+    std::vector<double> Program;
+    std::vector<double> Bare;
+    for (int I = 0; I < Starts; ++I) {
+      const TStart BareStart = StartOnce(TILVANE_BARE_QT_PROBE);
+      const TStart ProgramStart = StartOnce();
+      if (BareStart.Milliseconds < 0 || ProgramStart.Milliseconds < 0) {
+        AState.SkipWithError("a probe did not paint its window");
+        return;
+      }
+      Bare.push_back(BareStart.Milliseconds);
+      Program.push_back(ProgramStart.Milliseconds);
+    }
+    const double ProgramMedian = Median(Program);
+    const double BareMedian = Median(Bare);
+    AState.SetIterationTime(ProgramMedian / 1000.0);
+    AState.counters["program_median_ms"] = ProgramMedian;
+    AState.counters["bare_qt_median_ms"] = BareMedian;
+    AState.counters["ratio"] = ProgramMedian / BareMedian;
+    AState.counters["starts_each"] = Starts;
+  }
+}
+
 } // namespace
+
+BENCHMARK(StartupAgainstBareQt)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 BENCHMARK(StartupToFirstPaint)
     ->Iterations(1)

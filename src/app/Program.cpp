@@ -4,6 +4,7 @@
 #include "core/common/CommonUtilities.h"
 #include "core/common/Paths.h"
 #include "datamodule/MainDM.h"
+#include "gui/common/AfterFirstPaint.h"
 #include "gui/common/QtPromptService.h"
 #include "gui/crash/CrashReporter.h"
 #include "gui/main/MainFM.h"
@@ -13,7 +14,6 @@
 #include "platform/Platform.h"
 
 #include <QIcon>
-#include <QTimer>
 
 namespace tilvane {
 
@@ -22,7 +22,6 @@ int RunTilvane(int AArgc, char** AArgv, const std::function<void(TfmMain&)>& AOn
   TApplication::setApplicationName(QStringLiteral("Tilvane"));
   TApplication::setApplicationDisplayName(QStringLiteral("Tilvane"));
   TApplication::setApplicationVersion(GetBuildInfoAsString());
-  TApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/tilvane.svg")));
   // The installed desktop entry's name: Wayland desktops find the program's
   // icon and name through it.
   TApplication::setDesktopFileName(QStringLiteral("org.tilvane.Tilvane"));
@@ -42,14 +41,17 @@ int RunTilvane(int AArgc, char** AArgv, const std::function<void(TfmMain&)>& AOn
 
   TUnknownModPageViewer PageViewer(Prompts);
   TProgramDialogs Dialogs;
-  TfmMain FmMain(*Platform, Prompts, {&Dialogs, Report, {}, &PageViewer});
-  Dialogs.SetDataModule(&FmMain.DataModule());
+  TfmMain fmMain(*Platform, Prompts, {&Dialogs, Report, {}, &PageViewer});
+  Dialogs.SetDataModule(&fmMain.DataModule());
   // The check runs once the event loop starts, so the site is set in time.
-  FmMain.DataModule().SetUpdateSite(QStringLiteral(TILVANE_UPDATE_SITE));
+  fmMain.DataModule().SetUpdateSite(QStringLiteral(TILVANE_UPDATE_SITE));
   if (AOnCreated)
-    AOnCreated(FmMain);
-  FmMain.show();
-  QTimer::singleShot(0, &FmMain, [&CrashReporter, CrashReportPath] {
+    AOnCreated(fmMain);
+  fmMain.show();
+  // The program's icon (for its other windows) and the offer of the last
+  // crash's report wait until the main window is on the screen.
+  new TAfterFirstPaint(&fmMain, [&CrashReporter, CrashReportPath] {
+    TApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/tilvane.svg")));
     CrashReporter.OfferPreviousCrashReport(CrashReportPath);
   });
   const int ExitCode = App.exec();

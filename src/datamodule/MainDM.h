@@ -4,6 +4,7 @@
 #include "core/game/FSVersion.h"
 #include "core/http/HttpRoutines.h"
 #include "core/modfolders/ModFolder.h"
+#include "datamodule/GameLookupCache.h"
 
 #include <QPoint>
 #include <QString>
@@ -148,8 +149,18 @@ public:
   QString GetFSProtonPrefix(TFSVersion AFSVersion) const;
   QString GetFSProgramLocation(TFSVersion AFSVersion);
   void SetFSProgramLocation(TFSVersion AFSVersion, const QString& AValue);
+  // A window that asks the same of every button (is it the game's folder?)
+  // keeps the answers about each game (its Proton game, the mod folder its
+  // settings name, its executable) from one redraw to the next: it calls
+  // ForgetGameLookups as it redraws and after the settings changed. Off by
+  // default: without it every question looks again.
+  void KeepGameLookups(bool AKeep) { FGameLookups.SetEnabled(AKeep); }
+  void ForgetGameLookups() { FGameLookups.Forget(); }
 
 private:
+  platform::ProtonGame FSProtonGame(TFSVersion FSVersion) const;
+  // The stored executable while it exists, else the one found (and stored).
+  QString FindFSProgramLocation(TFSVersion FSVersion);
   QString GetSteamFolder();
   QString GetProgramFilesFolder();
   // The executable in the usual install folders, or empty.
@@ -179,6 +190,7 @@ public:
   void DeleteShaderCache(TFSVersion AFSVersion);
 
 private:
+  QString ReadFSModFolder(TFSVersion AFSVersion);
   bool IsProcessRunning(const QString& ASExeName);
 
 public:
@@ -253,6 +265,7 @@ private:
 
   QString FIniFileName;
   std::unique_ptr<TIniFile> FIni;
+  mutable TGameLookupCache FGameLookups;
   TModFolderList FModFolderList;
   std::vector<std::unique_ptr<TIniFile>> FFSIniList;
   QString FSaveModPageFolder;

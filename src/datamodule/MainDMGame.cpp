@@ -79,12 +79,16 @@ QString FSModFolderForGame(TFSVersion AFSVersion, const QString& APrefix, const 
 
 // ---- Game generations and locations ---------------------------------------
 
+platform::ProtonGame TdmMain::FSProtonGame(TFSVersion AFSVersion) const {
+  return FGameLookups.ProtonGame(AFSVersion, [&] { return ProtonGameOf(FPlatform, AFSVersion); });
+}
+
 QString TdmMain::GetFSMyGamesFolder(TFSVersion AFSVersion) const {
-  return MyGamesFolderOf(FPlatform, ProtonGameOf(FPlatform, AFSVersion), AFSVersion);
+  return MyGamesFolderOf(FPlatform, FSProtonGame(AFSVersion), AFSVersion);
 }
 
 QString TdmMain::GetFSProtonPrefix(TFSVersion AFSVersion) const {
-  return FromPlatform(ProtonGameOf(FPlatform, AFSVersion).Prefix);
+  return FromPlatform(FSProtonGame(AFSVersion).Prefix);
 }
 
 QString TdmMain::GetSteamFolder() {
@@ -128,6 +132,11 @@ QString TdmMain::SearchFSProgram(TFSVersion AFSVersion) {
 }
 
 QString TdmMain::GetFSProgramLocation(TFSVersion AFSVersion) {
+  return FGameLookups.ProgramLocation(AFSVersion,
+                                      [&] { return FindFSProgramLocation(AFSVersion); });
+}
+
+QString TdmMain::FindFSProgramLocation(TFSVersion AFSVersion) {
   const QString Stored = GetIniFileForFS(AFSVersion).ReadString(Common, FSProgramLocation, {});
   if (!Stored.isEmpty() && QFileInfo(Stored).isFile())
     return Stored;
@@ -144,6 +153,7 @@ QString TdmMain::GetFSProgramLocation(TFSVersion AFSVersion) {
 }
 
 void TdmMain::SetFSProgramLocation(TFSVersion AFSVersion, const QString& AValue) {
+  FGameLookups.ForgetProgramLocation(AFSVersion);
   GetIniFileForFS(AFSVersion).WriteString(Common, FSProgramLocation, AValue);
 }
 
@@ -168,7 +178,11 @@ void TdmMain::SetFSInGameName(TFSVersion AFSVersion, const QString& AValue) {
 // A game under Proton names its mod folder as a Windows path; the program
 // keeps and compares Linux paths, so the path crosses here in both directions.
 QString TdmMain::GetFSModFolder(TFSVersion AFSVersion) {
-  const platform::ProtonGame Proton = ProtonGameOf(FPlatform, AFSVersion);
+  return FGameLookups.ModFolder(AFSVersion, [&] { return ReadFSModFolder(AFSVersion); });
+}
+
+QString TdmMain::ReadFSModFolder(TFSVersion AFSVersion) {
+  const platform::ProtonGame Proton = FSProtonGame(AFSVersion);
   const QString Folder =
       TGameSettingsFiles(MyGamesFolderOf(FPlatform, Proton, AFSVersion), AFSVersion).GetModFolder();
   if (!Proton.RunsUnderProton() || Folder.isEmpty())
@@ -177,7 +191,9 @@ QString TdmMain::GetFSModFolder(TFSVersion AFSVersion) {
 }
 
 void TdmMain::SetFSModFolder(TFSVersion AFSVersion, const QString& AFolder) {
-  const platform::ProtonGame Proton = ProtonGameOf(FPlatform, AFSVersion);
+  // Forgotten even when the write fails half-way: the next question reads.
+  FGameLookups.ForgetModFolder(AFSVersion);
+  const platform::ProtonGame Proton = FSProtonGame(AFSVersion);
   QString Refusal;
   const QString GameFolder =
       FSModFolderForGame(AFSVersion, FromPlatform(Proton.Prefix), AFolder, Refusal);

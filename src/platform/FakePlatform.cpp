@@ -50,6 +50,7 @@ std::string FakePlatform::SteamFolder() {
 
 ProtonGame FakePlatform::FindProtonGame(std::uint32_t ASteamAppId,
                                         const std::string& /*steamGameRelative*/) {
+  ++FProtonLookups;
   const auto It = FProtonGames.find(ASteamAppId);
   return It == FProtonGames.end() ? ProtonGame() : It->second;
 }

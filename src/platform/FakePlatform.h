@@ -51,6 +51,9 @@ public:
   void SetShellOpenResult(bool AResult) { FShellOpenResult = AResult; }
   void SetSendMailResult(bool AResult) { FSendMailResult = AResult; }
 
+  // How often FindProtonGame was asked: a walk over every Steam library on a
+  // real system.
+  int ProtonLookups() const { return FProtonLookups; }
   const std::vector<std::string>& OpenedTargets() const { return FOpened; }
   const std::vector<MailMessage>& SentMails() const { return FMails; }
 
@@ -64,6 +67,7 @@ private:
   std::string FProgramFiles;
   std::string FSteam;
   std::map<std::uint32_t, ProtonGame> FProtonGames;
+  int FProtonLookups = 0;
   std::vector<std::string> FProcesses;
   std::string FProcessListError;
   bool FShellOpenResult = true;

@@ -4,6 +4,7 @@
 #include "core/common/PromptService.h"
 #include "core/common/WorkerJob.h"
 #include "core/update/FolderStateModel.h"
+#include "gui/common/AfterFirstPaint.h"
 #include "gui/common/Themes.h"
 #include "gui/common/WindowUpdate.h"
 #include "gui/dialogs/AboutFM.h"
@@ -67,11 +68,14 @@ TfmMain::TfmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TOpti
   connect(FFolderStates.get(), &TFolderStateModel::Changed, this, [this](const QString& AFolder) {
     FDataModule->RunReported([this, AFolder] { FolderStateChanged(AFolder); });
   });
+  // Every button asks whether its folder is the game's, and a hover asks
+  // again: each redraw looks up the game once (under Proton, over every
+  // Steam library) and the buttons share the answer.
+  FDataModule->KeepGameLookups(true);
 
   FUi = std::make_unique<Ui::TfmMain>();
   FUi->setupUi(this);
   setObjectName(QStringLiteral("fmMain"));
-  setWindowIcon(QIcon(QStringLiteral(":/pictures/tilvane.svg")));
   setAutoFillBackground(true);
   setFixedWidth(DesignWidth);
   BuildToolsMenu();
@@ -90,8 +94,14 @@ TfmMain::TfmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TOpti
   if (!Theme.isEmpty())
     TThemes::Apply(Theme);
   MoveOntoScreen();
-  tmrAfterShow->start();
-  tmrCheckForUpdates->start();
+  // Nothing of this shows in the first frame: the icon's picture is drawn
+  // at every size the desktop asks for, and the update check starts a
+  // thread and the network library. The window appears first.
+  new TAfterFirstPaint(this, [this] {
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/tilvane.svg")));
+    tmrAfterShow->start();
+    tmrCheckForUpdates->start();
+  });
 }
 
 TfmMain::~TfmMain() {
@@ -199,6 +209,7 @@ void TfmMain::UpdateTabs(bool ASetActiveTab) {
     bool& Flag;
     ~TReset() { Flag = false; }
   } Reset{FUpdatingTabs};
+  FDataModule->ForgetGameLookups();
   while (FUi->tabFS->count() > 0)
     FUi->tabFS->removeTab(FUi->tabFS->count() - 1);
   const TMainWindowLogic::TTabs Tabs = FLogic->Tabs(ASetActiveTab);
@@ -220,6 +231,7 @@ void TfmMain::UpdateGUI(bool AFreezeWindowUpdates) {
   std::optional<TWindowUpdateGuard> Freeze;
   if (AFreezeWindowUpdates)
     Freeze.emplace(this);
+  FDataModule->ForgetGameLookups();
   const std::vector<TfrModFolder*> Old = Frames();
   for (auto It = Old.rbegin(); It != Old.rend(); ++It)
     delete *It;
@@ -326,6 +338,8 @@ void TfmMain::btnAddModFolderClick() {
 }
 
 void TfmMain::btnSettingsClick() {
+  // The dialog shows where the games are now, not at the last redraw.
+  FDataModule->ForgetGameLookups();
   if (!FOptions.Dialogs->ShowSettings(this))
     return;
   UpdateTabs(false);
