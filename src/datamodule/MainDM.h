@@ -158,9 +158,9 @@ public:
   void ForgetGameLookups() { FGameLookups.Forget(); }
 
 private:
-  platform::ProtonGame FSProtonGame(TFSVersion FSVersion) const;
+  platform::ProtonGame FSProtonGame(TFSVersion AFSVersion) const;
   // The stored executable while it exists, else the one found (and stored).
-  QString FindFSProgramLocation(TFSVersion FSVersion);
+  QString FindFSProgramLocation(TFSVersion AFSVersion);
   QString GetSteamFolder();
   QString GetProgramFilesFolder();
   // The executable in the usual install folders, or empty.

@@ -200,11 +200,11 @@ void TfmLogViewer::showEvent(QShowEvent* AEvent) {
 void TfmLogViewer::LoadLogFile(bool AForceLoad) {
   FFollower.SetLogFileName(FLogFileName);
   const TLogLoadResult Result = FFollower.LoadLogFile(AForceLoad);
-  using Kind = TLogLoadResult::TKind;
-  if (Result.Kind == Kind::Unchanged || Result.Kind == Kind::OpenFailed)
+  using TKind = TLogLoadResult::TKind;
+  if (Result.Kind == TKind::Unchanged || Result.Kind == TKind::OpenFailed)
     return;
   TWindowUpdateGuard NoRedraw(this);
-  if (Result.Kind == Kind::Patched) {
+  if (Result.Kind == TKind::Patched) {
     QTextDocument* Document = FUi->edtLog->document();
     QTextCursor Cursor(Document);
     Cursor.beginEditBlock();
