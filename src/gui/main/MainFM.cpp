@@ -99,6 +99,9 @@ TfmMain::TfmMain(platform::IPlatform& APlatform, IPromptService& APrompts, TOpti
   // thread and the network library. The window appears first.
   new TAfterFirstPaint(this, [this] {
     setWindowIcon(QIcon(QStringLiteral(":/pictures/tilvane.svg")));
+    FPainted = true;
+    if (isVisible())
+      FDataModule->RunReported([this] { SurveyFolders(); });
     tmrAfterShow->start();
     tmrCheckForUpdates->start();
   });
@@ -123,7 +126,10 @@ TfmMain::~TfmMain() {
 
 void TfmMain::showEvent(QShowEvent* AEvent) {
   QWidget::showEvent(AEvent);
-  FDataModule->RunReported([this] { SurveyFolders(); });
+  // The first survey waits for the first paint (it reads every folder and
+  // asks the servers); a window shown again surveys at once.
+  if (FPainted)
+    FDataModule->RunReported([this] { SurveyFolders(); });
   if (FWatchingScreen || !windowHandle())
     return;
   // Another monitor or another scale: the buttons are sized anew.

@@ -105,6 +105,7 @@ private:
   bool FUpdatingTabs = false;
   int FFrameNumber = 0;
   bool FWatchingScreen = false;
+  bool FPainted = false;
 
   QMenu* popTools = nullptr;
   QAction* N1 = nullptr;
