@@ -1,18 +1,26 @@
 #include "core/update/FolderContents.h"
 
-#include <QDirIterator>
+#include "core/common/Paths.h"
+
+#include <QDir>
 #include <QFileInfo>
 
 namespace tilvane {
 
+QStringList ZipFilesIn(const QString& AFolder) {
+  QDir Dir(AFolder);
+  Dir.setNameFilters({QStringLiteral("*.zip")});
+  QStringList Result;
+  for (const QString& Name : Dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort))
+    Result.append(JoinPath(AFolder, Name));
+  return Result;
+}
+
 TFolderContents TFolderContents::Read(const QString& AModFolder) {
   TFolderContents Result;
-  // Name filters ignore letter case: "MOD.ZIP" is an archive to the game too.
-  QDirIterator It(AModFolder, {QStringLiteral("*.zip")}, QDir::Files | QDir::Hidden | QDir::System);
-  while (It.hasNext()) {
-    It.next();
+  for (const QString& Path : ZipFilesIn(AModFolder)) {
     ++Result.Archives;
-    Result.Bytes += It.fileInfo().size();
+    Result.Bytes += QFileInfo(Path).size();
   }
   return Result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tilvane {
 
@@ -14,5 +15,10 @@ struct TFolderContents {
   // takes a while. A missing folder holds nothing.
   static TFolderContents Read(const QString& AModFolder);
 };
+
+// The paths of the mod archives in AFolder: its *.zip files in any letter
+// case ("MOD.ZIP" is an archive to the game too), hidden ones included. What
+// the sync compares with the server and what the folder line counts.
+QStringList ZipFilesIn(const QString& AFolder);
 
 } // namespace tilvane

@@ -12,6 +12,7 @@
 #include "core/server/StatsFeed.h"
 #include "core/update/ArchiveFactsCache.h"
 #include "core/update/DownloadCheck.h"
+#include "core/update/FolderContents.h"
 #include "core/update/ModArchiveReader.h"
 #include "core/update/ModFolderLock.h"
 #include "core/update/UpdateProgress.h"
@@ -48,17 +49,6 @@ QString UnableToRetrieveMessage(const QString& AReason) {
   return QLatin1String("Unable to retrieve mod list from Farming Simulator dedicated server.\r\n"
                        "Error: ") +
          AReason;
-}
-
-// Archives directly in the folder; the letter case of ".zip" does not matter,
-// as on the game's own file system.
-QStringList ZipFilesIn(const QString& AFolder) {
-  QDir Dir(AFolder);
-  Dir.setNameFilters({QStringLiteral("*.zip")});
-  QStringList Result;
-  for (const QString& Name : Dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort))
-    Result.append(JoinPath(AFolder, Name));
-  return Result;
 }
 
 } // namespace
