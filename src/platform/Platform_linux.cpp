@@ -99,7 +99,8 @@ public:
 
   ProtonGame FindProtonGame(std::uint32_t ASteamAppId,
                             const std::string& ASteamGameRelative) override {
-    return proton::FindProtonGame(HomeFolder(), ASteamAppId, ASteamGameRelative);
+    return proton::FindProtonGame(HomeFolder(), ASteamAppId, ASteamGameRelative,
+                                  EnvOr("STEAM_COMPAT_DATA_PATH", {}));
   }
 
   std::vector<std::string> RunningProcessNames() override {

@@ -29,7 +29,14 @@ std::string PrefixDocumentsFolder(const std::string& APrefix);
 // The first library of the first Steam install that holds the game's folder
 // and its prefix (steamapps/compatdata/<appid>/pfx) decides. Empty when no
 // library has both.
+//
+// When Steam started this program for the game (a launch option), it named
+// the game's own compatibility folder in STEAM_COMPAT_DATA_PATH: given as
+// ASteamCompatData, that folder's pfx wins over the search when the folder
+// belongs to this App ID (its last part is the App ID) and holds one, since
+// it is the prefix the game is about to run in.
 ProtonGame FindProtonGame(const std::string& AHome, std::uint32_t ASteamAppId,
-                          const std::string& ASteamGameRelative);
+                          const std::string& ASteamGameRelative,
+                          const std::string& ASteamCompatData = {});
 
 } // namespace tilvane::platform::proton

@@ -73,7 +73,19 @@ std::string PrefixDocumentsFolder(const std::string& APrefix) {
 }
 
 ProtonGame FindProtonGame(const std::string& AHome, std::uint32_t ASteamAppId,
-                          const std::string& ASteamGameRelative) {
+                          const std::string& ASteamGameRelative,
+                          const std::string& ASteamCompatData) {
+  if (!ASteamCompatData.empty()) {
+    std::string Folder = ASteamCompatData;
+    while (Folder.size() > 1 && Folder.back() == '/')
+      Folder.pop_back();
+    const std::string AppId = std::to_string(ASteamAppId);
+    const bool ForThisGame = Folder.size() > AppId.size() &&
+                             Folder.compare(Folder.size() - AppId.size(), AppId.size(), AppId) == 0 &&
+                             Folder[Folder.size() - AppId.size() - 1] == '/';
+    if (ForThisGame && IsDirectory(Folder + "/pfx"))
+      return ProtonGame{Folder + "/pfx", PrefixDocumentsFolder(Folder + "/pfx")};
+  }
   const std::string Compatdata = "/steamapps/compatdata/" + std::to_string(ASteamAppId) + "/pfx";
   for (const std::string& Root : SteamRoots(AHome)) {
     for (const std::string& Library : SteamLibraries(Root)) {

@@ -136,6 +136,37 @@ TEST_F(ProtonLocatorTest, NoProtonGameWithoutGameFolderPrefixOrSteam) {
   EXPECT_FALSE(proton::FindProtonGame(Root + "/nobody", FS19, Game("19")).RunsUnderProton());
 }
 
+// Steam names the prefix of the game it starts: a second FS22 prefix (a
+// copy of the game in another library) wins over the search's first, but
+// only for the App ID it belongs to and only when it holds a pfx.
+TEST_F(ProtonLocatorTest, PrefixSteamNamesForTheGameWinsOverTheSearch) {
+  const std::string other = Root + "/other/SteamLibrary/steamapps/compatdata/1248130";
+  fs::create_directories(other + "/pfx/drive_c/users/steamuser/Documents/My Games");
+  const struct {
+    const char* Case;
+    std::uint32_t AppId;
+    std::string CompatData;
+    std::string Prefix;
+  } cases[] = {
+      {"named", FS22, other, other + "/pfx"},
+      {"trailing slash", FS22, other + "/", other + "/pfx"},
+      {"another game's", FS25, other, Prefix(WineLibrary, FS25)},
+      {"unset", FS22, "", Prefix(Card, FS22)},
+      {"no pfx", FS22, Root + "/empty/1248130", Prefix(Card, FS22)},
+      {"App ID only as a suffix", FS22, Root + "/x11248130", Prefix(Card, FS22)},
+  };
+  fs::create_directories(Root + "/empty/1248130");
+  fs::create_directories(Root + "/x11248130/pfx");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Case);
+    const ProtonGame game =
+        proton::FindProtonGame(Home, c.AppId, Game(c.AppId == FS22 ? "22" : "25"), c.CompatData);
+    EXPECT_EQ(game.Prefix, c.Prefix);
+  }
+  EXPECT_EQ(proton::FindProtonGame(Home, FS22, Game("22"), other).DocumentsFolder,
+            other + "/pfx/drive_c/users/steamuser/Documents");
+}
+
 TEST_F(ProtonLocatorTest, DocumentsFolderOfCurrentAndOlderPrefixes) {
   const struct {
     const char* Name;
