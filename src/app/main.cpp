@@ -1,5 +1,5 @@
-#include "app/Program.h"
+#include "app/CommandMode.h"
 
 int main(int argc, char** argv) {
-  return tilvane::RunTilvane(argc, argv);
+  return tilvane::RunProgram(argc, argv);
 }

@@ -23,6 +23,8 @@ class IPlatform;
 }
 class IPromptService;
 class IServerPageViewer;
+class IUpdateProgress;
+class TUpdateModsTask;
 class IWaitService;
 
 // Receives an error that escaped a start-up step (the crash report, in the
@@ -123,6 +125,12 @@ public:
   TModFolderList& ModFolderList() { return FModFolderList; }
   TIniFile& GetIniFileForFS(TFSVersion AFSVersion);
   void LoadModFolders(TFSVersion AFSVersion);
+  // The generation's stored list, read without touching the loaded one and
+  // without creating the per-game file: empty when it does not exist.
+  TModFolderList ReadModFolders(TFSVersion AFSVersion) const;
+  // Whether the generation has its per-game file (the program was opened
+  // on its tab, or a folder was added to it).
+  bool HasModFolderFile(TFSVersion AFSVersion) const;
   void SaveModFolders(TFSVersion AFSVersion);
   void MoveToFirst(TFSVersion AFSVersion, TModFolder* AModFolder);
   void MoveUp(TFSVersion AFSVersion, TModFolder* AModFolder);
@@ -197,6 +205,14 @@ public:
   // ---- Dedicated server (MainDMServer.cpp) -------------------------------
   static QString CreateServerURL(const QString& AServerURL, const QString& AWebUsername,
                                  const QString& AWebPassword);
+  // The update task for AModFolder as every caller runs it: the folder's
+  // lock and what is known of its archives in the program's own data folder,
+  // the connection settings of the update window. AProgress and APrompts
+  // are called on the task's thread and must outlive it.
+  std::unique_ptr<TUpdateModsTask> CreateUpdateModsTask(const TModFolder& AModFolder,
+                                                        TFSVersion AFSVersion,
+                                                        IUpdateProgress& AProgress,
+                                                        IPromptService& APrompts);
   bool ValidateServerURL(TFSVersion AFSVersion, const QString& AServerURL,
                          const QString& AWebUsername, const QString& AWebPassword);
   // The page through the wait service; empty when the fetch failed (the

@@ -60,6 +60,17 @@ void TdmMain::LoadModFolders(TFSVersion AFSVersion) {
   FModFolderList = TModFolderIniFormat::Read(Doc);
 }
 
+TModFolderList TdmMain::ReadModFolders(TFSVersion AFSVersion) const {
+  if (!HasModFolderFile(AFSVersion))
+    return {};
+  return TModFolderIniFormat::Read(
+      ReadIniDocument(JoinPath(GetIniFilePath(), FSIniFileName(AFSVersion))));
+}
+
+bool TdmMain::HasModFolderFile(TFSVersion AFSVersion) const {
+  return QFileInfo::exists(JoinPath(GetIniFilePath(), FSIniFileName(AFSVersion)));
+}
+
 void TdmMain::SaveModFolders(TFSVersion AFSVersion) {
   TIniFile& Ini = GetIniFileForFS(AFSVersion);
   // One replacement of the file for the whole list: a failed write leaves the

@@ -1,11 +1,14 @@
 #include "datamodule/MainDM.h"
 
 #include "core/common/AppError.h"
+#include "core/common/Paths.h"
 #include "core/common/PromptService.h"
 #include "core/common/WaitService.h"
 #include "core/http/HttpRoutines.h"
 #include "core/server/ServerPageViewer.h"
 #include "core/server/ServerURL.h"
+#include "core/update/UpdateModsTask.h"
+#include "platform/Platform.h"
 
 namespace tilvane {
 
@@ -15,6 +18,25 @@ QString CheckingServerText() {
 
 QString FetchingModPageText() {
   return QStringLiteral("Fetching the server's mod page\u2026");
+}
+
+std::unique_ptr<TUpdateModsTask> TdmMain::CreateUpdateModsTask(const TModFolder& AModFolder,
+                                                               TFSVersion AFSVersion,
+                                                               IUpdateProgress& AProgress,
+                                                               IPromptService& APrompts) {
+  auto Task = std::make_unique<TUpdateModsTask>(AModFolder, AFSVersion, &TdmMain::CreateServerURL,
+                                                AProgress, APrompts,
+                                                FromPlatform(FPlatform.TempFolder()));
+  // The folder's lock and what is known of its archives belong to the
+  // player, not to the shared temporary folder.
+  Task->SetStateFolder(
+      JoinPath(FromPlatform(FPlatform.LocalAppDataFolder()), QStringLiteral("Tilvane")));
+  THttpClient& Client = Task->Client();
+  Client.SetSecureProtocols(THttpSecureProtocol::Tls10 | THttpSecureProtocol::Tls11 |
+                            THttpSecureProtocol::Tls12);
+  Client.SetConnectionTimeout(300000);
+  Client.SetResponseTimeout(300000);
+  return Task;
 }
 
 QString TdmMain::CreateServerURL(const QString& AServerURL, const QString& AWebUsername,

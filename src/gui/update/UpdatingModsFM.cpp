@@ -22,18 +22,7 @@ TfmUpdatingMods::TfmUpdatingMods(QWidget* AOwner, const TModFolder& AModFolder,
   FUi->setupUi(this);
   setWindowTitle(QLatin1String("Update mods for ") + AModFolder.Name);
 
-  FTask = std::make_unique<TUpdateModsTask>(AModFolder, AFSVersion, &TdmMain::CreateServerURL,
-                                            FProgress, FWorkerPrompts,
-                                            FromPlatform(ADataModule.Platform().TempFolder()));
-  // The folder's lock and what is known of its archives belong to the
-  // player, not to the shared temporary folder.
-  FTask->SetStateFolder(JoinPath(FromPlatform(ADataModule.Platform().LocalAppDataFolder()),
-                                 QStringLiteral("Tilvane")));
-  THttpClient& Client = FTask->Client();
-  Client.SetSecureProtocols(THttpSecureProtocol::Tls10 | THttpSecureProtocol::Tls11 |
-                            THttpSecureProtocol::Tls12);
-  Client.SetConnectionTimeout(300000);
-  Client.SetResponseTimeout(300000);
+  FTask = ADataModule.CreateUpdateModsTask(AModFolder, AFSVersion, FProgress, FWorkerPrompts);
 
   tmrFinished = new QTimer(this);
   tmrFinished->setObjectName(QStringLiteral("tmrFinished"));
