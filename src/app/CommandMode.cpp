@@ -34,8 +34,7 @@ void Print(std::FILE* AStream, const QString& ALine) {
 class TCommandRun {
 public:
   TCommandRun(const TCommandLine& ALine, bool AUseWindow)
-      : FLine(ALine), FUseWindow(AUseWindow),
-        FConsole(stderr, platform::StandardErrorIsTerminal()),
+      : FLine(ALine), FUseWindow(AUseWindow), FConsole(stderr, platform::StandardErrorIsTerminal()),
         FConsolePrompts(stderr, platform::StandardInputIsTerminal() && !AUseWindow
                                     ? TConsolePromptService::TLineReader(
                                           &TConsolePromptService::ReadStandardInput)
@@ -97,8 +96,8 @@ TCommandOutcome TCommandRun::Run() {
   }
   if (FLine.Kind == TKind::Sync) {
     if (!TCommandLineLogic::FollowsServer(*Target)) {
-      Print(stderr, QStringLiteral("\"%1\" follows no server: nothing to sync.")
-                        .arg(Target->Folder.Name));
+      Print(stderr,
+            QStringLiteral("\"%1\" follows no server: nothing to sync.").arg(Target->Folder.Name));
       return {};
     }
     if (const QString Refusal = FLogic.SyncRefusal(*Target); !Refusal.isEmpty())
@@ -202,8 +201,9 @@ int RunProgram(int AArgc, char** AArgv) {
   // Whatever this process wrote must be out before another program takes it.
   std::fflush(nullptr);
   const std::string Why = platform::ReplaceProcess(Outcome.Command);
-  Print(stderr, QStringLiteral("Cannot start %1: %2")
-                    .arg(QString::fromStdString(Outcome.Command.front()), QString::fromStdString(Why)));
+  Print(stderr,
+        QStringLiteral("Cannot start %1: %2")
+            .arg(QString::fromStdString(Outcome.Command.front()), QString::fromStdString(Why)));
   return 1;
 }
 

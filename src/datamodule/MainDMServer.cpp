@@ -24,9 +24,9 @@ std::unique_ptr<TUpdateModsTask> TdmMain::CreateUpdateModsTask(const TModFolder&
                                                                TFSVersion AFSVersion,
                                                                IUpdateProgress& AProgress,
                                                                IPromptService& APrompts) {
-  auto Task = std::make_unique<TUpdateModsTask>(AModFolder, AFSVersion, &TdmMain::CreateServerURL,
-                                                AProgress, APrompts,
-                                                FromPlatform(FPlatform.TempFolder()));
+  auto Task =
+      std::make_unique<TUpdateModsTask>(AModFolder, AFSVersion, &TdmMain::CreateServerURL,
+                                        AProgress, APrompts, FromPlatform(FPlatform.TempFolder()));
   // The folder's lock and what is known of its archives belong to the
   // player, not to the shared temporary folder.
   Task->SetStateFolder(

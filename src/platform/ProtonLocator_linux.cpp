@@ -80,9 +80,10 @@ ProtonGame FindProtonGame(const std::string& AHome, std::uint32_t ASteamAppId,
     while (Folder.size() > 1 && Folder.back() == '/')
       Folder.pop_back();
     const std::string AppId = std::to_string(ASteamAppId);
-    const bool ForThisGame = Folder.size() > AppId.size() &&
-                             Folder.compare(Folder.size() - AppId.size(), AppId.size(), AppId) == 0 &&
-                             Folder[Folder.size() - AppId.size() - 1] == '/';
+    const bool ForThisGame =
+        Folder.size() > AppId.size() &&
+        Folder.compare(Folder.size() - AppId.size(), AppId.size(), AppId) == 0 &&
+        Folder[Folder.size() - AppId.size() - 1] == '/';
     if (ForThisGame && IsDirectory(Folder + "/pfx"))
       return ProtonGame{Folder + "/pfx", PrefixDocumentsFolder(Folder + "/pfx")};
   }

@@ -45,9 +45,10 @@ QString GenerationList(const QList<TFSVersion>& AGenerations) {
 
 TCommandLineLogic::TCommandLineLogic(TdmMain& ADataModule) : FDataModule(ADataModule) {}
 
-std::optional<TCommandLineLogic::TTarget>
-TCommandLineLogic::Find(const QString& ANameOrPath, std::optional<TFSVersion> AGame,
-                        const QString& ASteamAppId, QString& AError) {
+std::optional<TCommandLineLogic::TTarget> TCommandLineLogic::Find(const QString& ANameOrPath,
+                                                                  std::optional<TFSVersion> AGame,
+                                                                  const QString& ASteamAppId,
+                                                                  QString& AError) {
   QList<TFSVersion> Generations(AllFSVersions.begin(), AllFSVersions.end());
   if (AGame) {
     Generations = {*AGame};
@@ -62,7 +63,8 @@ TCommandLineLogic::Find(const QString& ANameOrPath, std::optional<TFSVersion> AG
   std::optional<TTarget> Found;
   QList<TFSVersion> Matching;
   for (const TFSVersion FSVersion : Generations) {
-    if (std::optional<TModFolder> Folder = Match(FDataModule.ReadModFolders(FSVersion), ANameOrPath)) {
+    if (std::optional<TModFolder> Folder =
+            Match(FDataModule.ReadModFolders(FSVersion), ANameOrPath)) {
       Matching << FSVersion;
       if (!Found)
         Found = TTarget{FSVersion, *Folder};

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 namespace tilvane {
 
@@ -142,14 +143,15 @@ TCommandLineReading ReadCommandLine(const QStringList& AArguments) {
     return Reading;
   }
   if (Parser.isSet(Help)) {
-    // Without an application object Qt cannot know the program's name.
-    Reading.Output = Parser.helpText().replace(QStringLiteral("<executable_name>"),
-                                               QStringLiteral("tilvane"));
+    // The program's own name, also where Qt does not know it (no application
+    // object yet) or knows a wrapper's.
+    Reading.Output = Parser.helpText().replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
+                                               QStringLiteral("Usage: tilvane"));
     return Reading;
   }
   if (Parser.isSet(Version)) {
-    Reading.Output = QCoreApplication::applicationName() + u' ' +
-                     QCoreApplication::applicationVersion() + u'\n';
+    Reading.Output =
+        QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n';
     return Reading;
   }
 

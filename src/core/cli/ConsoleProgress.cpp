@@ -39,7 +39,8 @@ void TConsoleProgress::UpdateFileStatus(int AFilePercent, double ASpeed) {
   if (ASpeed >= 0)
     Text += QStringLiteral("  %1 MB/s").arg(QLocale::c().toString(ASpeed / 1048576.0, 'f', 1));
   // Rewritten in place: the carriage return and the erase to the line's end.
-  std::fputs((QStringLiteral("\r") + Text + QStringLiteral("\x1b[K")).toUtf8().constData(), FStream);
+  std::fputs((QStringLiteral("\r") + Text + QStringLiteral("\x1b[K")).toUtf8().constData(),
+             FStream);
   std::fflush(FStream);
   FLineOpen = true;
 }
