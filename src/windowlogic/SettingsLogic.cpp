@@ -1,5 +1,7 @@
 #include "windowlogic/SettingsLogic.h"
 
+#include "windowlogic/CommandLineLogic.h"
+
 #include "datamodule/MainDM.h"
 
 #include <QFileInfo>
@@ -83,6 +85,17 @@ TFileDialogOptions TSettingsLogic::LocationDialog(TFSVersion AFSVersion, const Q
   Options.FileTypes = {{FSTabCaption(AFSVersion), ExeName}};
   if (!ACurrent.isEmpty())
     Options.InitialFolder = QFileInfo(ACurrent).path();
+  return Options;
+}
+
+std::vector<TSettingsLogic::TLaunchOption>
+TSettingsLogic::LaunchOptions(const QString& AProgram) const {
+  std::vector<TLaunchOption> Options;
+  for (const TFSVersion FSVersion : AllFSVersions) {
+    for (const auto& Folder : FDataModule.ReadModFolders(FSVersion))
+      Options.push_back({FSTabCaption(FSVersion) + QStringLiteral(": ") + Folder->Name,
+                         SteamLaunchOption(AProgram, Folder->Name)});
+  }
   return Options;
 }
 

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace tilvane {
 
@@ -64,6 +65,16 @@ public:
   // The open dialog of a generation's location button: only that
   // generation's executable can be picked, starting where the current one is.
   static TFileDialogOptions LocationDialog(TFSVersion AFSVersion, const QString& ACurrent);
+
+  // One line of the launch option list: "FS22: Server A" and the text to
+  // paste into that game's launch options in Steam.
+  struct TLaunchOption {
+    QString Caption;
+    QString Option;
+  };
+  // Every stored mod folder of every game, in button order, with the
+  // launch option that runs AProgram for it.
+  std::vector<TLaunchOption> LaunchOptions(const QString& AProgram) const;
 
 private:
   TdmMain& FDataModule;

@@ -5,6 +5,10 @@
 #include "gui/common/Themes.h"
 #include "ui_SettingsFM.h"
 
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QGuiApplication>
+
 #include <QKeyEvent>
 
 namespace tilvane {
@@ -30,6 +34,7 @@ void TfmSettings::ConnectHandlers() {
   On(FUi->btnFS22Location, &TfmSettings::btnFS22LocationClick);
   On(FUi->btnFS25Location, &TfmSettings::btnFS25LocationClick);
   On(FUi->btnModFolders, &TfmSettings::btnModFoldersClick);
+  On(FUi->btnCopyLaunchOption, &TfmSettings::btnCopyLaunchOptionClick);
   On(FUi->btnOk, &TfmSettings::btnOkClick);
   On(FUi->btnCancel, &TfmSettings::btnCancelClick);
   connect(FUi->cmbTheme, &QComboBox::currentIndexChanged, this,
@@ -45,6 +50,7 @@ void TfmSettings::FormCreate() {
   FUi->edtModFolders->setText(Values.ModFolders);
   FUi->edtInGameName->setText(Values.InGameName);
   FUi->chkEnableDevConsole->setChecked(Values.EnableDevConsole);
+  FillLaunchOptions();
 
   const QString Active = TThemes::ActiveName();
   FUi->cmbTheme->addItems(TThemes::Names());
@@ -142,6 +148,27 @@ void TfmSettings::btnOkClick() {
 void TfmSettings::btnCancelClick() {
   TThemes::Apply(FOldTheme);
   reject();
+}
+
+void TfmSettings::FillLaunchOptions() {
+  // A portable copy starts through its launcher script, which says where it
+  // is; an installed one is the program itself.
+  QString Program = qEnvironmentVariable("TILVANE_LAUNCHER");
+  if (Program.isEmpty())
+    Program = QCoreApplication::applicationFilePath();
+  for (const TSettingsLogic::TLaunchOption& Option : FLogic.LaunchOptions(Program))
+    FUi->cmbLaunchFolder->addItem(Option.Caption, Option.Option);
+  const auto Show = [this] {
+    FUi->edtLaunchOption->setText(FUi->cmbLaunchFolder->currentData().toString());
+    FUi->edtLaunchOption->setCursorPosition(0);
+  };
+  Show();
+  connect(FUi->cmbLaunchFolder, &QComboBox::currentIndexChanged, this, Show);
+  FUi->btnCopyLaunchOption->setEnabled(FUi->cmbLaunchFolder->count() > 0);
+}
+
+void TfmSettings::btnCopyLaunchOptionClick() {
+  QGuiApplication::clipboard()->setText(FUi->edtLaunchOption->text());
 }
 
 } // namespace tilvane

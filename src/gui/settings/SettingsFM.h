@@ -38,6 +38,7 @@ public:
   void btnFS25LocationClick();
   void btnModFoldersClick();
   void cmbThemeChange();
+  void btnCopyLaunchOptionClick();
   void btnOkClick();
   void btnCancelClick();
 
@@ -52,6 +53,7 @@ private:
   void LocationClick(TFSVersion AFSVersion);
   QLineEdit* LocationBox(TFSVersion AFSVersion) const;
   TSettingsLogic::TValues Values() const;
+  void FillLaunchOptions();
 
   std::unique_ptr<Ui::TfmSettings> FUi;
   TdmMain& FDataModule;

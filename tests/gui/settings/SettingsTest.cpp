@@ -5,6 +5,8 @@
 #include "gui/settings/SettingsFM.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -417,6 +419,51 @@ TEST_F(SettingsTest, TheModFoldersButtonPicksAFolderStartingAtTheCurrentRoot) {
     EXPECT_EQ(Shown.What, ScriptedPromptService::Shown::Type::PickFolder);
     EXPECT_EQ(Shown.DialogOptions.InitialFolder, S.Env.PathOf(QStringLiteral("mods")));
   }
+}
+
+} // namespace
+} // namespace tilvane::test
+
+namespace tilvane::test {
+namespace {
+
+// The text to paste into Steam names the program where the player's copy
+// really is (a portable copy's launcher), and each folder of each game.
+TEST_F(SettingsTest, OffersTheSteamLaunchOptionOfEveryFolder) {
+  qputenv("TILVANE_LAUNCHER", "/home/deck/Apps/Tilvane 1.0/tilvane");
+  TGameSandbox Sandbox;
+  for (const auto& [FSVersion, Names] :
+       {std::pair{FS22, QStringList{QStringLiteral("Singleplayer")}},
+        std::pair{FS25, QStringList{QStringLiteral("Server A"), QStringLiteral("Bob's farm")}}}) {
+    Sandbox.DataModule.LoadModFolders(FSVersion);
+    Sandbox.DataModule.ModFolderList().clear();
+    for (const QString& Name : Names) {
+      auto Folder = std::make_unique<TModFolder>();
+      Folder->Name = Name;
+      Sandbox.DataModule.ModFolderList().push_back(std::move(Folder));
+    }
+    Sandbox.DataModule.SaveModFolders(FSVersion);
+  }
+  const std::unique_ptr<TfmSettings> Dialog = Open(Sandbox);
+  qunsetenv("TILVANE_LAUNCHER");
+  auto& Folders = Child<QComboBox>(*Dialog, "cmbLaunchFolder");
+  QStringList Captions;
+  for (int I = 0; I < Folders.count(); ++I)
+    Captions << Folders.itemText(I);
+  // FS19's list is the one a first start gives.
+  EXPECT_EQ(Captions, (QStringList{QStringLiteral("FS19: Default Mod Folder"),
+                                   QStringLiteral("FS22: Singleplayer"),
+                                   QStringLiteral("FS25: Server A"),
+                                   QStringLiteral("FS25: Bob's farm")}));
+  Folders.setCurrentIndex(1);
+  EXPECT_EQ(Text(*Dialog, "edtLaunchOption"),
+            QStringLiteral("'/home/deck/Apps/Tilvane 1.0/tilvane' --launch Singleplayer -- "
+                           "%command%"));
+  Folders.setCurrentIndex(3);
+  Click(*Dialog, "btnCopyLaunchOption");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(),
+            QStringLiteral("'/home/deck/Apps/Tilvane 1.0/tilvane' --launch 'Bob'\\''s farm' -- "
+                           "%command%"));
 }
 
 } // namespace
