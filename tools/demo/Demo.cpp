@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
         std::make_unique<TDemoServer>(Root.filePath(QStringLiteral("server")), Arguments.Server);
     Sandbox.Apply();
     WriteDemoFolders(Sandbox, *Server);
+    Sandbox.WriteProgramLauncher(Arguments.Program);
   } catch (const std::exception& AError) {
     std::fprintf(stderr, "The demo could not be set up: %s\n", AError.what());
     return 1;
@@ -86,6 +87,12 @@ int main(int argc, char** argv) {
         QStringLiteral(" (admin: ") + Server->AdminPageURL(FSVersion) +
         QStringLiteral(", web login ") + TDemoServer::User + u'/' + TDemoServer::Password +
         QStringLiteral(", stats feed ") + Server->StatsFeedURL(FSVersion) + u')');
+  const QString Launcher = Sandbox.ProgramLauncher();
+  Say(QStringLiteral(
+          "The command line, in another terminal, as Steam's launch option runs it:\n  ") +
+      Launcher + QStringLiteral(" --list\n  ") + Launcher +
+      QStringLiteral(" --sync 'Demo server FS22'\n  ") + Launcher +
+      QStringLiteral(" --launch 'Demo server FS25' -- ") + Sandbox.GameCommand(TFSVersion::fsv25));
   Say(QStringLiteral(
       "Click \"Demo server FS25\" in Tilvane to sync its mods and start the "
       "stand-in game.\nPress Enter here to publish a change on the server (a new version "

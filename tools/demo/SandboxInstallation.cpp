@@ -193,6 +193,29 @@ void TSandboxInstallation::Apply() const {
   qputenv("TMPDIR", Root + "/tmp");
 }
 
+QString TSandboxInstallation::ProgramLauncher() const {
+  return FRoot + QStringLiteral("/tilvane");
+}
+
+QString TSandboxInstallation::GameCommand(TFSVersion FSVersion) const {
+  return QStringLiteral("xdg-open ") + QString::fromUtf8(ShellWord(Executable(FSVersion)));
+}
+
+void TSandboxInstallation::WriteProgramLauncher(const QString& AProgram) const {
+  const QByteArray Root = ShellWord(FRoot);
+  const QByteArray HomePath = ShellWord(Home());
+  QByteArray Script = "#!/bin/sh\n"
+                      "# Tilvane in the demo's sandbox: its home, its games, its opener.\n";
+  Script += "export HOME=" + HomePath + "\n";
+  Script += "export XDG_CONFIG_HOME=" + HomePath + "/.config\n";
+  Script += "export XDG_DATA_HOME=" + HomePath + "/.local/share\n";
+  Script += "export XDG_CACHE_HOME=" + HomePath + "/.cache\n";
+  Script += "export TMPDIR=" + Root + "/tmp\n";
+  Script += "export PATH=" + ShellWord(BinFolder()) + ":\"$PATH\"\n";
+  Script += "exec " + ShellWord(AProgram) + " \"$@\"\n";
+  WriteFile(ProgramLauncher(), Script, true);
+}
+
 void TSandboxInstallation::StopGames() const {
   for (const TFSVersion FSVersion : Games()) {
     QFile PidFile(GamePidFile(FSVersion));

@@ -48,6 +48,13 @@ public:
   QString BinFolder() const;
   // The stand-in game's process id while it runs (written by xdg-open).
   QString GamePidFile(TFSVersion FSVersion) const;
+  // A script at the sandbox's root that runs AProgram with the sandbox's
+  // environment and its own arguments: the program's command line, tried in
+  // a terminal as Steam would run it.
+  void WriteProgramLauncher(const QString& AProgram) const;
+  QString ProgramLauncher() const;
+  // What Steam would put in for %command%: the stand-in game of FSVersion.
+  QString GameCommand(TFSVersion FSVersion) const;
   // Ends the stand-in games that still run.
   void StopGames() const;
 

@@ -55,6 +55,9 @@ void TConsoleProgress::UpdateRemoved(int AMovedToTrash, int ADeleted, int AKept)
 
 void TConsoleProgress::Say(const QString& ALine) {
   const std::lock_guard Lock(FMutex);
+  // The sync's last status is often its outcome too.
+  if (ALine.isEmpty() || ALine == FLastStatus)
+    return;
   WriteLine(ALine);
 }
 

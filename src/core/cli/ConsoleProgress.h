@@ -24,7 +24,8 @@ public:
   void UpdateFileStatus(int AFilePercent, double ASpeed) override;
   void UpdateRemoved(int AMovedToTrash, int ADeleted, int AKept) override;
 
-  // A line of the program's own, after any line rewritten in place.
+  // A line of the program's own, after any line rewritten in place; not
+  // when it repeats the last status.
   void Say(const QString& ALine);
 
 private:

@@ -5,11 +5,11 @@
 #include "gui/settings/SettingsFM.h"
 
 #include <QApplication>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -451,10 +451,10 @@ TEST_F(SettingsTest, OffersTheSteamLaunchOptionOfEveryFolder) {
   for (int I = 0; I < Folders.count(); ++I)
     Captions << Folders.itemText(I);
   // FS19's list is the one a first start gives.
-  EXPECT_EQ(Captions, (QStringList{QStringLiteral("FS19: Default Mod Folder"),
-                                   QStringLiteral("FS22: Singleplayer"),
-                                   QStringLiteral("FS25: Server A"),
-                                   QStringLiteral("FS25: Bob's farm")}));
+  EXPECT_EQ(
+      Captions,
+      (QStringList{QStringLiteral("FS19: Default Mod Folder"), QStringLiteral("FS22: Singleplayer"),
+                   QStringLiteral("FS25: Server A"), QStringLiteral("FS25: Bob's farm")}));
   Folders.setCurrentIndex(1);
   EXPECT_EQ(Text(*Dialog, "edtLaunchOption"),
             QStringLiteral("'/home/deck/Apps/Tilvane 1.0/tilvane' --launch Singleplayer -- "
