@@ -65,7 +65,8 @@ fi
 #   ld.so, and the program needs only glibc 2.36;
 # - the compiler's runtime: the host's is newer, and the graphics drivers
 #   loaded into the process need that newer one;
-# - the graphics drivers and their dispatch (GL, EGL, DRM, GBM, Vulkan) and
+# - the graphics drivers and their dispatch (GLVND's GL, EGL and OpenGL, DRM,
+#   GBM, Vulkan) and
 #   Wayland's client libraries, which those drivers are built against: an
 #   older copy in the bundle would be missing the symbols they use;
 # - X11 and libxcb's core with their own dependencies, xkbcommon (not its X11
