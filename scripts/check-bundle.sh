@@ -11,6 +11,8 @@
 # path to the mirror the host's apt uses. Prints how long each step took.
 #
 #   scripts/check-bundle.sh build/release/tilvane-0.1.0.0-linux-x86_64.tar.gz
+# Texts with $ meant literally (expected values, formats, inner shells).
+# shellcheck disable=SC2016
 set -euo pipefail
 
 archive=$(realpath "${1:?usage: check-bundle.sh <tilvane-*-linux-x86_64.tar.gz>}")
@@ -44,7 +46,7 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/tilvane-bundlecheck-XXXXXX")
 root=$tmp/root
 xvfb_pid=
 cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   if mountpoint -q "$root/proc"; then "${sudo_cmd[@]}" umount "$root/proc"; fi
   "${sudo_cmd[@]}" rm -rf "$tmp"
 }
@@ -75,7 +77,6 @@ printf '[%s]\n' "$@"
 EOF
 chmod +x "$fake/bin/tilvane"
 ln -s "$fake/tilvane" "$tmp/link"
-# shellcheck disable=SC2016  # $$ is the inner shell's
 got=$(bash -c 'echo "pid $$"; exec "$0" "$@"' "$tmp/link" \
   --launch 'FS25 Server' -- 'a "b"' '' '$HOME' '*')
 expected_args='[--launch]
@@ -217,7 +218,6 @@ xvfb_pid=$!
 sleep 1
 # The chroot reaches the server through its abstract socket. A shell notes
 # its process id and execs the launcher: the program must run in it.
-# shellcheck disable=SC2016  # $$ and $0 are the inner shell's
 in_root DISPLAY="$display" timeout 10 bash -c 'echo $$ >/tmp/launcher.pid; exec "$0"' \
   "$bundle/tilvane" >"$tmp/x11.log" 2>&1 &
 app_pid=$!

@@ -108,13 +108,16 @@ done
 # pages, Steam and the game). DT_RPATH rather than DT_RUNPATH: it also counts
 # for the dependencies' dependencies and comes before an LD_LIBRARY_PATH the
 # program inherits (Steam sets one for what it starts), so the bundle's Qt is
-# the one loaded.
+# the one loaded. $ORIGIN is the loader's, not the shell's.
+# shellcheck disable=SC2016
 patchelf --force-rpath --set-rpath '$ORIGIN/../lib' "$bundle/bin/tilvane"
 for lib in "$bundle"/lib/*; do
   chmod u+w "$lib"
+  # shellcheck disable=SC2016
   patchelf --force-rpath --set-rpath '$ORIGIN' "$lib"
 done
 for p in "${plugins[@]}"; do
+  # shellcheck disable=SC2016
   patchelf --force-rpath --set-rpath '$ORIGIN/../../lib' "$bundle/plugins/$p"
 done
 
