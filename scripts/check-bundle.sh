@@ -120,6 +120,13 @@ glibc=$(find "$tmp/$name" -type f \( -name '*.so*' -o -path '*/bin/tilvane' \) -
   xargs -0 objdump -T 2>/dev/null | grep -o 'GLIBC_[0-9.]*' | sort -u -V | tail -n1)
 echo "$glibc"
 rm -rf "${tmp:?}/$name"
+# Debian 12's own: a bundle built on a newer system would not start on
+# SteamOS or the other distributions of its age.
+if [ "$(printf '%s\n' "$glibc" GLIBC_2.36 | sort -V | tail -n1)" != GLIBC_2.36 ]; then
+  echo "the bundle needs $glibc, newer than Debian 12's GLIBC_2.36"
+  exit 1
+fi
+lap "glibc"
 
 echo "== debootstrap trixie (minbase) from $mirror"
 # Older debootstraps lack trixie's script; sid's fits it.
