@@ -1,5 +1,6 @@
 # The commands of the README. Each installs what is missing first.
-.PHONY: demo run test bench deps format check-format lint screenshots deb check-deb
+.PHONY: demo run test bench deps format check-format lint screenshots deb check-deb bundle \
+	check-bundle
 
 deps:
 	@bash scripts/install-deps.sh
@@ -52,6 +53,19 @@ deb: deps
 # there, headless and on Xvfb. Needs root and Debian's mirror.
 check-deb: deb
 	bash scripts/check-deb.sh $$(ls -t build/release/tilvane_*.deb | head -n1)
+
+# The portable bundle for the Steam Deck and distributions without .deb:
+# build/release/tilvane-<version>-linux-x86_64.tar.gz, the program with the Qt
+# and other libraries a desktop does not bring (scripts/make-bundle.sh).
+bundle: deps
+	cmake --preset release
+	cmake --build --preset release --target tilvane
+	bash scripts/make-bundle.sh build/release
+
+# Unpacks the bundle into a fresh Debian 13 root without Qt and starts it
+# there, headless and on Xvfb. Needs root and Debian's mirror.
+check-bundle: bundle
+	bash scripts/check-bundle.sh $$(ls -t build/release/tilvane-*-linux-x86_64.tar.gz | head -n1)
 
 # Formats every tracked source with the repository's .clang-format.
 format: deps

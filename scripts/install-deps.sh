@@ -21,6 +21,9 @@ packages=(
   # checks of the desktop entry and the AppStream metainfo; the .deb's
   # library dependencies; a clean Debian root for the package check
   appstream desktop-file-utils dpkg-dev debootstrap
+  # the portable bundle: run paths into its folder, and the Wayland platform
+  # it carries besides X11
+  patchelf qt6-wayland
   # a real X server without a screen, for the start-up benchmark
   xvfb xauth
   # clang and its libFuzzer runtime, for scripts/fuzz-server-page.sh
