@@ -65,7 +65,8 @@ bundle: deps
 # Unpacks the bundle into a fresh Debian 13 root without Qt and starts it
 # there, headless and on Xvfb. Needs root and Debian's mirror.
 check-bundle: bundle
-	bash scripts/check-bundle.sh $$(ls -t build/release/tilvane-*-linux-x86_64.tar.gz | head -n1)
+	cmake --build --preset release --target tilvane_demo_server
+	DEMO_SERVER=build/release/tools/demo/tilvane_demo_server bash scripts/check-bundle.sh $$(ls -t build/release/tilvane-*-linux-x86_64.tar.gz | head -n1)
 
 # Formats every tracked source with the repository's .clang-format.
 format: deps

@@ -45,7 +45,9 @@ desktop_packages=(
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/tilvane-bundlecheck-XXXXXX")
 root=$tmp/root
 xvfb_pid=
+server_pid=
 cleanup() {
+  if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   if mountpoint -q "$root/proc"; then "${sudo_cmd[@]}" umount "$root/proc"; fi
   "${sudo_cmd[@]}" rm -rf "$tmp"
@@ -252,12 +254,49 @@ if [ "$program_exe" != "$root$bundle/bin/tilvane" ]; then
 fi
 lap "window check"
 
-# The demo sync through the bundled program: goes here once the program's
-# command line has `--sync NAME` (exit 0 when the folder is in line with its
-# server). It will start a demo server on 127.0.0.1, point a mod folder of
-# the root's home at it and run "$bundle/tilvane" --sync in the root.
+# The demo's sync through the bundled program, as a Steam launch option or a
+# script runs it: the demo server on 127.0.0.1 (the root shares the host's
+# network), a mod folder of the root's player that follows its FS22 list,
+# and `tilvane --sync` in the root, which must bring every listed archive in.
 check_sync() {
-  :
+  local server=${DEMO_SERVER:-}
+  if [ -z "$server" ] || [ ! -x "$server" ]; then
+    echo "no demo server (DEMO_SERVER=<tilvane_demo_server>): the sync is not checked"
+    return 1
+  fi
+  "$server" --large-mb 1 --rate-mb 0 >"$tmp/server.out" 2>&1 &
+  server_pid=$!
+  local url=
+  for _ in $(seq 1 100); do
+    url=$(awk '$1 == "FS22" {print $2}' "$tmp/server.out")
+    [ -n "$url" ] && break
+    sleep 0.1
+  done
+  if [ -z "$url" ]; then
+    cat "$tmp/server.out"
+    echo "the demo server did not start"
+    return 1
+  fi
+  local settings="$root/home/player/Documents/My Games/Tilvane"
+  local folder=/home/player/Mods/Demo server
+  "${sudo_cmd[@]}" mkdir -p "$settings" "$root$folder"
+  printf '%s\n' '[Common]' 'NumberOfModFolders=1' '' '[ModFolder1]' 'Name=Demo server FS22' \
+    "Folder=$folder" "DedicatedServerURL=$url" 'AutoUpdateFromDedicatedServer=1' \
+    'RemoveModsNotOnServer=1' | "${sudo_cmd[@]}" tee "$settings/FS22.ini" >/dev/null
+  local status=0
+  in_root "$bundle/tilvane" --sync 'Demo server FS22' --no-window >"$tmp/sync.log" 2>&1 ||
+    status=$?
+  kill "$server_pid" 2>/dev/null || true
+  wait "$server_pid" 2>/dev/null || true
+  cat "$tmp/sync.log"
+  local archives
+  archives=$(find "$root$folder" -name '*.zip' | wc -l)
+  echo "exit $status, $archives archives in the folder"
+  if [ "$status" -ne 0 ] || [ "$archives" -eq 0 ] ||
+    ! grep -qxF "The folder is in line with the server." "$tmp/sync.log"; then
+    echo "the bundled program did not bring the folder in line with the demo server"
+    return 1
+  fi
 }
 check_sync
 lap "sync check"

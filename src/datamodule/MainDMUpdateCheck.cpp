@@ -2,6 +2,8 @@
 // hand-over to the installer.
 #include "datamodule/MainDM.h"
 
+#include <QFile>
+
 #include "core/common/AppError.h"
 #include "core/common/CommonUtilities.h"
 #include "core/common/Paths.h"
@@ -103,6 +105,13 @@ bool TdmMain::IsUpdateAvailable(QString& ALatestVersion, const std::atomic_bool*
   return IsNewerRelease(FProgramVersion, ALatestVersion);
 }
 
+namespace {
+bool StartsLikeAProgram(const QString& AFileName) {
+  QFile File(AFileName);
+  return File.open(QIODevice::ReadOnly) && File.read(2) == QByteArrayLiteral("MZ");
+}
+} // namespace
+
 bool TdmMain::DownloadAndStartInstaller() {
   const QString FileName = JoinPath(FromPlatform(FPlatform.TempFolder()), InstallerFileName);
   const QString URL = SiteURL(FUpdateSite, InstallerPath);
@@ -122,6 +131,14 @@ bool TdmMain::DownloadAndStartInstaller() {
   }
   if (!Downloaded)
     return false;
+  // A 200 answer can be a portal's or a host's web page; only a Windows
+  // program (its "MZ" header) is started.
+  if (!StartsLikeAProgram(FileName)) {
+    QFile::remove(FileName);
+    FPrompts.ShowMessage(QStringLiteral("The update site did not send an installer: ") + URL,
+                         TMessageKind::Error);
+    return false;
+  }
   if (!FPlatform.ShellOpen(ToPlatform(FileName))) {
     FPrompts.ShowMessage(
         QStringLiteral("The update was downloaded to %1 but could not be started.").arg(FileName),

@@ -21,7 +21,7 @@ protected:
                       [this](const httplib::Request&, httplib::Response& Res) {
                         ++InstallerRequests;
                         Res.status = InstallerStatus;
-                        Res.set_content("installer", "application/octet-stream");
+                        Res.set_content(InstallerBody, InstallerType);
                       });
     Site.Start();
   }
@@ -39,6 +39,8 @@ protected:
 
   std::atomic<int> InstallerRequests{0};
   int InstallerStatus = 200;
+  std::string InstallerBody = "MZ installer";
+  std::string InstallerType = "application/octet-stream";
   kit::LocalHttpServer Site;
 };
 
@@ -57,7 +59,7 @@ TEST_F(UpdateCheckTest, YesDownloadsStartsTheInstallerAndCloses) {
   ASSERT_TRUE(WaitFor([&] { return !Window.isVisible(); }));
   EXPECT_EQ(Env.Prompts().Questions(), QStringList(UpdateQuestion));
   const QString Installer = Env.PathOf(QStringLiteral("Temp/TilvaneSetup.exe"));
-  EXPECT_EQ(ReadFile(Installer), QByteArray("installer"));
+  EXPECT_EQ(ReadFile(Installer), QByteArray("MZ installer"));
   EXPECT_EQ(Env.Platform().OpenedTargets(), std::vector<std::string>{Installer.toStdString()});
   EXPECT_FALSE(Window.isVisible());
   EXPECT_TRUE(Reported.empty());
@@ -85,6 +87,22 @@ TEST_F(UpdateCheckTest, AFailedDownloadStartsNothingAndTheProgramStays) {
       QStringList(QStringLiteral("Unable to download: ") +
                   Site.Url("/Tilvane/download/TilvaneSetup.exe") +
                   QStringLiteral("\r\nError: The server answered with status 404 Not Found")));
+  EXPECT_TRUE(TempFiles().isEmpty());
+  EXPECT_TRUE(Env.Platform().OpenedTargets().empty());
+  EXPECT_TRUE(Window.isVisible());
+}
+
+// A hotel's or a host's page answers 200 in the installer's place: it is
+// neither started nor left behind.
+TEST_F(UpdateCheckTest, AWebPageInTheInstallersPlaceIsNotStarted) {
+  InstallerBody = "<!DOCTYPE html><html><body>Sign in to the network</body></html>";
+  InstallerType = "text/html";
+  Env.Prompts().AnswerYes();
+  TfmMain& Window = OpenWithSite();
+  ASSERT_TRUE(WaitFor([&] { return !Env.Prompts().Messages().isEmpty(); }));
+  EXPECT_EQ(Env.Prompts().Messages(),
+            QStringList(QStringLiteral("The update site did not send an installer: ") +
+                        Site.Url("/Tilvane/download/TilvaneSetup.exe")));
   EXPECT_TRUE(TempFiles().isEmpty());
   EXPECT_TRUE(Env.Platform().OpenedTargets().empty());
   EXPECT_TRUE(Window.isVisible());
