@@ -51,12 +51,12 @@ std::string ReplaceProcess(const std::vector<std::string>& ACommand) {
   std::vector<std::wstring> Wide;
   Wide.reserve(ACommand.size());
   for (const std::string& Argument : ACommand)
-    Wide.push_back(Widen(QuoteLaunchArgument(Argument)));
+    Wide.push_back(win::Widen(QuoteLaunchArgument(Argument)));
   std::vector<const wchar_t*> Arguments;
   for (const std::wstring& Argument : Wide)
     Arguments.push_back(Argument.c_str());
   Arguments.push_back(nullptr);
-  const intptr_t Code = _wspawnvp(_P_WAIT, Widen(ACommand[0]).c_str(), Arguments.data());
+  const intptr_t Code = _wspawnvp(_P_WAIT, win::Widen(ACommand[0]).c_str(), Arguments.data());
   if (Code == -1)
     return std::string(std::strerror(errno));
   std::fflush(nullptr);

@@ -16,7 +16,7 @@ namespace {
 
 std::wstring SplitSecond(const std::string& AQuoted) {
   int Count = 0;
-  const std::wstring Line = L"tilvane.exe " + Widen(AQuoted);
+  const std::wstring Line = L"tilvane.exe " + win::Widen(AQuoted);
   LPWSTR* Arguments = CommandLineToArgvW(Line.c_str(), &Count);
   std::wstring Second = Count == 2 ? Arguments[1] : L"(split into another count)";
   LocalFree(Arguments);
@@ -38,7 +38,7 @@ TEST(WindowsProcessLaunchTest, QuotedArgumentsComeBackWhole) {
   for (const auto& Case : Cases) {
     SCOPED_TRACE(Case.Argument);
     EXPECT_EQ(QuoteLaunchArgument(Case.Argument), Case.Quoted);
-    EXPECT_EQ(SplitSecond(QuoteLaunchArgument(Case.Argument)), Widen(Case.Argument));
+    EXPECT_EQ(SplitSecond(QuoteLaunchArgument(Case.Argument)), win::Widen(Case.Argument));
   }
 }
 
