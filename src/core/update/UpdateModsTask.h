@@ -243,7 +243,7 @@ private:
   QStringList FSharingFolders;
   // By folded file name: the matching archive in a sharing folder.
   QHash<QString, QString> FSharedCopies;
-  // The sharing folders' caches, read only: their own syncs keep them.
+  // The sharing folders' caches, saved with this folder's.
   std::map<QString, std::unique_ptr<TArchiveFactsCache>> FSharingFacts;
   int FLinked = 0;
 

@@ -90,6 +90,14 @@ TArchiveFactsCache& TUpdateModsTask::Facts() {
 }
 
 void TUpdateModsTask::SaveFacts() {
+  // The sharing folders' facts too: what was read of their archives spares
+  // the next sync of either folder the reading.
+  for (auto& [Folder, Cache] : FSharingFacts) {
+    try {
+      Cache->Save();
+    } catch (const std::exception&) {
+    }
+  }
   if (!FFacts)
     return;
   try {
