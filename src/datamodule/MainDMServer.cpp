@@ -31,6 +31,18 @@ std::unique_ptr<TUpdateModsTask> TdmMain::CreateUpdateModsTask(const TModFolder&
   // player, not to the shared temporary folder.
   Task->SetStateFolder(
       JoinPath(FromPlatform(FPlatform.LocalAppDataFolder()), QStringLiteral("Tilvane")));
+  // The generation's other folders may hold the archives this one needs: a
+  // hard link to theirs costs neither the download nor the space.
+  QStringList Sharing;
+  try {
+    for (const std::unique_ptr<TModFolder>& Other : ReadModFolders(AFSVersion)) {
+      if (Other && !Other->Folder.isEmpty() && Other->Folder != AModFolder.Folder)
+        Sharing.append(Other->Folder);
+    }
+  } catch (const std::exception&) {
+    // A list that cannot be read only means that everything is downloaded.
+  }
+  Task->SetSharingFolders(Sharing);
   THttpClient& Client = Task->Client();
   Client.SetSecureProtocols(THttpSecureProtocol::Tls10 | THttpSecureProtocol::Tls11 |
                             THttpSecureProtocol::Tls12);

@@ -260,14 +260,24 @@ void TUpdateModsTask::RunPhases() {
 
   if (FDeleteAllFilesFirst) {
     // Every archive afresh, each one replaced only when its download is
-    // complete; what the server does not list goes last.
-    if (!DownloadArchives(ArchiveRows(ModList)) || !RemoveArchivesNotOnServer(Files, ModList))
+    // complete; what the server does not list goes last. Nothing is linked:
+    // the player asked for fresh copies.
+    const TArrayOfServerMods All = ArchiveRows(ModList);
+    if (!CheckFreeSpace(All) || !DownloadArchives(All) ||
+        !RemoveArchivesNotOnServer(Files, ModList))
       return;
   } else {
+    // What is to be downloaded is known before anything is removed: a drive
+    // that cannot take it stops the sync with the folder as it was.
+    TArrayOfServerMods ToDownload;
+    if (!FindOutdatedArchives(ModList, ToDownload))
+      return;
+    FindSharedCopies(ToDownload);
+    if (!CheckFreeSpace(ToDownload))
+      return;
     if (FModFolder.RemoveModsNotOnServer && !RemoveArchivesNotOnServer(Files, ModList))
       return;
-    TArrayOfServerMods ToDownload;
-    if (!FindOutdatedArchives(ModList, ToDownload) || !DownloadArchives(ToDownload))
+    if (!DownloadArchives(ToDownload))
       return;
   }
 
@@ -376,7 +386,10 @@ bool TUpdateModsTask::RemoveArchivesNotOnServer(const QStringList& AFiles,
   if (IsCancelled())
     return false;
   SetStatus(QStringLiteral("Removing mod files not on the server..."));
-  return RemoveArchives(UnlistedArchives(AFiles, AModList));
+  const QStringList Unlisted = UnlistedArchives(AFiles, AModList);
+  if (!ConfirmMassRemoval(Unlisted, AFiles.size()))
+    return true;
+  return RemoveArchives(Unlisted);
 }
 
 QStringList TUpdateModsTask::UnlistedArchives(const QStringList& AFiles,

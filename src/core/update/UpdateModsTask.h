@@ -7,6 +7,7 @@
 #include "core/update/ModInfo.h"
 #include "core/update/SyncRecord.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +15,7 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -31,6 +33,10 @@ class TDownloadCheck;
 class TModArchiveReader;
 class THashingFileSink;
 struct TStatsFeed;
+
+// ABytes as the space messages show it: one decimal, in GB from 1 GB up,
+// else in MB (binary units, as the server's page gives sizes).
+QString FormatDiskSize(qint64 ABytes);
 
 // Brings one mod folder in line with the mod list of its dedicated server:
 // fetches the list, makes sure it is the mod list of a server of the folder's
@@ -98,6 +104,11 @@ public:
   // written, removed or locked, and nobody is asked anything.
   void SetPreviewOnly(bool AValue) { FPreviewOnly = AValue; }
   bool PreviewOnly() const { return FPreviewOnly; }
+  // The other mod folders of the folder's generation. An archive the sync
+  // needs that one of them holds on the same drive, matching what the server
+  // runs, is linked from there (one file under two names) instead of being
+  // downloaded; where no link can be made it is downloaded as ever.
+  void SetSharingFolders(const QStringList& AFolders) { FSharingFolders = AFolders; }
 
   // Runs the task on the application's thread pool.
   void Start();
@@ -130,6 +141,8 @@ public:
   int MovedToTrash() const { return FMovedToTrash; }
   int Deleted() const { return FDeleted; }
   int Kept() const { return FKept; }
+  // Archives linked from another folder instead of downloaded.
+  int Linked() const { return FLinked; }
   // What the task found, as it keeps it in the folder's sync record; none
   // when it ended before it could judge (another window's sync, a cancelled
   // check).
@@ -151,7 +164,9 @@ private:
   bool RemoveArchivesNotOnServer(const QStringList& AFiles, const TArrayOfServerMods& AModList);
   bool ReadStatsFeed(const TArrayOfServerMods& AModList);
   bool FindOutdatedArchives(const TArrayOfServerMods& AModList, TArrayOfServerMods& AToDownload);
-  bool IsCurrent(const TServerMod& AMod, const QFileInfo& AArchive);
+  // AFacts: the cache of AArchive's folder; this folder's when null.
+  bool IsCurrent(const TServerMod& AMod, const QFileInfo& AArchive,
+                 TArchiveFactsCache* AFacts = nullptr);
   bool DownloadArchives(const TArrayOfServerMods& AToDownload);
   void ReportOutcome();
   // The hash the feed gives for the archive AFileName; empty when none.
@@ -169,6 +184,19 @@ private:
   bool ReplaceArchive(QFile& APartial, const QString& ATarget, QString& AFailure);
   // Moves what the trash takes there; asks once about the rest.
   bool RemoveArchives(const QStringList& APaths);
+
+  // Disk space and shared archives (UpdateModsTaskSpace.cpp).
+  // False when the player keeps the many archives the server does not list.
+  bool ConfirmMassRemoval(const QStringList& AUnlisted, qsizetype AArchives);
+  // False, with the reason in FFinalMsg, when the drive cannot take the
+  // downloads; nothing has been changed then.
+  bool CheckFreeSpace(const TArrayOfServerMods& AToDownload);
+  // Finds, for the archives to download, a matching copy in a sharing folder.
+  void FindSharedCopies(const TArrayOfServerMods& AToDownload);
+  QString SharedCopyOf(const TServerMod& AMod);
+  // True when AMod's archive is now a link to its shared copy.
+  bool LinkSharedCopy(const TServerMod& AMod);
+  TArchiveFactsCache& FactsOf(const QString& AFolder);
 
   static qint64 TickCount();
   static const QString& CannotDeleteMessage();
@@ -211,6 +239,13 @@ private:
   TModInfo FDownloadInfo;
   // Archives kept although the feed gives another hash for them.
   QStringList FUnmatched;
+
+  QStringList FSharingFolders;
+  // By folded file name: the matching archive in a sharing folder.
+  QHash<QString, QString> FSharedCopies;
+  // The sharing folders' caches, saved with this folder's.
+  std::map<QString, std::unique_ptr<TArchiveFactsCache>> FSharingFacts;
+  int FLinked = 0;
 
   bool FDeleteAllFilesFirst = false;
   bool FPreviewOnly = false;

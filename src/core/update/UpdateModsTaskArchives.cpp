@@ -90,6 +90,14 @@ TArchiveFactsCache& TUpdateModsTask::Facts() {
 }
 
 void TUpdateModsTask::SaveFacts() {
+  // The sharing folders' facts too: what was read of their archives spares
+  // the next sync of either folder the reading.
+  for (auto& [Folder, Cache] : FSharingFacts) {
+    try {
+      Cache->Save();
+    } catch (const std::exception&) {
+    }
+  }
   if (!FFacts)
     return;
   try {
@@ -149,18 +157,20 @@ QString TUpdateModsTask::FeedHashFor(const QString& AFileName) const {
   return Hash ? *Hash : QString();
 }
 
-bool TUpdateModsTask::IsCurrent(const TServerMod& AMod, const QFileInfo& AArchive) {
+bool TUpdateModsTask::IsCurrent(const TServerMod& AMod, const QFileInfo& AArchive,
+                                TArchiveFactsCache* AFacts) {
+  TArchiveFactsCache& Cache = AFacts ? *AFacts : Facts();
   const QString FeedHash = FeedHashFor(AArchive.fileName());
   if (!FeedHash.isEmpty())
-    return Facts().Hash(AArchive) == FeedHash;
+    return Cache.Hash(AArchive) == FeedHash;
   // The feed names the mods the server runs, the page every archive it
   // holds: for the others, author and version decide.
-  std::optional<TModInfo> Info = Facts().Info(AArchive);
+  std::optional<TModInfo> Info = Cache.Info(AArchive);
   if (!Info) {
     if (!FReader)
       FReader = std::make_unique<TModArchiveReader>(WorkFolder(), FPrompts);
     Info = FReader->GetModFileInfo(AArchive.filePath());
-    Facts().PutInfo(AArchive, *Info);
+    Cache.PutInfo(AArchive, *Info);
   }
   return SameTextAscii(Info->Author, AMod.Author) && SameTextAscii(Info->Version, AMod.Version);
 }
@@ -210,7 +220,7 @@ bool TUpdateModsTask::DownloadArchives(const TArrayOfServerMods& AToDownload) {
     SetStatus(QStringLiteral("Downloading mods from server..."));
     FProgress.UpdateDownloadStatus(OnFile, Missing, DownloadedMB, TotalMB, Mod.FileName,
                                    Mod.SizeMBAsDouble());
-    if (!DownloadArchive(Mod))
+    if (!LinkSharedCopy(Mod) && !DownloadArchive(Mod))
       return false;
     // No fixed pause follows an archive: it showed nothing and held up every
     // update (a quarter of a second is a third of a gigabyte's transfer over
