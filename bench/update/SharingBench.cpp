@@ -1,7 +1,7 @@
 // The sync of a second mod folder whose archives another folder of the
 // generation already holds: linked from there, against the same sync
-// downloading them from a server on 127.0.0.1. 200 archives of 1 MB each
-// (the 2 GB of a real "all mods" folder scaled down for a shared disk).
+// downloading them from a server on 127.0.0.1. 200 archives of 10 MB each
+// (2 GB, as a real "all mods" folder of a few large maps and packs).
 #include "HeadlessProgress.h"
 #include "ModArchives.h"
 #include "ModFileServer.h"
@@ -32,7 +32,7 @@ namespace {
 using TClock = std::chrono::steady_clock;
 
 constexpr int ArchiveCount = 200;
-constexpr qint64 ArchiveSize = 1024 * 1024;
+constexpr qint64 ArchiveSize = 10 * 1024 * 1024;
 
 class TSilentPrompts : public IPromptService {
 public:

@@ -2,8 +2,12 @@
 
 #include "windowlogic/CommandLineLogic.h"
 
+#include "core/common/Paths.h"
+#include "core/update/UpdateModsTask.h"
 #include "datamodule/MainDM.h"
+#include "platform/Platform.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -97,6 +101,40 @@ TSettingsLogic::LaunchOptions(const QString& AProgram) const {
                          SteamLaunchOption(AProgram, Folder->Name)});
   }
   return Options;
+}
+
+QStringList TSettingsLogic::ModFoldersOnDisk() const {
+  QStringList Folders;
+  for (const TFSVersion FSVersion : AllFSVersions) {
+    for (const auto& Folder : FDataModule.ReadModFolders(FSVersion)) {
+      const QString Path = QDir::cleanPath(Folder->Folder);
+      if (!Folder->Folder.isEmpty() && QFileInfo(Path).isDir() && !Folders.contains(Path))
+        Folders << Path;
+    }
+  }
+  return Folders;
+}
+
+QString TSettingsLogic::StateFolder() const {
+  return JoinPath(FromPlatform(FDataModule.Platform().LocalAppDataFolder()),
+                  QStringLiteral("Tilvane"));
+}
+
+QString TSettingsLogic::SharingText(int ADuplicates, qint64 ABytesToFree) {
+  if (ADuplicates == 0)
+    return QStringLiteral("No two mod folders hold the same mod archive.");
+  return QStringLiteral("%1 mod archives are held by more than one folder: sharing them would "
+                        "free %2.")
+      .arg(ADuplicates)
+      .arg(FormatDiskSize(ABytesToFree));
+}
+
+QString TSettingsLogic::SharedText(int ALinked, const QStringList& AFailures) {
+  QString Text =
+      QStringLiteral("%1 mod archives now share one copy with another folder.").arg(ALinked);
+  if (!AFailures.isEmpty())
+    Text += QStringLiteral("\r\nNot shared:\r\n") + AFailures.join(QStringLiteral("\r\n"));
+  return Text;
 }
 
 } // namespace tilvane

@@ -4,6 +4,7 @@
 #include "core/game/FSVersion.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -75,6 +76,17 @@ public:
   // Every stored mod folder of every game, in button order, with the
   // launch option that runs AProgram for it.
   std::vector<TLaunchOption> LaunchOptions(const QString& AProgram) const;
+
+  // Every stored mod folder of every game that exists, each once: the
+  // folders whose identical archives can share one copy.
+  QStringList ModFoldersOnDisk() const;
+  // Where the program keeps each folder's lock and what it knows of its
+  // archives.
+  QString StateFolder() const;
+  // What the sharing search found, as the dialog says it.
+  static QString SharingText(int ADuplicates, qint64 ABytesToFree);
+  // What applying did.
+  static QString SharedText(int ALinked, const QStringList& AFailures);
 
 private:
   TdmMain& FDataModule;

@@ -35,6 +35,7 @@ void TfmSettings::ConnectHandlers() {
   On(FUi->btnFS25Location, &TfmSettings::btnFS25LocationClick);
   On(FUi->btnModFolders, &TfmSettings::btnModFoldersClick);
   On(FUi->btnCopyLaunchOption, &TfmSettings::btnCopyLaunchOptionClick);
+  On(FUi->btnShareMods, &TfmSettings::btnShareModsClick);
   On(FUi->btnOk, &TfmSettings::btnOkClick);
   On(FUi->btnCancel, &TfmSettings::btnCancelClick);
   connect(FUi->cmbTheme, &QComboBox::currentIndexChanged, this,
@@ -51,6 +52,7 @@ void TfmSettings::FormCreate() {
   FUi->edtInGameName->setText(Values.InGameName);
   FUi->chkEnableDevConsole->setChecked(Values.EnableDevConsole);
   FillLaunchOptions();
+  StartSharingSearch();
 
   const QString Active = TThemes::ActiveName();
   FUi->cmbTheme->addItems(TThemes::Names());
@@ -169,6 +171,46 @@ void TfmSettings::FillLaunchOptions() {
 
 void TfmSettings::btnCopyLaunchOptionClick() {
   QGuiApplication::clipboard()->setText(FUi->edtLaunchOption->text());
+}
+
+void TfmSettings::StartSharingSearch() {
+  FUi->btnShareMods->setEnabled(false);
+  FUi->lblSharing->setText(QStringLiteral("Looking for identical mods in your folders\u2026"));
+  FSharing = std::make_unique<TModSharing>(FLogic.StateFolder());
+  TModSharing* Sharing = FSharing.get();
+  const QStringList Folders = FLogic.ModFoldersOnDisk();
+  // Reading the archives of large folders takes a while: the dialog stays
+  // usable meanwhile, and closing it stops the search.
+  FSharingJob = std::make_unique<TWorkerJob>(
+      [Sharing, Folders](const std::atomic_bool& ACancelled) {
+        Sharing->Find(Folders, &ACancelled);
+      },
+      [this] { FDataModule.RunReported([this] { SharingSearchFinished(); }); });
+}
+
+bool TfmSettings::SharingSearchEnded() const {
+  return FSharingJob && FSharingJob->Finished() &&
+         FUi->btnShareMods->isEnabled() == (FSharing && !FSharing->Duplicates().isEmpty());
+}
+
+void TfmSettings::SharingSearchFinished() {
+  if (FSharingJob->Cancelled())
+    return;
+  FSharingJob->RethrowError();
+  const int Count = static_cast<int>(FSharing->Duplicates().size());
+  FUi->lblSharing->setText(TSettingsLogic::SharingText(Count, FSharing->BytesToFree()));
+  FUi->btnShareMods->setEnabled(Count > 0);
+}
+
+void TfmSettings::btnShareModsClick() {
+  if (!FSharing || !FSharingJob || !FSharingJob->Finished())
+    return;
+  QStringList Failures;
+  const int Linked = FSharing->Apply(Failures);
+  FDataModule.Prompts().ShowMessage(TSettingsLogic::SharedText(Linked, Failures),
+                                    Failures.isEmpty() ? TMessageKind::Information
+                                                       : TMessageKind::Warning);
+  StartSharingSearch();
 }
 
 } // namespace tilvane

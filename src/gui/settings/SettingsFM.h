@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/common/WorkerJob.h"
 #include "core/game/FSVersion.h"
+#include "core/update/ModSharing.h"
 #include "windowlogic/SettingsLogic.h"
 
 #include <QDialog>
@@ -39,6 +41,9 @@ public:
   void btnModFoldersClick();
   void cmbThemeChange();
   void btnCopyLaunchOptionClick();
+  void btnShareModsClick();
+  // Whether the search for identical archives has ended (for tests).
+  bool SharingSearchEnded() const;
   void btnOkClick();
   void btnCancelClick();
 
@@ -54,10 +59,18 @@ private:
   QLineEdit* LocationBox(TFSVersion AFSVersion) const;
   TSettingsLogic::TValues Values() const;
   void FillLaunchOptions();
+  // Looks for identical archives on a worker; the label and the button
+  // show what it found once it ends.
+  void StartSharingSearch();
+  void SharingSearchFinished();
 
   std::unique_ptr<Ui::TfmSettings> FUi;
   TdmMain& FDataModule;
   TSettingsLogic FLogic;
+  std::unique_ptr<TModSharing> FSharing;
+  // Declared after FSharing: destroyed first, it stops and waits for the
+  // search that fills FSharing.
+  std::unique_ptr<TWorkerJob> FSharingJob;
   // The theme Cancel goes back to, remembered as the dialog opens.
   QString FOldTheme;
 };

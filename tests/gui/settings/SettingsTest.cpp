@@ -4,10 +4,13 @@
 #include "gui/common/Themes.h"
 #include "gui/settings/SettingsFM.h"
 
+#include "ModArchives.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -20,6 +23,8 @@
 #include <memory>
 #include <optional>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace tilvane::test {
 namespace {
@@ -464,6 +469,53 @@ TEST_F(SettingsTest, OffersTheSteamLaunchOptionOfEveryFolder) {
   EXPECT_EQ(QGuiApplication::clipboard()->text(),
             QStringLiteral("'/home/deck/Apps/Tilvane 1.0/tilvane' --launch 'Bob'\\''s farm' -- "
                            "%command%"));
+}
+
+} // namespace
+} // namespace tilvane::test
+
+namespace tilvane::test {
+namespace {
+
+// Two folders hold the same 3 MB archive: the dialog says what sharing
+// would free, and only the click links them.
+TEST_F(SettingsTest, SharesIdenticalModsOnlyOnTheClick) {
+  TGameSandbox Sandbox;
+  QByteArray Payload(3 * 1024 * 1024, Qt::Uninitialized);
+  QStringList Archives;
+  Sandbox.DataModule.LoadModFolders(FS22);
+  Sandbox.DataModule.ModFolderList().clear();
+  for (const char* Name : {"Map A", "Map B"}) {
+    auto Folder = std::make_unique<TModFolder>();
+    Folder->Name = QString::fromUtf8(Name);
+    Folder->Folder = Sandbox.Env.PathOf(QStringLiteral("mods/") + Folder->Name);
+    Archives << Folder->Folder + QStringLiteral("/FS22_Pack.zip");
+    QDir().mkpath(Folder->Folder);
+    kit::WriteLargeModArchive(Archives.back(), QStringLiteral("Tester"), QStringLiteral("1.0.0.0"),
+                              Payload, Payload.size(), 7);
+    Sandbox.DataModule.ModFolderList().push_back(std::move(Folder));
+  }
+  Sandbox.DataModule.SaveModFolders(FS22);
+  const auto Inode = [](const QString& APath) {
+    struct stat Info {};
+    return ::stat(QFile::encodeName(APath).constData(), &Info) == 0 ? Info.st_ino : 0;
+  };
+  ASSERT_NE(Inode(Archives[0]), Inode(Archives[1]));
+
+  const std::unique_ptr<TfmSettings> Dialog = Open(Sandbox);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Dialog->SharingSearchEnded(); }, 10000));
+  EXPECT_EQ(Child<QLabel>(*Dialog, "lblSharing").text(),
+            QStringLiteral("1 mod archives are held by more than one folder: sharing them would "
+                           "free 3.0 MB."));
+  EXPECT_NE(Inode(Archives[0]), Inode(Archives[1]));
+  Click(*Dialog, "btnShareMods");
+  EXPECT_EQ(Inode(Archives[0]), Inode(Archives[1]));
+  EXPECT_EQ(Sandbox.Env.Prompts().Messages(),
+            QStringList(QStringLiteral("1 mod archives now share one copy with another folder.")));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Dialog->SharingSearchEnded(); }, 10000));
+  EXPECT_EQ(Child<QLabel>(*Dialog, "lblSharing").text(),
+            QStringLiteral("No two mod folders hold the same mod archive."));
+  EXPECT_FALSE(Child<QPushButton>(*Dialog, "btnShareMods").isEnabled());
 }
 
 } // namespace
