@@ -31,6 +31,9 @@ std::unique_ptr<TUpdateModsTask> TdmMain::CreateUpdateModsTask(const TModFolder&
   // player, not to the shared temporary folder.
   Task->SetStateFolder(
       JoinPath(FromPlatform(FPlatform.LocalAppDataFolder()), QStringLiteral("Tilvane")));
+  // The saves are read on the task's thread, and only when the sync is about
+  // to remove something.
+  Task->SetSavegamesFolder(GetFSMyGamesFolder(AFSVersion));
   THttpClient& Client = Task->Client();
   Client.SetSecureProtocols(THttpSecureProtocol::Tls10 | THttpSecureProtocol::Tls11 |
                             THttpSecureProtocol::Tls12);

@@ -376,7 +376,10 @@ bool TUpdateModsTask::RemoveArchivesNotOnServer(const QStringList& AFiles,
   if (IsCancelled())
     return false;
   SetStatus(QStringLiteral("Removing mod files not on the server..."));
-  return RemoveArchives(UnlistedArchives(AFiles, AModList));
+  QStringList Unlisted = UnlistedArchives(AFiles, AModList);
+  if (!KeepArchivesSavesNeed(Unlisted, AFiles, AModList))
+    return false;
+  return RemoveArchives(Unlisted);
 }
 
 QStringList TUpdateModsTask::UnlistedArchives(const QStringList& AFiles,

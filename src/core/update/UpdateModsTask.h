@@ -3,6 +3,7 @@
 #include "core/game/FSVersion.h"
 #include "core/http/HttpClient.h"
 #include "core/modfolders/ModFolder.h"
+#include "core/savegames/Savegame.h"
 #include "core/server/ParseServerModList.h"
 #include "core/update/ModInfo.h"
 #include "core/update/SyncRecord.h"
@@ -17,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 class QFile;
 class QFileInfo;
@@ -98,6 +100,11 @@ public:
   // written, removed or locked, and nobody is asked anything.
   void SetPreviewOnly(bool AValue) { FPreviewOnly = AValue; }
   bool PreviewOnly() const { return FPreviewOnly; }
+  // The player's saves of this generation: archives they use are removed
+  // only when the player agrees. Either given as they are, or the game's My
+  // Games folder, read on the task's thread when something is to be removed.
+  void SetSavegames(std::vector<TSavegame> ASaves) { FSavegames = std::move(ASaves); }
+  void SetSavegamesFolder(const QString& AFolder) { FSavegamesFolder = AFolder; }
 
   // Runs the task on the application's thread pool.
   void Start();
@@ -149,6 +156,10 @@ private:
   bool ReadModList(const QString& AModPage, TArrayOfServerMods& AModList);
   bool ConfirmEmptyModList(const TArrayOfServerMods& AModList, const QStringList& AFiles);
   bool RemoveArchivesNotOnServer(const QStringList& AFiles, const TArrayOfServerMods& AModList);
+  // Takes out of AUnlisted the archives the player's saves need and the
+  // player keeps; false when the task ends.
+  bool KeepArchivesSavesNeed(QStringList& AUnlisted, const QStringList& AFiles,
+                             const TArrayOfServerMods& AModList);
   bool ReadStatsFeed(const TArrayOfServerMods& AModList);
   bool FindOutdatedArchives(const TArrayOfServerMods& AModList, TArrayOfServerMods& AToDownload);
   bool IsCurrent(const TServerMod& AMod, const QFileInfo& AArchive);
@@ -211,6 +222,9 @@ private:
   TModInfo FDownloadInfo;
   // Archives kept although the feed gives another hash for them.
   QStringList FUnmatched;
+
+  std::optional<std::vector<TSavegame>> FSavegames;
+  QString FSavegamesFolder;
 
   bool FDeleteAllFilesFirst = false;
   bool FPreviewOnly = false;
