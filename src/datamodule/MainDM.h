@@ -25,6 +25,7 @@ class IPromptService;
 class IServerPageViewer;
 class IUpdateProgress;
 class TUpdateModsTask;
+struct TSavegamesReport;
 class IWaitService;
 
 // Receives an error that escaped a start-up step (the crash report, in the
@@ -213,6 +214,11 @@ public:
                                                         TFSVersion AFSVersion,
                                                         IUpdateProgress& AProgress,
                                                         IPromptService& APrompts);
+  // ---- Savegames (MainDMSavegames.cpp) -----------------------------------
+  // The generation's saves and what each needs of AModFolder, read through
+  // the wait service; false when the player cancelled the wait.
+  bool ReadSavegamesFor(const TModFolder& AModFolder, TFSVersion AFSVersion,
+                        TSavegamesReport& AReport);
   bool ValidateServerURL(TFSVersion AFSVersion, const QString& AServerURL,
                          const QString& AWebUsername, const QString& AWebPassword);
   // The page through the wait service; empty when the fetch failed (the

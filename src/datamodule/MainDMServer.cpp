@@ -43,6 +43,9 @@ std::unique_ptr<TUpdateModsTask> TdmMain::CreateUpdateModsTask(const TModFolder&
     // A list that cannot be read only means that everything is downloaded.
   }
   Task->SetSharingFolders(Sharing);
+  // The saves are read on the task's thread, and only when the sync is about
+  // to remove something.
+  Task->SetSavegamesFolder(GetFSMyGamesFolder(AFSVersion));
   THttpClient& Client = Task->Client();
   Client.SetSecureProtocols(THttpSecureProtocol::Tls10 | THttpSecureProtocol::Tls11 |
                             THttpSecureProtocol::Tls12);

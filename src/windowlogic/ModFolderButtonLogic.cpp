@@ -5,6 +5,7 @@
 #include "core/common/Paths.h"
 #include "core/common/PromptService.h"
 #include "core/modfolders/ServerFolderRule.h"
+#include "core/savegames/SavegamesReport.h"
 #include "core/server/ModPageReading.h"
 #include "datamodule/MainDM.h"
 #include "platform/Platform.h"
@@ -247,6 +248,12 @@ void TModFolderButtonLogic::Edit() {
 
 void TModFolderButtonLogic::Export() {
   FWindows.ExportModFolder(FModFolder);
+}
+
+void TModFolderButtonLogic::ShowSavegames() {
+  TSavegamesReport Report;
+  if (FDataModule.ReadSavegamesFor(FModFolder, FFSVersion, Report))
+    FWindows.ShowSavegames(Report);
 }
 
 } // namespace tilvane

@@ -52,6 +52,8 @@ public:
   void Delete();
   void Edit();
   void Export();
+  // The saves of the generation and what each needs of this folder.
+  void ShowSavegames();
 
 private:
   // The question when the folder does not exist; true when it exists now.

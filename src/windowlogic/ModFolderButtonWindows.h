@@ -3,6 +3,7 @@
 namespace tilvane {
 
 class TModFolder;
+struct TSavegamesReport;
 
 // The windows a mod folder button opens, as the button's actions need them.
 // The button frame shows the real ones; tests answer in their place.
@@ -22,6 +23,8 @@ public:
   // The edit dialog, filled from AModFolder; true for OK, with AModFolder
   // changed in place.
   virtual bool EditModFolder(TModFolder& AModFolder) = 0;
+  // The saves of the generation and what each needs of the folder.
+  virtual void ShowSavegames(const TSavegamesReport& AReport) = 0;
   // Saves the button to a file that other players can import.
   virtual void ExportModFolder(const TModFolder& AModFolder) = 0;
   // The main window redraws every button once it is back in its event loop:

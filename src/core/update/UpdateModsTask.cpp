@@ -386,7 +386,11 @@ bool TUpdateModsTask::RemoveArchivesNotOnServer(const QStringList& AFiles,
   if (IsCancelled())
     return false;
   SetStatus(QStringLiteral("Removing mod files not on the server..."));
-  const QStringList Unlisted = UnlistedArchives(AFiles, AModList);
+  QStringList Unlisted = UnlistedArchives(AFiles, AModList);
+  // The saves' question first: what the player keeps for them is no part of
+  // a mass removal.
+  if (!KeepArchivesSavesNeed(Unlisted, AFiles, AModList))
+    return false;
   if (!ConfirmMassRemoval(Unlisted, AFiles.size()))
     return true;
   return RemoveArchives(Unlisted);

@@ -3,6 +3,7 @@
 #include "core/game/FSVersion.h"
 #include "core/http/HttpClient.h"
 #include "core/modfolders/ModFolder.h"
+#include "core/savegames/Savegame.h"
 #include "core/server/ParseServerModList.h"
 #include "core/update/ModInfo.h"
 #include "core/update/SyncRecord.h"
@@ -19,6 +20,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 class QFile;
 class QFileInfo;
@@ -109,6 +111,11 @@ public:
   // runs, is linked from there (one file under two names) instead of being
   // downloaded; where no link can be made it is downloaded as ever.
   void SetSharingFolders(const QStringList& AFolders) { FSharingFolders = AFolders; }
+  // The player's saves of this generation: archives they use are removed
+  // only when the player agrees. Either given as they are, or the game's My
+  // Games folder, read on the task's thread when something is to be removed.
+  void SetSavegames(std::vector<TSavegame> ASaves) { FSavegames = std::move(ASaves); }
+  void SetSavegamesFolder(const QString& AFolder) { FSavegamesFolder = AFolder; }
 
   // Runs the task on the application's thread pool.
   void Start();
@@ -162,6 +169,10 @@ private:
   bool ReadModList(const QString& AModPage, TArrayOfServerMods& AModList);
   bool ConfirmEmptyModList(const TArrayOfServerMods& AModList, const QStringList& AFiles);
   bool RemoveArchivesNotOnServer(const QStringList& AFiles, const TArrayOfServerMods& AModList);
+  // Takes out of AUnlisted the archives the player's saves need and the
+  // player keeps; false when the task ends.
+  bool KeepArchivesSavesNeed(QStringList& AUnlisted, const QStringList& AFiles,
+                             const TArrayOfServerMods& AModList);
   bool ReadStatsFeed(const TArrayOfServerMods& AModList);
   bool FindOutdatedArchives(const TArrayOfServerMods& AModList, TArrayOfServerMods& AToDownload);
   // AFacts: the cache of AArchive's folder; this folder's when null.
@@ -246,6 +257,8 @@ private:
   // The sharing folders' caches, saved with this folder's.
   std::map<QString, std::unique_ptr<TArchiveFactsCache>> FSharingFacts;
   int FLinked = 0;
+  std::optional<std::vector<TSavegame>> FSavegames;
+  QString FSavegamesFolder;
 
   bool FDeleteAllFilesFirst = false;
   bool FPreviewOnly = false;

@@ -4,6 +4,7 @@
 #include "datamodule/MainDM.h"
 #include "gui/dialogs/DeleteModFolderFM.h"
 #include "gui/dialogs/StartingFSFM.h"
+#include "gui/savegames/SavegamesFM.h"
 #include "gui/update/UpdatingModsFM.h"
 #include "ui_ModFolderFR.h"
 #include "windowlogic/MainDialogs.h"
@@ -56,8 +57,8 @@ void TfrModFolder::BuildMenu() {
     Action->setObjectName(QLatin1String(AName));
   };
   FPmRightClick->addActions({FUi->mniUpdateMods, FUi->mniRedownloadMods, FUi->mniOpenServerModList,
-                             FUi->mniOpenFileExplorer, FUi->mniMakeModFolderActive,
-                             FUi->mniDownloadmodpagehtml});
+                             FUi->mniOpenFileExplorer, FUi->mniSavegames,
+                             FUi->mniMakeModFolderActive, FUi->mniDownloadmodpagehtml});
   Separator("mniSeperator1");
   FPmRightClick->addActions(
       {FUi->mniMoveFirst, FUi->mniMoveUp, FUi->mniMoveDown, FUi->mniMoveLast});
@@ -84,6 +85,7 @@ void TfrModFolder::BuildMenu() {
       {FUi->mniMoveLast, [this] { FLogic.Move(TMove::Last); }},
       {FUi->mniDelete, [this] { FLogic.Delete(); }},
       {FUi->mniExportModFolder, [this] { FLogic.Export(); }},
+      {FUi->mniSavegames, [this] { FLogic.ShowSavegames(); }},
       {FUi->mniEditModFolder, [this] { FLogic.Edit(); }},
   };
   for (const auto& [Action, Handler] : Handlers)
@@ -190,6 +192,11 @@ bool TfrModFolder::ConfirmDelete(bool& ARemoveFolder) {
 
 bool TfrModFolder::EditModFolder(TModFolder& AModFolder) {
   return FDialogs.EditModFolder(this, FLogic.FSVersion(), AModFolder);
+}
+
+void TfrModFolder::ShowSavegames(const TSavegamesReport& AReport) {
+  TfmSavegames Dialog(this, FLogic.ModFolder().Name, AReport);
+  Dialog.exec();
 }
 
 void TfrModFolder::ExportModFolder(const TModFolder& AModFolder) {

@@ -66,6 +66,7 @@ private:
   bool ConfirmDelete(bool& ARemoveFolder) override;
   bool EditModFolder(TModFolder& AModFolder) override;
   void ExportModFolder(const TModFolder& AModFolder) override;
+  void ShowSavegames(const TSavegamesReport& AReport) override;
   void QueueRedraw() override;
   void Refresh() override;
 
