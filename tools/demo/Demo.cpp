@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     Sandbox.Apply();
     WriteDemoFolders(Sandbox, *Server);
     Sandbox.WriteProgramLauncher(Arguments.Program);
+    WriteDemoSavegame(Sandbox, *Server);
   } catch (const std::exception& AError) {
     std::fprintf(stderr, "The demo could not be set up: %s\n", AError.what());
     return 1;
@@ -93,6 +94,8 @@ int main(int argc, char** argv) {
       Launcher + QStringLiteral(" --list\n  ") + Launcher +
       QStringLiteral(" --sync 'Demo server FS22'\n  ") + Launcher +
       QStringLiteral(" --launch 'Demo server FS25' -- ") + Sandbox.GameCommand(TFSVersion::fsv25));
+  Say(QStringLiteral("FS22 has a savegame: \"Savegames\u2026\" in the menu of \"Demo server FS22\" "
+                     "shows what it needs of the folder."));
   Say(QStringLiteral(
       "Click \"Demo server FS25\" in Tilvane to sync its mods and start the "
       "stand-in game.\nPress Enter here to publish a change on the server (a new version "

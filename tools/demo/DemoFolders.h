@@ -14,6 +14,9 @@ namespace tilvane::demo {
 // web login, FS22's the public page.
 void WriteDemoFolders(const TSandboxInstallation& ASandbox, const TDemoServer& AServer);
 
+// A savegame of FS22 on the demo server's map.
+void WriteDemoSavegame(const TSandboxInstallation& ASandbox, const TDemoServer& AServer);
+
 // The name of the folder that follows the demo server.
 QString DemoFolderName(TFSVersion FSVersion);
 // Its directory.

@@ -6,6 +6,8 @@
 #include "gui/logviewer/LogViewerFM.h"
 #include "gui/logviewer/LogViewerInstance.h"
 #include "gui/main/ModFolderFR.h"
+#include "gui/savegames/SavegamesFM.h"
+#include "support/UpdateTestSupport.h"
 #include "windowlogic/MainWindowLogic.h"
 
 #include <QCheckBox>
@@ -15,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
+#include <QTreeWidget>
 
 #include <filesystem>
 
@@ -430,6 +433,41 @@ TEST_F(MainWindowTest, AnErrorInAHandlerIsReportedAndTheWindowGoesOn) {
   Settle();
   EXPECT_EQ(Reported.size(), 1u);
   EXPECT_EQ(Env.Platform().OpenedTargets().size(), 1u);
+}
+
+// "Savegames…" reads the game's saves of the button's game and shows what
+// each needs of the folder.
+TEST_F(MainWindowTest, SavegamesShowsWhatEachSaveNeedsOfTheFolder) {
+  Install(TFSVersion::fsv25);
+  const TModFolder Plain = MakeFolder(QStringLiteral("Plain"));
+  SetFolders(TFSVersion::fsv25, {Plain});
+  MakeModArchive(Plain.Folder + QStringLiteral("/FS25_Barn.zip"), QStringLiteral("Tester"),
+                 QStringLiteral("1.0.0.0"));
+  TfmMain& Main = Open();
+  WriteFile(Main.DataModule().GetFSMyGamesFolder(TFSVersion::fsv25) +
+                QStringLiteral("/savegame4/careerSavegame.xml"),
+            R"(<?xml version="1.0" encoding="utf-8" standalone="no"?>
+<careerSavegame revision="2" valid="true">
+    <settings><savegameName>Riverbend</savegameName><mapId>MapUS</mapId><mapTitle>Riverbend Springs</mapTitle></settings>
+    <mod modName="FS25_Barn" title="Barn" version="1.0.0.0" required="false" fileHash=""/>
+    <mod modName="FS25_Plough" title="Plough" version="1.2.0.0" required="false" fileHash="nil"/>
+</careerSavegame>
+)");
+  QStringList Lines;
+  WhenShown<TfmSavegames>([&](TfmSavegames* ADialog) {
+    const auto& Tree = Child<QTreeWidget>(*ADialog, "tvSavegames");
+    for (int I = 0; I < Tree.topLevelItemCount(); ++I) {
+      Lines << Tree.topLevelItem(I)->text(0);
+      for (int J = 0; J < Tree.topLevelItem(I)->childCount(); ++J)
+        Lines << QStringLiteral("  ") + Tree.topLevelItem(I)->child(J)->text(0);
+    }
+    Child<QPushButton>(*ADialog, "btnClose").click();
+  });
+  MenuAction(Main.Frames()[0], "mniSavegames")->trigger();
+  Settle();
+  EXPECT_EQ(Lines, (QStringList{QStringLiteral("savegame4: Riverbend, map Riverbend Springs"),
+                                QStringLiteral("  FS25_Plough 1.2.0.0: not in this folder")}));
+  EXPECT_TRUE(Reported.empty());
 }
 
 } // namespace
