@@ -33,7 +33,8 @@ enum class TLinkOutcome {
 };
 
 // Gives the file AExisting the new name ANewName, which must not exist yet.
-TLinkOutcome CreateHardLink(const std::string& AExisting, const std::string& ANewName,
-                            std::string& AReason);
+// (Not named CreateHardLink: windows.h makes that name a macro.)
+TLinkOutcome LinkFile(const std::string& AExisting, const std::string& ANewName,
+                      std::string& AReason);
 
 } // namespace tilvane::platform

@@ -19,8 +19,8 @@ TFileIdentity FileIdentityOf(const std::string& APath) {
   return Result;
 }
 
-TLinkOutcome CreateHardLink(const std::string& AExisting, const std::string& ANewName,
-                            std::string& AReason) {
+TLinkOutcome LinkFile(const std::string& AExisting, const std::string& ANewName,
+                      std::string& AReason) {
   if (::link(AExisting.c_str(), ANewName.c_str()) == 0)
     return TLinkOutcome::Linked;
   const int Error = errno;

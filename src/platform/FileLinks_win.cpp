@@ -25,8 +25,8 @@ TFileIdentity FileIdentityOf(const std::string& APath) {
   return Result;
 }
 
-TLinkOutcome CreateHardLink(const std::string& AExisting, const std::string& ANewName,
-                            std::string& AReason) {
+TLinkOutcome LinkFile(const std::string& AExisting, const std::string& ANewName,
+                      std::string& AReason) {
   if (::CreateHardLinkW(win::Widen(ANewName).c_str(), win::Widen(AExisting).c_str(), nullptr))
     return TLinkOutcome::Linked;
   const DWORD Error = ::GetLastError();

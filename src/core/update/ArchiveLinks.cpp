@@ -28,7 +28,7 @@ TArchiveLinkOutcome LinkInPlace(const QString& AExisting, const QString& ATarget
   // A leftover of a run that was killed would make the link fail.
   QFile::remove(Temp);
   std::string Reason;
-  switch (platform::CreateHardLink(ToPlatform(AExisting), ToPlatform(Temp), Reason)) {
+  switch (platform::LinkFile(ToPlatform(AExisting), ToPlatform(Temp), Reason)) {
   case platform::TLinkOutcome::Linked:
     break;
   case platform::TLinkOutcome::NotPossible:
