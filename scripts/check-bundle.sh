@@ -17,20 +17,8 @@ set -euo pipefail
 
 archive=$(realpath "${1:?usage: check-bundle.sh <tilvane-*-linux-x86_64.tar.gz>}")
 name=$(basename "$archive" .tar.gz)
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-
-# The mirror the host's apt uses, so that no other network is needed.
-mirror=${DEBIAN_MIRROR:-}
-if [ -z "$mirror" ]; then
-  mirror=$(grep -hs '^URIs:' /etc/apt/sources.list.d/debian.sources | awk '{print $2}' |
-    grep -v security | head -n1 || true)
-fi
-if [ -z "$mirror" ]; then
-  mirror=$(grep -hs '^deb ' /etc/apt/sources.list | awk '{print $2}' | grep -v security |
-    head -n1 || true)
-fi
-mirror=${mirror:-http://deb.debian.org/debian}
+# shellcheck source=scripts/debian-root-common.sh
+. "$(dirname -- "${BASH_SOURCE[0]}")/debian-root-common.sh"
 
 # What a desktop has and Tilvane's bundle leaves to it: X11 and xcb's core,
 # xkbcommon, fontconfig and a font, GLVND's GL, EGL and OpenGL dispatch
@@ -53,15 +41,6 @@ cleanup() {
   "${sudo_cmd[@]}" rm -rf "$tmp"
 }
 trap cleanup EXIT
-
-step_start=$(date +%s)
-lap() {
-  local now
-  now=$(date +%s)
-  echo "== $1: $((now - step_start)) s"
-  step_start=$now
-}
-begin=$(date +%s)
 
 # The launcher, before anything needs root: a stand-in program behind it
 # prints its process id and its arguments, which must be the launcher's own

@@ -11,20 +11,8 @@
 set -euo pipefail
 
 deb=$(realpath "${1:?usage: check-deb.sh <tilvane_*.deb>}")
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-
-# The mirror the host's apt uses, so that no other network is needed.
-mirror=${DEBIAN_MIRROR:-}
-if [ -z "$mirror" ]; then
-  mirror=$(grep -hs '^URIs:' /etc/apt/sources.list.d/debian.sources | awk '{print $2}' |
-    grep -v security | head -n1 || true)
-fi
-if [ -z "$mirror" ]; then
-  mirror=$(grep -hs '^deb ' /etc/apt/sources.list | awk '{print $2}' | grep -v security |
-    head -n1 || true)
-fi
-mirror=${mirror:-http://deb.debian.org/debian}
+# shellcheck source=scripts/debian-root-common.sh
+. "$(dirname -- "${BASH_SOURCE[0]}")/debian-root-common.sh"
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/tilvane-debroot-XXXXXX")
 xvfb_pid=
@@ -34,15 +22,6 @@ cleanup() {
   "${sudo_cmd[@]}" rm -rf "$root"
 }
 trap cleanup EXIT
-
-step_start=$(date +%s)
-lap() {
-  local now
-  now=$(date +%s)
-  echo "== $1: $((now - step_start)) s"
-  step_start=$now
-}
-begin=$(date +%s)
 
 echo "== debootstrap bookworm (minbase) from $mirror"
 "${sudo_cmd[@]}" debootstrap --variant=minbase bookworm "$root" "$mirror" >"$root.log" 2>&1 ||

@@ -8,8 +8,8 @@ set -euo pipefail
 here=$(dirname -- "$(readlink -f -- "${BASH_SOURCE[0]}")")
 app_id=org.tilvane.Tilvane
 data_home=${XDG_DATA_HOME:-$HOME/.local/share}
-# The desktop entry specification wants an absolute XDG_DATA_HOME; a relative
-# one is ignored by the desktops.
+# Desktops take XDG_DATA_HOME only when it is absolute and ignore a
+# relative one.
 case "$data_home" in
   /*) ;;
   *) data_home=$HOME/.local/share ;;
