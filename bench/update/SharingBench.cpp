@@ -6,6 +6,7 @@
 #include "ModArchives.h"
 #include "ModFileServer.h"
 #include "ModPages.h"
+#include "SilentPrompts.h"
 
 #include "core/common/PromptService.h"
 #include "core/modfolders/ModFolder.h"
@@ -34,14 +35,7 @@ using TClock = std::chrono::steady_clock;
 constexpr int ArchiveCount = 200;
 constexpr qint64 ArchiveSize = 10 * 1024 * 1024;
 
-class TSilentPrompts : public IPromptService {
-public:
-  void ShowMessage(const QString&, TMessageKind) override {}
-  bool AskYesNo(const QString&, bool AYesIsDefault) override { return AYesIsDefault; }
-  QString OpenFile(const TFileDialogOptions&) override { return {}; }
-  QString SaveFile(const TFileDialogOptions&) override { return {}; }
-  QString PickFolder(const QString&, const QString&) override { return {}; }
-};
+using tools::TSilentPrompts;
 
 QString PlainServerURL(const QString& AServerURL, const QString&, const QString&) {
   return AServerURL;
