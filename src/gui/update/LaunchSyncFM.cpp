@@ -1,6 +1,7 @@
 #include "gui/update/LaunchSyncFM.h"
 
 #include "datamodule/MainDM.h"
+#include "gui/update/ProgressLabels.h"
 
 #include "ui_LaunchSyncFM.h"
 
@@ -127,16 +128,7 @@ void TfmLaunchSync::reject() {
 }
 
 void TfmLaunchSync::ShowProgress(const TProgressView& AView) {
-  FUi->lblStatus1->setText(AView.Status);
-  FUi->lblFiles->setText(AView.Files);
-  FUi->lblSizeMB->setText(AView.SizeMB);
-  FUi->lblFileName->setText(AView.FileName);
-  FUi->lblFileSizeMB->setText(AView.FileSizeMB);
-  FUi->lblSpeed->setText(AView.Speed);
-  FUi->pbFilePercent->setValue(AView.FilePercent);
-  FUi->pbCompletePercent->setValue(AView.CompletePercent);
-  FUi->lblFinishTime->setText(AView.FinishTime);
-  FUi->lblRemoved->setText(AView.Removed);
+  ShowProgressView(*FUi, AView);
 }
 
 } // namespace tilvane

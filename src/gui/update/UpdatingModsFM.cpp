@@ -2,6 +2,7 @@
 
 #include "core/common/Paths.h"
 #include "datamodule/MainDM.h"
+#include "gui/update/ProgressLabels.h"
 #include "platform/Platform.h"
 
 #include "ui_UpdatingModsFM.h"
@@ -121,16 +122,7 @@ void TfmUpdatingMods::btnPauseClick() {
 }
 
 void TfmUpdatingMods::ShowProgress(const TProgressView& AView) {
-  FUi->lblStatus1->setText(AView.Status);
-  FUi->lblFiles->setText(AView.Files);
-  FUi->lblSizeMB->setText(AView.SizeMB);
-  FUi->lblFileName->setText(AView.FileName);
-  FUi->lblFileSizeMB->setText(AView.FileSizeMB);
-  FUi->lblSpeed->setText(AView.Speed);
-  FUi->pbFilePercent->setValue(AView.FilePercent);
-  FUi->pbCompletePercent->setValue(AView.CompletePercent);
-  FUi->lblFinishTime->setText(AView.FinishTime);
-  FUi->lblRemoved->setText(AView.Removed);
+  ShowProgressView(*FUi, AView);
 }
 
 } // namespace tilvane

@@ -1,6 +1,7 @@
 // The small window of a sync started from Steam's launch option: buttons
 // only, and on failure the choice between starting the game anyway and
 // quitting.
+#include "SyncWindowFixture.h"
 #include "support/UpdateTestSupport.h"
 
 #include "datamodule/MainDM.h"
@@ -22,17 +23,9 @@ namespace {
 
 using TResult = TfmLaunchSync::TResult;
 
-class LaunchSyncWindowTest : public ::testing::Test {
+class LaunchSyncWindowTest : public TSyncWindowFixture {
 protected:
-  LaunchSyncWindowTest() {
-    Folder.Name = QStringLiteral("Server A");
-    Folder.Folder = Env.PathOf(QStringLiteral("mods"));
-    Folder.DedicatedServerURL = Server.PageURL();
-    Server.SetPage(MakeModPage(TPageLayout::Grid100, {{QStringLiteral("A.zip")}}));
-    MakeModArchive(Env.PathOf(QStringLiteral("served/A.zip")), QStringLiteral("Tester"),
-                   QStringLiteral("1.0.0.0"));
-    Server.SetFile(QStringLiteral("A.zip"), ReadFile(Env.PathOf(QStringLiteral("served/A.zip"))));
-  }
+  LaunchSyncWindowTest() : TSyncWindowFixture(QStringLiteral("Server A")) {}
 
   // Shows the window; AOnFailure runs once the failure buttons show.
   void RunUntilClosed(TfmLaunchSync& AWindow, const std::function<void()>& AOnFailure = {}) {
@@ -49,11 +42,6 @@ protected:
     AWindow.show();
     EXPECT_TRUE(Finished.wait(20000));
   }
-
-  TestEnvironment Env;
-  TdmMain DataModule{Env.Platform(), Env.Prompts()};
-  TTestServer Server;
-  TModFolder Folder;
 };
 
 TEST_F(LaunchSyncWindowTest, ButtonsOnlyAndClosesOnceInLine) {

@@ -1,3 +1,4 @@
+#include "SyncWindowFixture.h"
 #include "support/UpdateTestSupport.h"
 
 #include "core/common/AppError.h"
@@ -19,17 +20,9 @@
 namespace tilvane::test {
 namespace {
 
-class UpdatingModsWindowTest : public ::testing::Test {
+class UpdatingModsWindowTest : public TSyncWindowFixture {
 protected:
-  UpdatingModsWindowTest() {
-    Folder.Name = QStringLiteral("My Server");
-    Folder.Folder = Env.PathOf(QStringLiteral("mods"));
-    Folder.DedicatedServerURL = Server.PageURL();
-    Server.SetPage(MakeModPage(TPageLayout::Grid100, {{QStringLiteral("A.zip")}}));
-    MakeModArchive(Env.PathOf(QStringLiteral("served/A.zip")), QStringLiteral("Tester"),
-                   QStringLiteral("1.0.0.0"));
-    Server.SetFile(QStringLiteral("A.zip"), ReadFile(Env.PathOf(QStringLiteral("served/A.zip"))));
-  }
+  UpdatingModsWindowTest() : TSyncWindowFixture(QStringLiteral("My Server")) {}
   // Shows the window and waits (without blocking the event loop) until it closes.
   int ShowAndWait(TfmUpdatingMods& AWindow) {
     QSignalSpy Finished(&AWindow, &QDialog::finished);
@@ -37,14 +30,6 @@ protected:
     EXPECT_TRUE(Finished.wait(20000));
     return AWindow.result();
   }
-
-  TestEnvironment Env;
-  // Errors that reach the program's report.
-  std::vector<std::exception_ptr> Reported;
-  TdmMain DataModule{Env.Platform(), Env.Prompts(),
-                     [this](std::exception_ptr AError) { Reported.push_back(AError); }};
-  TTestServer Server;
-  TModFolder Folder;
 };
 
 TEST_F(UpdatingModsWindowTest, ControlsCarryTheirNames) {
