@@ -23,10 +23,10 @@ bool TdmMain::ReadSavegamesFor(const TModFolder& AModFolder, TFSVersion AFSVersi
   Report.MyGamesFolder = GetFSMyGamesFolder(AFSVersion);
   // Hashing a map the cache does not know reads hundreds of megabytes.
   const bool Done = FWait->RunWhileWaiting(
-      QStringLiteral("Reading the savegames\u2026"), [&](const std::atomic_bool&) {
+      QStringLiteral("Reading the savegames\u2026"), [&](const std::atomic_bool& ACancelled) {
         TSavegameReading Reading = ReadSavegames(Report.MyGamesFolder);
         Report.Skipped = std::move(Reading.Skipped);
-        Report.Needs = TFolderSavegames(Folder, CacheFile).Match(Reading.Saves);
+        Report.Needs = TFolderSavegames(Folder, CacheFile).Match(Reading.Saves, &ACancelled);
       });
   if (Done)
     AReport = std::move(Report);

@@ -34,7 +34,8 @@ TFolderSavegames::TFolderSavegames(const QString& AModFolder, const QString& ACa
 
 TFolderSavegames::~TFolderSavegames() = default;
 
-std::vector<TSavegameNeeds> TFolderSavegames::Match(const std::vector<TSavegame>& ASaves) {
+std::vector<TSavegameNeeds> TFolderSavegames::Match(const std::vector<TSavegame>& ASaves,
+                                                    const std::atomic_bool* ACancelled) {
   ReadFolder();
   std::vector<TSavegameNeeds> Result;
   Result.reserve(ASaves.size());
@@ -44,6 +45,8 @@ std::vector<TSavegameNeeds> TFolderSavegames::Match(const std::vector<TSavegame>
     Needs.SavegameName = Save.SavegameName;
     Needs.MapTitle = Save.MapTitle;
     for (const TSavegameMod& Mod : Save.Mods) {
+      if (ACancelled && ACancelled->load())
+        break;
       if (IsGameContent(Mod.ModName))
         continue;
       switch (Judge(Mod)) {

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
+
 #include <memory>
 #include <vector>
 
@@ -46,8 +48,11 @@ public:
   TFolderSavegames& operator=(const TFolderSavegames&) = delete;
 
   // One entry per save, in the order given. The game's own content (pdlc_…)
-  // is never looked for in the folder.
-  std::vector<TSavegameNeeds> Match(const std::vector<TSavegame>& ASaves);
+  // is never looked for in the folder. ACancelled, when it turns true, ends
+  // the matching before the next mod (an archive being hashed is finished
+  // first), with what was found so far.
+  std::vector<TSavegameNeeds> Match(const std::vector<TSavegame>& ASaves,
+                                    const std::atomic_bool* ACancelled = nullptr);
 
 private:
   enum class TVerdict { Held, Missing, OtherVersion };
