@@ -6,6 +6,7 @@
 #include "SilentPrompts.h"
 #include "core/common/AppError.h"
 #include "core/common/PromptService.h"
+#include "core/savegames/SavegamesReport.h"
 #include "datamodule/MainDM.h"
 #include "gui/crash/ExceptionDialog.h"
 #include "gui/dialogs/AboutFM.h"
@@ -15,8 +16,10 @@
 #include "gui/main/MainFM.h"
 #include "gui/main/PendingDialogs.h"
 #include "gui/modfolder/NewModFolderFM.h"
+#include "gui/savegames/SavegamesFM.h"
 #include "gui/settings/DeveloperInfoFM.h"
 #include "gui/settings/SettingsFM.h"
+#include "gui/update/LaunchSyncFM.h"
 #include "platform/FakePlatform.h"
 
 #include <QApplication>
@@ -32,6 +35,32 @@ namespace {
 using namespace tilvane;
 
 using tools::TSilentPrompts;
+
+// Two saves, one served whole by the folder and one that lacks a mod and
+// holds another in an older version.
+TfmSavegames& ShowcaseSavegames(TfmMain& AMain) {
+  TSavegamesReport Report;
+  TSavegameNeeds Whole;
+  Whole.FolderName = QStringLiteral("savegame1");
+  Whole.SavegameName = QStringLiteral("Hof Bergmann");
+  Whole.MapTitle = QStringLiteral("Hof Bergmann");
+  Whole.Held = 12;
+  TSavegameNeeds Lacking;
+  Lacking.FolderName = QStringLiteral("savegame2");
+  Lacking.SavegameName = QStringLiteral("Riverbend contract farm");
+  Lacking.MapTitle = QStringLiteral("Riverbend Springs");
+  Lacking.Held = 8;
+  TSavegameMod Missing;
+  Missing.ModName = QStringLiteral("FS25_GoeweilPack");
+  Missing.Version = QStringLiteral("1.0.0.1");
+  Lacking.Missing.append(Missing);
+  TSavegameMod Older;
+  Older.ModName = QStringLiteral("FS25_SiloExtension");
+  Older.Version = QStringLiteral("1.2.0.0");
+  Lacking.OtherVersion.append(Older);
+  Report.Needs = {Whole, Lacking};
+  return *new TfmSavegames(&AMain, AMain.DataModule().ModFolderList()[1]->Name, Report);
+}
 
 // FS25 installed, with three mod folders; the first is the game's.
 void Prepare(const QString& ARoot, platform::FakePlatform& APlatform, IPromptService& APrompts) {
@@ -90,6 +119,12 @@ int main(int argc, char** argv) {
   Ok = Save(Settings, Output, "settings") && Ok;
   TfmDeveloperInfo DeveloperInfo(&Main, Main.DataModule());
   Ok = Save(DeveloperInfo, Output, "developer-info") && Ok;
+  // The window of a launch from Steam, before its sync starts (it starts
+  // when the window is shown, which a grab does not do).
+  TfmLaunchSync Launch(Main.DataModule(), *Main.DataModule().ModFolderList()[1], TFSVersion::fsv25,
+                       true);
+  Ok = Save(Launch, Output, "launch-sync") && Ok;
+  Ok = Save(ShowcaseSavegames(Main), Output, "savegames") && Ok;
   std::exception_ptr Error;
   try {
     throw EAppError(QStringLiteral("Unable to write to ") + Root.path() +

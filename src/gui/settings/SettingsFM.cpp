@@ -162,6 +162,9 @@ void TfmSettings::FillLaunchOptions() {
     FUi->cmbLaunchFolder->addItem(Option.Caption, Option.Option);
   const auto Show = [this] {
     FUi->edtLaunchOption->setText(FUi->cmbLaunchFolder->currentData().toString());
+    // A long program path leaves the end out of view: the whole line is
+    // in the tooltip, and the button copies it whole.
+    FUi->edtLaunchOption->setToolTip(FUi->edtLaunchOption->text());
     FUi->edtLaunchOption->setCursorPosition(0);
   };
   Show();
@@ -174,6 +177,9 @@ void TfmSettings::btnCopyLaunchOptionClick() {
 }
 
 void TfmSettings::StartSharingSearch() {
+  // A search under way is stopped before the sharing it fills goes.
+  FSharingJob.reset();
+  FSharingShown = false;
   FUi->btnShareMods->setEnabled(false);
   FUi->lblSharing->setText(QStringLiteral("Looking for identical mods in your folders\u2026"));
   FSharing = std::make_unique<TModSharing>(FLogic.StateFolder());
@@ -189,8 +195,7 @@ void TfmSettings::StartSharingSearch() {
 }
 
 bool TfmSettings::SharingSearchEnded() const {
-  return FSharingJob && FSharingJob->Finished() &&
-         FUi->btnShareMods->isEnabled() == (FSharing && !FSharing->Duplicates().isEmpty());
+  return FSharingShown;
 }
 
 void TfmSettings::SharingSearchFinished() {
@@ -200,6 +205,7 @@ void TfmSettings::SharingSearchFinished() {
   const int Count = static_cast<int>(FSharing->Duplicates().size());
   FUi->lblSharing->setText(TSettingsLogic::SharingText(Count, FSharing->BytesToFree()));
   FUi->btnShareMods->setEnabled(Count > 0);
+  FSharingShown = true;
 }
 
 void TfmSettings::btnShareModsClick() {

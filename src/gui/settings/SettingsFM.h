@@ -42,7 +42,8 @@ public:
   void cmbThemeChange();
   void btnCopyLaunchOptionClick();
   void btnShareModsClick();
-  // Whether the search for identical archives has ended (for tests).
+  // Whether the label shows what the last search for identical archives
+  // found (for tests).
   bool SharingSearchEnded() const;
   void btnOkClick();
   void btnCancelClick();
@@ -71,6 +72,7 @@ private:
   // Declared after FSharing: destroyed first, it stops and waits for the
   // search that fills FSharing.
   std::unique_ptr<TWorkerJob> FSharingJob;
+  bool FSharingShown = false; // the label says what the last search found
   // The theme Cancel goes back to, remembered as the dialog opens.
   QString FOldTheme;
 };
